@@ -1,0 +1,41 @@
+# The README's commands. `make` builds an optimised build/quorvel; `make test` builds
+# everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+FUZZ_SECONDS ?= 30
+
+.PHONY: all quorvel test bench fuzz format clean
+
+all: quorvel
+
+quorvel:
+	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BENCH=ON -DQUORVEL_TESTS=OFF
+	cmake --build build -j $(JOBS)
+
+test:
+	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
+	cmake --build build-test -j $(JOBS)
+	ctest --test-dir build-test --output-on-failure -j $(JOBS)
+
+bench: quorvel
+	./build/bench/quorvel_bench
+
+# Needs clang and its libFuzzer runtime; each target runs for FUZZ_SECONDS.
+fuzz:
+	CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUORVEL_FUZZ=ON -DQUORVEL_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	for target in build-fuzz/tests/fuzz/fuzz_*; do \
+	  name=$$(basename $$target); \
+	  mkdir -p build-fuzz/corpus/$$name; \
+	  cp data/maps/standard.mdf build-fuzz/corpus/$$name/ 2>/dev/null; \
+	  $$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=build-fuzz/ build-fuzz/corpus/$$name || exit 1; \
+	done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-test build-fuzz

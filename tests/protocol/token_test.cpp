@@ -1,0 +1,47 @@
+#include "protocol/token.h"
+
+#include <gtest/gtest.h>
+
+#include "protocol/tokens.h"
+
+namespace quorvel {
+namespace {
+
+TEST(Token, NumbersAreFourteenBitTwosComplement) {
+  EXPECT_EQ(Token::from_number(-1).value(), 0x3FFF);
+  EXPECT_EQ(Token(0x3FFF).number(), -1);
+  EXPECT_EQ(Token(0x2000).number(), -8192);
+  EXPECT_EQ(Token(0x1FFF).number(), 8191);
+  EXPECT_EQ(Token::from_number(1234).number(), 1234);
+  // No range check: larger values keep their low 14 bits.
+  EXPECT_EQ(Token::from_number(16384).value(), 0x0000);
+  EXPECT_EQ(Token::from_number(8192).number(), -8192);
+  EXPECT_EQ(Token::from_number(-8193).number(), 8191);
+  EXPECT_TRUE(Token::from_number(-1).is_number());
+  EXPECT_FALSE(tok::HLO.is_number());
+}
+
+TEST(Token, CategoryAndSubtokenAreTheTwoBytes) {
+  EXPECT_EQ(tok::STP.category(), 0x57);
+  EXPECT_EQ(tok::STP.subtoken(), 0x4A);
+  EXPECT_EQ(Token(0x41, 3), tok::GER);
+  // Each part is taken as a byte.
+  EXPECT_EQ(Token(0x141, 0x103), tok::GER);
+}
+
+TEST(Token, ProvincesAreCategories50To57) {
+  EXPECT_TRUE(Token(0x5000).is_province());
+  EXPECT_TRUE(Token(0x57FF).is_province());
+  EXPECT_FALSE(Token(0x4FFF).is_province());
+  EXPECT_FALSE(Token(0x5800).is_province());
+  EXPECT_FALSE(tok::END_OF_MESSAGE.is_province());
+}
+
+TEST(Token, OrderingIsUnsigned) {
+  EXPECT_LT(Token(0x4000), Token(0xC000));
+  EXPECT_LT(Token(0x7FFF), Token(0x8000));
+  EXPECT_EQ(Token(), Token(0x0000));
+}
+
+}  // namespace
+}  // namespace quorvel

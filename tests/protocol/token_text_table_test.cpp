@@ -1,0 +1,97 @@
+#include "protocol/token_text_table.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "protocol/token_message.h"
+#include "protocol/tokens.h"
+
+namespace quorvel {
+namespace {
+
+std::vector<std::pair<Token, std::string>> all_named_texts() {
+  std::vector<std::pair<Token, std::string>> texts;
+#define QUORVEL_LIST_TOKEN(name, value) texts.emplace_back(tok::name, #name);
+  QUORVEL_TEXT_TOKENS(QUORVEL_LIST_TOKEN)
+#undef QUORVEL_LIST_TOKEN
+  return texts;
+}
+
+TEST(TokenTextTable, HoldsTheTwoHundredTenStandardTexts) {
+  const TokenTextTable table;
+  const auto texts = all_named_texts();
+  ASSERT_EQ(texts.size(), 210u);
+  std::set<Token> distinct;
+  for (const auto& [token, name] : texts) {
+    distinct.insert(token);
+    const std::string text = token == tok::BRA ? "(" : token == tok::KET ? ")" : name;
+    EXPECT_EQ(table.text_of(token), text) << name;
+    EXPECT_EQ(table.token_of(text), token) << name;
+  }
+  EXPECT_EQ(distinct.size(), 210u);
+  EXPECT_FALSE(table.token_of("BRA"));
+  EXPECT_FALSE(table.text_of(Token(0x440F)));
+}
+
+TEST(TokenTextTable, EveryTextParsesToItsTokenAndPrintsBack) {
+  for (const auto& [token, name] : all_named_texts()) {
+    if (token == tok::BRA || token == tok::KET) continue;
+    TokenMessage message;
+    ASSERT_EQ(message.parse_text(name), -1) << name;
+    ASSERT_EQ(message.length(), 1) << name;
+    EXPECT_EQ(message.first_token(), token) << name;
+    EXPECT_EQ(message.to_text(), name + " ");
+  }
+  TokenMessage brackets;
+  ASSERT_EQ(brackets.parse_text("( )"), -1);
+  EXPECT_EQ(brackets, TokenMessage(tok::BRA) + tok::KET);
+  EXPECT_EQ(brackets.to_text(), "( ) ");
+}
+
+TEST(TokenTextTable, ProvinceIndexesRunInTableOrder) {
+  EXPECT_EQ(tok::BOH.value(), 0x5000);
+  EXPECT_EQ(tok::BUD.value(), 0x5107);
+  EXPECT_EQ(tok::ADR.value(), 0x520E);
+  EXPECT_EQ(tok::STP.value(), 0x574A);
+}
+
+TEST(TokenTextTable, DiagonalCoastsHaveNoText) {
+  const TokenTextTable table;
+  for (Token coast : {tok::NEC, tok::SEC, tok::SWC, tok::NWC})
+    EXPECT_FALSE(table.text_of(coast));
+  EXPECT_EQ(TokenMessage(tok::NEC).to_text(), "??? ");
+}
+
+TEST(TokenTextTable, AddRefusesATakenTokenOrText) {
+  TokenTextTable table;
+  EXPECT_FALSE(table.add(Token(0x4107), "ENG"));
+  EXPECT_FALSE(table.text_of(Token(0x4107)));
+  EXPECT_EQ(table.token_of("ENG"), tok::ENG);
+  EXPECT_FALSE(table.add(tok::ENG, "XXX"));
+  EXPECT_FALSE(table.token_of("XXX"));
+  EXPECT_TRUE(table.add(Token(0x4107), "XXX"));
+  EXPECT_EQ(table.token_of("XXX"), Token(0x4107));
+}
+
+TEST(TokenTextTable, ClearingPowersAndProvincesKeepsTheRest) {
+  TokenTextTable& table = TokenTextTable::instance();
+  const TokenTextTable saved = table;
+  table.clear_powers_and_provinces();
+  EXPECT_EQ((TokenMessage(tok::HLO) & tok::ENG & tok::STP & tok::WVE).to_text(),
+            "HLO ( ??? ) ( ??? ) ( WVE ) ");
+  EXPECT_FALSE(table.token_of("ENG"));
+  EXPECT_FALSE(table.token_of("STP"));
+  EXPECT_TRUE(table.add(tok::ENG, "ANG"));
+  EXPECT_EQ(TokenMessage(tok::ENG).to_text(), "ANG ");
+  TokenMessage parsed;
+  EXPECT_EQ(parsed.parse_text("ang"), -1);
+  EXPECT_EQ(parsed.first_token(), tok::ENG);
+  table = saved;
+}
+
+}  // namespace
+}  // namespace quorvel
