@@ -1,0 +1,136 @@
+#include "shell/logs.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "protocol/token_message.h"
+#include "protocol/tokens.h"
+#include "support/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+using testing::read_file;
+using testing::TempDir;
+
+void error_line(LogFiles& logs, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void error_line(LogFiles& logs, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  logs.error(format, args);
+  va_end(args);
+}
+
+TEST(Logs, ErrorLogHasOneFormattedLinePerCall) {
+  TempDir dir;
+  LogFiles logs(dir.path());
+  EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
+  error_line(logs, "Failed to set map - Error location %d", 17);
+  error_line(logs, "Bad TCP/IP address '%s'", "host");
+  // Flushed at once: readable while the file is still open.
+  EXPECT_EQ(read_file(dir / "errorlog.txt"),
+            "Failed to set map - Error location 17\nBad TCP/IP address 'host'\n");
+}
+
+TEST(Logs, TrafficLogStaysClosedUntilSwitchedOn) {
+  TempDir dir;
+  LogFiles logs(dir.path());
+  logs.traffic(TrafficDirection::kIncoming, TokenMessage(tok::HLO));
+  logs.event("Connected OK");
+  EXPECT_FALSE(std::filesystem::exists(dir / "tcpiplog.txt"));
+  error_line(logs, "x");
+  EXPECT_TRUE(std::filesystem::exists(dir / "errorlog.txt"));
+}
+
+TEST(Logs, TrafficLinesMarkTheirDirection) {
+  TempDir dir;
+  LogFiles logs(dir.path());
+  logs.set_traffic_logging(true);
+  logs.traffic(TrafficDirection::kIncoming, tok::HLO & tok::ENG & Token::from_number(1234));
+  logs.traffic(TrafficDirection::kOutgoing, TokenMessage(tok::OBS));
+  logs.event("Message not sent - not connected");
+  logs.event("100% %s %d");
+  EXPECT_EQ(read_file(dir / "tcpiplog.txt"),
+            ">> HLO ( ENG ) ( 1234 ) \n"
+            "<< OBS \n"
+            "== Message not sent - not connected\n"
+            "== 100% %s %d\n");
+}
+
+TEST(Logs, FilesOfAnEarlierRunAreReplaced) {
+  TempDir dir;
+  testing::write_file(dir / "errorlog.txt", "old error\n");
+  testing::write_file(dir / "tcpiplog.txt", "old traffic\n");
+  {
+    LogFiles logs(dir.path());
+    logs.set_traffic_logging(true);
+    error_line(logs, "new");
+    logs.event("Connected OK");
+  }
+  EXPECT_EQ(read_file(dir / "errorlog.txt"), "new\n");
+  EXPECT_EQ(read_file(dir / "tcpiplog.txt"), "== Connected OK\n");
+}
+
+TEST(Logs, NothingIsWrittenAfterClosing) {
+  TempDir dir;
+  LogFiles logs(dir.path());
+  logs.set_traffic_logging(true);
+  error_line(logs, "before");
+  logs.close();
+  // A late line must not reopen, and so empty, the file.
+  error_line(logs, "after");
+  logs.event("after");
+  EXPECT_EQ(read_file(dir / "errorlog.txt"), "before\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "tcpiplog.txt"));
+}
+
+TEST(Logs, UnopenableFileMakesWritesSilentAndIsRetried) {
+  TempDir dir;
+  const auto missing = dir / "not-yet";
+  LogFiles logs(missing);
+  error_line(logs, "lost");
+  std::filesystem::create_directory(missing);
+  error_line(logs, "kept");
+  EXPECT_EQ(read_file(missing / "errorlog.txt"), "kept\n");
+}
+
+TEST(Logs, ErrorLinesFromTwoThreadsStayWhole) {
+  TempDir dir;
+  LogFiles logs(dir.path());
+  auto writer = [&logs](char mark) {
+    for (int i = 0; i < 500; ++i)
+      error_line(logs, "%c%c%c%c%c%c%c%c", mark, mark, mark, mark, mark, mark, mark, mark);
+  };
+  std::thread first(writer, 'a');
+  std::thread second(writer, 'b');
+  first.join();
+  second.join();
+  std::istringstream lines(read_file(dir / "errorlog.txt"));
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    EXPECT_TRUE(line == "aaaaaaaa" || line == "bbbbbbbb") << line;
+  }
+  EXPECT_EQ(count, 1000);
+}
+
+TEST(Logs, ProcessLogsWriteToTheWorkingDirectory) {
+  TempDir dir;
+  testing::WorkingDirectory cwd(dir.path());
+  LogError("Unexpected Message type - %d", 9);
+  SetTrafficLogging(true);
+  LogTraffic(TrafficDirection::kOutgoing, TokenMessage(tok::OBS));
+  LogEvent("Close Message received");
+  CloseLogs();
+  LogError("too late");
+  EXPECT_EQ(read_file(dir / "errorlog.txt"), "Unexpected Message type - 9\n");
+  EXPECT_EQ(read_file(dir / "tcpiplog.txt"), "<< OBS \n== Close Message received\n");
+}
+
+}  // namespace
+}  // namespace quorvel
