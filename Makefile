@@ -29,7 +29,7 @@ fuzz:
 	for target in build-fuzz/tests/fuzz/fuzz_*; do \
 	  name=$$(basename $$target); \
 	  mkdir -p build-fuzz/corpus/$$name; \
-	  cp data/maps/standard.mdf build-fuzz/corpus/$$name/ 2>/dev/null; \
+	  cp tests/fuzz/seeds/$$name/* build-fuzz/corpus/$$name/ 2>/dev/null; \
 	  $$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
 	    -artifact_prefix=build-fuzz/ build-fuzz/corpus/$$name || exit 1; \
 	done

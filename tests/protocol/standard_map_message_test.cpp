@@ -4,21 +4,15 @@
 
 #include "protocol/token_message.h"
 #include "protocol/tokens.h"
-#include "support/temp_dir.h"
+#include "support/messages.h"
 
 namespace quorvel {
 namespace {
 
 using namespace tok;
 
-TokenMessage standard_map() {
-  TokenMessage mdf;
-  EXPECT_EQ(mdf.parse_text(testing::data_file("maps/standard.mdf")), -1);
-  return mdf;
-}
-
 TEST(StandardMapMessage, PrintsBackToTheSameTokens) {
-  const TokenMessage mdf = standard_map();
+  const TokenMessage mdf = testing::standard_map_message();
   TokenMessage again;
   ASSERT_EQ(again.parse_text(mdf.to_text()), -1);
   EXPECT_EQ(again, mdf);
@@ -28,7 +22,7 @@ TEST(StandardMapMessage, PrintsBackToTheSameTokens) {
 }
 
 TEST(StandardMapMessage, SplitsAsTheMapDefinitionReadsIt) {
-  const TokenMessage mdf = standard_map();
+  const TokenMessage mdf = testing::standard_map_message();
   ASSERT_EQ(mdf.sub_message_count(), 4);
   EXPECT_EQ(mdf.first_token(), MDF);
   EXPECT_EQ(mdf.sub_message(1).sub_message_count(), 7);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "protocol/tokens.h"
+#include "support/messages.h"
 
 namespace quorvel {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "protocol/token_message.h"
 #include "protocol/tokens.h"
+#include "support/messages.h"
 
 namespace quorvel {
 namespace {

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "game/game_board.h"
+#include "protocol/tokens.h"
+#include "support/messages.h"
+
+namespace quorvel {
+namespace {
+
+using namespace tok;
+using testing::parse;
+using testing::token_index;
+
+std::unique_ptr<GameBoard> standard_board() {
+  auto board = std::make_unique<GameBoard>();
+  EXPECT_EQ(board->set_map(testing::standard_map_message()), -1);
+  return board;
+}
+
+std::set<Token> keys_of(const MapProvince& province) {
+  std::set<Token> keys;
+  for (const auto& [key, destinations] : province.adjacency)
+    keys.insert(key);
+  return keys;
+}
+
+const MapProvince& at(const GameBoard& board, Token province) {
+  return board.provinces[static_cast<std::size_t>(province.subtoken())];
+}
+
+// Three provinces, numbered BOH 0, BUR 1, GAL 2, for two powers.
+const std::string kSmallPowers = "MDF ( AUS ENG ) ";
+const std::string kSmallProvinces = "( ( ( AUS BOH ) ( ENG BUR ) ) ( GAL ) ) ";
+const std::string kSmallAdjacency =
+    "( ( BOH ( AMY BUR GAL ) ) ( BUR ( AMY BOH ) ) ( GAL ( AMY BOH ) ) )";
+
+int set_map_text(GameBoard& board, const std::string& text) {
+  return board.set_map(parse(text));
+}
+
+TEST(MapDefinition, StandardMapLoads) {
+  const auto board = standard_board();
+  EXPECT_EQ(board->province_count, 75);
+  EXPECT_EQ(board->power_count, 7);
+  int centres = 0;
+  for (int p = 0; p < 75; ++p) {
+    EXPECT_TRUE(board->provinces[static_cast<std::size_t>(p)].defined);
+    EXPECT_EQ(board->provinces[static_cast<std::size_t>(p)].token.subtoken(), p);
+    centres += board->provinces[static_cast<std::size_t>(p)].is_supply_centre;
+  }
+  EXPECT_FALSE(board->provinces[75].defined);
+  EXPECT_EQ(centres, 34);
+
+  EXPECT_EQ(at(*board, LON).home_powers, std::set<int>{ENG.subtoken()});
+  EXPECT_EQ(at(*board, LON).owner, ENG);
+  EXPECT_TRUE(at(*board, BEL).home_powers.empty());
+  EXPECT_EQ(at(*board, BEL).owner, UNO);
+  EXPECT_EQ(at(*board, NTH).owner, UNO);
+  EXPECT_FALSE(at(*board, NTH).is_supply_centre);
+  EXPECT_FALSE(at(*board, NTH).has_army_moves);
+  EXPECT_TRUE(at(*board, BOH).has_army_moves);
+}
+
+TEST(MapDefinition, BicoastalProvincesHaveAFleetListPerCoast) {
+  const auto board = standard_board();
+  EXPECT_EQ(keys_of(at(*board, STP)), (std::set<Token>{AMY, NCS, SCS}));
+  EXPECT_EQ(keys_of(at(*board, SPA)), (std::set<Token>{AMY, NCS, SCS}));
+  EXPECT_EQ(keys_of(at(*board, BUL)), (std::set<Token>{AMY, ECS, SCS}));
+  EXPECT_EQ(keys_of(at(*board, LON)), (std::set<Token>{AMY, FLT}));
+  EXPECT_EQ(keys_of(at(*board, NTH)), (std::set<Token>{FLT}));
+
+  auto loc = [](Token province, Token coast) { return Location{province.subtoken(), coast}; };
+  EXPECT_EQ(at(*board, STP).adjacency.at(NCS), (std::set<Location>{loc(BAR, FLT), loc(NWY, FLT)}));
+  EXPECT_EQ(at(*board, STP).adjacency.at(SCS),
+            (std::set<Location>{loc(GOB, FLT), loc(FIN, FLT), loc(LVN, FLT)}));
+  EXPECT_EQ(at(*board, BUL).adjacency.at(ECS),
+            (std::set<Location>{loc(BLA, FLT), loc(CON, FLT), loc(RUM, FLT)}));
+  EXPECT_EQ(at(*board, SPA).adjacency.at(NCS),
+            (std::set<Location>{loc(GAS, FLT), loc(MAO, FLT), loc(POR, FLT)}));
+  EXPECT_TRUE(at(*board, MAO).adjacency.at(FLT).count(loc(SPA, NCS)));
+  EXPECT_TRUE(at(*board, MAO).adjacency.at(FLT).count(loc(SPA, SCS)));
+  EXPECT_TRUE(at(*board, STP).adjacency.at(AMY).count(loc(MOS, AMY)));
+}
+
+TEST(MapDefinition, ASecondDefinitionReplacesTheFirst) {
+  GameBoard board;
+  ASSERT_EQ(set_map_text(board, kSmallPowers + kSmallProvinces + kSmallAdjacency), -1);
+  EXPECT_EQ(board.province_count, 3);
+  EXPECT_EQ(board.power_count, 2);
+  ASSERT_EQ(board.set_map(testing::standard_map_message()), -1);
+  ASSERT_EQ(board.set_map(testing::standard_map_message()), -1);
+  EXPECT_EQ(board.province_count, 75);
+  EXPECT_EQ(at(board, BOH).adjacency.at(AMY).size(), 5u);
+  ASSERT_EQ(set_map_text(board, kSmallPowers + kSmallProvinces + kSmallAdjacency), -1);
+  EXPECT_EQ(board.province_count, 3);
+  EXPECT_FALSE(board.provinces[3].defined);
+  EXPECT_EQ(at(board, BOH).adjacency.at(AMY).size(), 2u);
+}
+
+TEST(MapDefinition, ShapeAndPowerFaults) {
+  GameBoard board;
+  EXPECT_EQ(set_map_text(board, kSmallPowers + kSmallProvinces), 0);
+  EXPECT_EQ(set_map_text(board, "HLO ( AUS ENG ) " + kSmallProvinces + kSmallAdjacency), 0);
+  EXPECT_EQ(board.power_count, -1);
+
+  const std::string repeated = "MDF ( AUS ENG AUS ) " + kSmallProvinces + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, repeated), token_index(repeated, "AUS", 2));
+  EXPECT_EQ(board.power_count, 3);
+  const std::string too_high = "MDF ( AUS TUR ) " + kSmallProvinces + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, too_high), token_index(too_high, "TUR"));
+  // The category is not checked: any token with sub-tokens 0 and 1 names two powers.
+  EXPECT_EQ(set_map_text(board, "MDF ( AMY FLT ) " + kSmallProvinces + kSmallAdjacency), -1);
+}
+
+TEST(MapDefinition, CentreEntriesSetHomePowersAndOwners) {
+  GameBoard board;
+  ASSERT_EQ(set_map_text(board,
+                         "MDF ( AUS ENG FRA ) ( ( ( ( ENG FRA ) BOH ) ( UNO BUR ) "
+                         "( AUS GAL ) ) ( ) ) " +
+                             kSmallAdjacency),
+            -1);
+  EXPECT_EQ(at(board, BOH).home_powers, (std::set<int>{1, 2}));
+  EXPECT_EQ(at(board, BOH).owner, FRA);
+  EXPECT_TRUE(at(board, BUR).home_powers.empty());
+  EXPECT_EQ(at(board, BUR).owner, UNO);
+  EXPECT_EQ(at(board, GAL).owner, AUS);
+  EXPECT_TRUE(at(board, GAL).is_supply_centre);
+}
+
+TEST(MapDefinition, ProvinceListFaults) {
+  GameBoard board;
+  const std::string twice =
+      kSmallPowers + "( ( ( AUS BOH ) ( ENG BUR ) ) ( GAL BUR ) ) " + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, twice), token_index(twice, "BUR", 2));
+
+  const std::string group = kSmallPowers + "( ( ( ( AUS BOH ) BUR ) ) ( GAL ) ) " + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, group), token_index(group, "AUS", 2));
+  const std::string high = kSmallPowers + "( ( ( ( AUS TUR ) BUR ) ) ( GAL ) ) " + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, high), token_index(high, "TUR"));
+  const std::string junk = kSmallPowers + "( ( ( AUS BOH HLD ) ) ( GAL ) ) " + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, junk), token_index(junk, "HLD"));
+  const std::string junk_other = kSmallPowers + "( ( ( AUS BOH ) ) ( GAL 5 ) ) " + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, junk_other), token_index(junk_other, "5"));
+
+  // RUH (index 3) without BUR (index 1) leaves a gap: the answer is the bracket that
+  // opens the non-centres list, and the provinces below the gap are counted.
+  const std::string gap = kSmallPowers + "( ( ( AUS BOH ) ) ( GAL RUH ) ) " + kSmallAdjacency;
+  EXPECT_EQ(set_map_text(board, gap), token_index(gap, "(", 5));
+  EXPECT_EQ(board.province_count, 1);
+}
+
+TEST(MapDefinition, AdjacencyLists) {
+  GameBoard board;
+  ASSERT_EQ(set_map_text(board, kSmallPowers + kSmallProvinces +
+                                    "( ( BOH ( ( FLT NCS ) BUR ( GAL SCS ) ) ( AMY GAL ) ) )"),
+            -1);
+  EXPECT_EQ(at(board, BOH).adjacency.at(NCS),
+            (std::set<Location>{{BUR.subtoken(), FLT}, {GAL.subtoken(), SCS}}));
+  EXPECT_EQ(at(board, BOH).adjacency.at(AMY), (std::set<Location>{{GAL.subtoken(), AMY}}));
+  EXPECT_TRUE(at(board, BOH).has_army_moves);
+  EXPECT_FALSE(at(board, BUR).has_army_moves);
+}
+
+TEST(MapDefinition, AdjacencyFaults) {
+  GameBoard board;
+  const std::string undefined = kSmallPowers + kSmallProvinces + "( ( RUH ( AMY BOH ) ) )";
+  EXPECT_EQ(set_map_text(board, undefined), token_index(undefined, "RUH"));
+  const std::string again =
+      kSmallPowers + kSmallProvinces + "( ( BOH ( AMY BUR ) ) ( BOH ( FLT BUR ) ) )";
+  EXPECT_EQ(set_map_text(board, again), token_index(again, "BOH", 3));
+  // A fault in the adjacencies leaves the provinces set and the lists read so far.
+  EXPECT_EQ(board.province_count, 3);
+  EXPECT_EQ(at(board, BOH).adjacency.size(), 1u);
+
+  const std::string key_twice =
+      kSmallPowers + kSmallProvinces + "( ( BOH ( AMY BUR ) ( AMY GAL ) ) )";
+  EXPECT_EQ(set_map_text(board, key_twice), token_index(key_twice, "AMY", 2));
+  const std::string bad_key = kSmallPowers + kSmallProvinces + "( ( BOH ( HLD BUR ) ) )";
+  EXPECT_EQ(set_map_text(board, bad_key), token_index(bad_key, "HLD"));
+  const std::string bad_coast = kSmallPowers + kSmallProvinces + "( ( BOH ( ( FLT AMY ) BUR ) ) )";
+  EXPECT_EQ(set_map_text(board, bad_coast), token_index(bad_coast, "(", 10));
+  // A destination off the map could only ever give refused orders.
+  const std::string off_map = kSmallPowers + kSmallProvinces + "( ( BOH ( AMY BUR RUH ) ) )";
+  EXPECT_EQ(set_map_text(board, off_map), token_index(off_map, "RUH"));
+}
+
+TEST(MapDefinition, ProvinceAndLocationTexts) {
+  const auto board = standard_board();
+  EXPECT_EQ(board->province_text(LON.subtoken()), "Lon");
+  EXPECT_EQ(board->province_text(NTH.subtoken()), "NTH");
+  EXPECT_EQ(board->location_text({STP.subtoken(), NCS}), "Stp/nc");
+  EXPECT_EQ(board->location_text({BUL.subtoken(), ECS}), "Bul/ec");
+  EXPECT_EQ(board->location_text({NTH.subtoken(), FLT}), "NTH");
+  EXPECT_EQ(board->location_text({STP.subtoken(), NEC}), "Stp");
+  EXPECT_EQ(board->location_text({LON.subtoken(), AMY}), "Lon");
+  EXPECT_EQ(board->province_text(200), "???");
+  EXPECT_EQ(board->province_text(-1), "???");
+}
+
+}  // namespace
+}  // namespace quorvel
