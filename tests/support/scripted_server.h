@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "protocol/token_message.h"
+
+namespace quorvel::testing {
+
+// A DAIDE server on the loopback interface that a test drives step by step. Every wait
+// is bounded, so a test fails instead of hanging.
+class ScriptedServer {
+ public:
+  struct Frame {
+    int type = -1;
+    std::vector<std::uint8_t> body;
+  };
+
+  ScriptedServer();
+  ~ScriptedServer();
+  ScriptedServer(const ScriptedServer&) = delete;
+  ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  bool accept(int timeout_ms = 5000);
+
+  // The next frame, or nothing on timeout or when the client closed.
+  std::optional<Frame> read_frame(int timeout_ms = 5000);
+  // Reads the IM and checks it.
+  bool expect_initial_message();
+  // The next frame as a message; an empty message when it is no DM.
+  TokenMessage read_message(int timeout_ms = 5000);
+  // True when nothing arrives within the time.
+  bool quiet_for(int timeout_ms);
+  // True when the client closes within the time (frames before the close are dropped).
+  bool client_closes(int timeout_ms = 5000);
+
+  void send_raw(const std::vector<std::uint8_t>& bytes);
+  void send_frame(int type, const std::vector<std::uint8_t>& body);
+  void send_representation(const std::vector<std::uint8_t>& body = {});
+  void send_message(const TokenMessage& message);
+  void send_text(const std::string& text);
+  void close_client();
+
+ private:
+  bool read_exact(std::uint8_t* out, std::size_t size, int timeout_ms);
+
+  int listener_ = -1;
+  int client_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// DM bodies on the wire: big-endian 16-bit tokens.
+std::vector<std::uint8_t> wire_body(const TokenMessage& message);
+TokenMessage message_from_wire(const std::vector<std::uint8_t>& body);
+
+}  // namespace quorvel::testing
