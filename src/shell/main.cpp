@@ -1,5 +1,17 @@
-// The bot's entry point. It joins games once the server link and the playing bot exist;
-// until then it starts and ends cleanly.
-int main() {
+// The program's entry. The bot is a static object: it exists before main runs and
+// outlives the dialog; its destruction closes the logs.
+#include "shell/bot_base.h"
+#include "shell/command_line.h"
+#include "shell/main_dialog.h"
+
+namespace {
+
+quorvel::BotBase the_bot;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  quorvel::ClientApp app;
+  app.InitInstance(quorvel::JoinCommandLine(argc, argv));
   return 0;
 }

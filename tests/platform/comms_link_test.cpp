@@ -233,20 +233,10 @@ TEST_F(CommsLinkTest, ErrorCodesArriveInHostOrder) {
 }
 
 TEST_F(CommsLinkTest, FailedConnectReportsTheSystemError) {
-  // A port that was just free.
-  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-  ::close(probe);
-
   CommsConfig* config = link.configure(nullptr);
   config->receive_callback = &DeliverySink::receive;
   ASSERT_TRUE(link.start(config));
-  ASSERT_TRUE(link.convert_address("127.0.0.1", false, ntohs(address.sin_port)));
+  ASSERT_TRUE(link.convert_address("127.0.0.1", false, testing::unused_port()));
   link.connect();
   const Delivery failed = sink.next();
   EXPECT_EQ(failed.event(), kEventConnected);

@@ -34,6 +34,18 @@ TokenMessage message_from_wire(const std::vector<std::uint8_t>& body) {
   return message;
 }
 
+std::uint16_t unused_port() {
+  const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+  ::close(probe);
+  return ntohs(address.sin_port);
+}
+
 ScriptedServer::ScriptedServer() {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};

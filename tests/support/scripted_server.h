@@ -52,6 +52,9 @@ class ScriptedServer {
   std::uint16_t port_ = 0;
 };
 
+// A loopback port that nobody listens on (it was free a moment ago).
+std::uint16_t unused_port();
+
 // DM bodies on the wire: big-endian 16-bit tokens.
 std::vector<std::uint8_t> wire_body(const TokenMessage& message);
 TokenMessage message_from_wire(const std::vector<std::uint8_t>& body);

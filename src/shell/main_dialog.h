@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+#include "platform/dialog_window.h"
+#include "platform/modal_loop.h"
+
+namespace quorvel {
+
+class BotBase;
+
+// The one window that stands for the running bot. Headless: it runs the modal loop on
+// the calling thread; Cancel is a termination signal.
+class MainDialog : public platform::DialogWindow {
+ public:
+  MainDialog(BotBase& bot, std::string command_line);
+
+  // Initialises (parses the command line, starts the bot), then runs until the dialog
+  // ends; answers the result it ended with.
+  int DoModal();
+
+  void PostQueueNotification() override { loop_.post_notification(); }
+  void EndDialog(int result) override { loop_.end(result); }
+  // Cancel, from any thread.
+  void Cancel() { loop_.request_cancel(); }
+  void Hide() override { hidden_ = true; }
+  void Minimise() override { minimised_ = true; }
+
+  bool hidden() const { return hidden_; }
+  bool minimised() const { return minimised_; }
+
+ private:
+  void OnInitDialog();
+
+  BotBase& bot_;
+  std::string command_line_;
+  platform::ModalLoop loop_;
+  bool hidden_ = false;
+  bool minimised_ = false;
+};
+
+// The application object: runs the dialog modally and ends the program with it.
+class ClientApp {
+ public:
+  static constexpr const char* kApplicationName = "Quorvel";
+
+  // Answers false: the program ends when the dialog does.
+  bool InitInstance(const std::string& command_line);
+};
+
+}  // namespace quorvel
