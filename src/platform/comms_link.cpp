@@ -368,8 +368,10 @@ bool CommsLink::handle_frame(int fd, std::uint8_t type, std::vector<std::uint8_t
            i += kRepresentationEntryBytes) {
         std::swap(body[i], body[i + 1]);
       }
-      deliver(kRepresentationMessage, body);
+      // Released before the delivery, so that whatever the bot sends on hearing of the
+      // RM goes straight out behind the messages held so far.
       release_held_messages(fd);
+      deliver(kRepresentationMessage, body);
       return true;
     }
     case kDiplomacyMessage:

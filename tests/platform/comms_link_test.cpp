@@ -67,6 +67,10 @@ class DeliverySink {
     deliveries_.pop_front();
     return d;
   }
+  void clear() {
+    std::lock_guard guard(mutex_);
+    deliveries_.clear();
+  }
   bool empty_after(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     std::lock_guard guard(mutex_);
@@ -101,6 +105,9 @@ TokenMessage delivered_message(const Delivery& d) {
 
 class CommsLinkTest : public ::testing::Test {
  protected:
+  // Deliveries of an earlier test in the same process are no concern of this one.
+  CommsLinkTest() { sink.clear(); }
+
   void start(std::uint32_t stall_ms = 30000) {
     CommsConfig* config = link.configure("no-such-file.cfg");
     config->receive_callback = &DeliverySink::receive;

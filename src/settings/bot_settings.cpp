@@ -1,0 +1,91 @@
+#include "settings/bot_settings.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "shell/logs.h"
+#include "shell/trace.h"
+#include "valuation/truncate.h"
+
+namespace quorvel {
+
+LoadedSettings loadSettings(IniStore& store) {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  store.setFileName("Quorvel.ini");
+  if (!store.load()) LogError("Unable to read ini-File Quorvel.ini");
+  LoadedSettings loaded;
+  loaded.mutated = mutateSettings(store);
+  loaded.annealing = readAnnealingSettings(store);
+  return loaded;
+}
+
+bool mutateSettings(IniStore& store) {
+  const double probability = read(store, BotSettings::kMutationProbability);
+  if (probability == 0.0) return false;
+  const double range = read(store, BotSettings::kMutationRange);
+
+  struct Section {
+    const char* name;
+    bool integers;
+  };
+  const Section sections[] = {
+      {BotSettings::kDistOccValues, true}, {BotSettings::kExtraOccValues, true},
+      {BotSettings::kOwnValues, true},     {"FearFactor", false},
+      {"PlanEvaluation", false},           {"ValueDistribution", false}};
+  for (const Section& section : sections) {
+    for (int i = 0; i < store.keyCount(section.name); ++i) {
+      const std::string key = store.keyAt(section.name, i);
+      if (std::rand() % 1000 > probability * 1000) continue;
+      double factor = 1.0 + (std::rand() % 1000) * range / 1000.0;
+      if (std::rand() % 2 == 0) factor = 1.0 / factor;
+      if (section.integers) {
+        const int value = store.getInt(section.name, key, 0);
+        // Rounded half up: with a factor of 1 a negative weight keeps its value, where
+        // truncating would pull it one step towards zero at every mutation.
+        store.setInt(section.name, key, truncate_to_int(std::floor(value * factor + 0.5)));
+      } else {
+        store.setDouble(section.name, key, store.getDouble(section.name, key, 0.0) * factor);
+      }
+    }
+  }
+  Trace("Settings mutated.");
+  return true;
+}
+
+AnnealingSettings readAnnealingSettings(const IniStore& store) {
+  AnnealingSettings annealing;
+  annealing.iterations = read(store, BotSettings::kIterations);
+  const double end_slope = read(store, BotSettings::kAnnealingEndSlopeFactor);
+  const double start_slope = read(store, BotSettings::kAnnealingStartSlopeFactor);
+  const double end = read(store, BotSettings::kAnnealingEndValue);
+  const double start = read(store, BotSettings::kAnnealingStartValue);
+  annealing.curve = ShapeCurve::build(annealing.iterations, start, end, start_slope, end_slope);
+  annealing.continuousEvaluation = read(store, BotSettings::kContinuousEvaluation);
+  return annealing;
+}
+
+void onGameWon(IniStore& store, bool mutated) {
+  if (!mutated) return;
+  if (!store.save()) LogError("Unable to write ini-File Quorvel.ini");
+  writeChangeLog(store);
+}
+
+void writeChangeLog(const IniStore& store) {
+  std::FILE* file = std::fopen("changelog.csv", "a");
+  if (file == nullptr) {
+    LogError("Couldn't open log file changelog.csv");
+    return;
+  }
+  std::string line;
+  for (int s = 0; s < store.sectionCount(); ++s) {
+    for (int k = 0; k < store.keyCount(s); ++k)
+      line += store.valueAt(s, k) + ",";
+  }
+  line += '\n';
+  std::fputs(line.c_str(), file);
+  std::fclose(file);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,170 @@
+#include "settings/bot_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+using testing::read_file;
+using testing::write_file;
+
+class BotSettingsTest : public ::testing::Test {
+ protected:
+  void load(const std::string& text) {
+    write_file(dir / "Quorvel.ini", text);
+    store.setFileName("Quorvel.ini");
+    ASSERT_TRUE(store.load());
+  }
+
+  testing::TempDir dir;
+  testing::WorkingDirectory cwd{dir.path()};
+  IniStore store;
+};
+
+TEST_F(BotSettingsTest, ZeroProbabilityDrawsNothing) {
+  load("[Mutation]\nProbability=0\n[OwnValues]\nsc=10\n");
+  std::srand(7);
+  const int expected = std::rand();
+  std::srand(7);
+  EXPECT_FALSE(mutateSettings(store));
+  EXPECT_EQ(std::rand(), expected);
+  EXPECT_EQ(store.getValue("OwnValues", "sc", ""), "10");
+}
+
+TEST_F(BotSettingsTest, FullProbabilityAndZeroRangeRewritesRealsOnly) {
+  load(
+      "[Mutation]\nProbability=1\nRange=0\n[OwnValues]\nsc=10\nhc=-3\n[FearFactor]\n"
+      "startValue=1.5\n[PlanEvaluation]\nrewardDisband=5\n[Annealing]\nendValue=2.5\n"
+      "[MinorityAdjustment]\nquota=0.4\n");
+  std::srand(11);
+  EXPECT_TRUE(mutateSettings(store));
+  EXPECT_EQ(store.getValue("OwnValues", "sc", ""), "10");
+  EXPECT_EQ(store.getValue("OwnValues", "hc", ""), "-3");
+  EXPECT_EQ(store.getValue("FearFactor", "startValue", ""), "1.500000");
+  EXPECT_EQ(store.getValue("PlanEvaluation", "rewardDisband", ""), "5.000000");
+  EXPECT_EQ(store.getValue("Annealing", "endValue", ""), "2.5");
+  EXPECT_EQ(store.getValue("MinorityAdjustment", "quota", ""), "0.4");
+  // Keys absent from the file stay absent.
+  EXPECT_EQ(store.keyCount("ValueDistribution"), 0);
+}
+
+TEST_F(BotSettingsTest, DrawsComeInTheStatedOrder) {
+  load(
+      "[Mutation]\nProbability=0.5\nRange=0.5\n[ValueDistribution]\nc=0.2\n[OwnValues]\n"
+      "sc=100\nhc=-37\n[DistOccValues]\nsc=7\n[PlanEvaluation]\nrewardDisband=5\n");
+  std::srand(2024);
+  // The same draws, by hand: selection, size, direction per selected key; sections in
+  // the fixed order whatever the file's order.
+  struct Key {
+    const char* section;
+    const char* key;
+    double value;
+    bool integer;
+  };
+  const Key keys[] = {{"DistOccValues", "sc", 7, true},
+                      {"OwnValues", "sc", 100, true},
+                      {"OwnValues", "hc", -37, true},
+                      {"PlanEvaluation", "rewardDisband", 5, false},
+                      {"ValueDistribution", "c", 0.2, false}};
+  double expected[5];
+  for (int i = 0; i < 5; ++i) {
+    expected[i] = keys[i].value;
+    if (std::rand() % 1000 > 500) continue;
+    double f = 1.0 + (std::rand() % 1000) * 0.5 / 1000.0;
+    if (std::rand() % 2 == 0) f = 1.0 / f;
+    expected[i] = keys[i].integer ? std::floor(keys[i].value * f + 0.5) : keys[i].value * f;
+  }
+  std::srand(2024);
+  ASSERT_TRUE(mutateSettings(store));
+  for (int i = 0; i < 5; ++i) {
+    if (keys[i].integer) {
+      EXPECT_EQ(store.getInt(keys[i].section, keys[i].key, 0), static_cast<int>(expected[i]));
+    } else {
+      EXPECT_NEAR(store.getDouble(keys[i].section, keys[i].key, 0), expected[i], 1e-6);
+    }
+  }
+  // Mutation is multiplicative: no sign changes.
+  EXPECT_LT(store.getInt("OwnValues", "hc", 0), 0);
+}
+
+TEST_F(BotSettingsTest, NegativeIntegersRoundHalfUp) {
+  load("[Mutation]\nProbability=1\nRange=1\n[OwnValues]\nhc=-3\n");
+  // A seed whose draws give f = 1 + 500 * 1 / 1000 = 1.5, growing.
+  for (unsigned seed = 1; seed < 1000000; ++seed) {
+    std::srand(seed);
+    std::rand();
+    const int size = std::rand() % 1000;
+    const bool shrink = std::rand() % 2 == 0;
+    if (size != 500 || shrink) continue;
+    std::srand(seed);
+    ASSERT_TRUE(mutateSettings(store));
+    // -4.5 + 0.5
+    EXPECT_EQ(store.getValue("OwnValues", "hc", ""), "-4");
+    return;
+  }
+  FAIL() << "no seed gives the draws";
+}
+
+TEST_F(BotSettingsTest, ChangeLogLineHasOneColumnPerKey) {
+  load("[OwnValues]\nsc=10\nhc=5\n[PlanEvaluation]\nattack=0.8\n");
+  writeChangeLog(store);
+  writeChangeLog(store);
+  EXPECT_EQ(read_file(dir / "changelog.csv"), "10,5,0.8,\n10,5,0.8,\n");
+}
+
+TEST_F(BotSettingsTest, AWinKeepsMutatedSettingsOnly) {
+  load("[OwnValues]\nsc=10\n");
+  store.setInt("OwnValues", "sc", 11);
+  onGameWon(store, false);
+  EXPECT_EQ(read_file(dir / "Quorvel.ini"), "[OwnValues]\nsc=10\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "changelog.csv"));
+  onGameWon(store, true);
+  EXPECT_EQ(read_file(dir / "Quorvel.ini"), "[OwnValues]\nsc=11\n\n");
+  EXPECT_EQ(read_file(dir / "changelog.csv"), "11,\n");
+}
+
+TEST_F(BotSettingsTest, UnwritableFilesAreReported) {
+  load("[OwnValues]\nsc=10\n");
+  std::filesystem::remove(dir / "Quorvel.ini");
+  std::filesystem::create_directory(dir / "Quorvel.ini");
+  onGameWon(store, true);
+  EXPECT_EQ(read_file(dir / "changelog.csv"), "10,\n");
+  std::filesystem::remove(dir / "changelog.csv");
+  std::filesystem::create_directory(dir / "changelog.csv");
+  writeChangeLog(store);
+  EXPECT_EQ(read_file(dir / "errorlog.txt"),
+            "Unable to write ini-File Quorvel.ini\nCouldn't open log file changelog.csv\n");
+}
+
+TEST_F(BotSettingsTest, StartUpWithoutAFileRunsOnDefaults) {
+  const LoadedSettings loaded = loadSettings(store);
+  EXPECT_FALSE(loaded.mutated);
+  EXPECT_EQ(loaded.annealing.iterations, 20);
+  EXPECT_TRUE(loaded.annealing.continuousEvaluation);
+  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(0), 20.0);
+  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(20), 20.0);
+  EXPECT_EQ(store.getFileName(), "Quorvel.ini");
+  EXPECT_EQ(read_file(dir / "errorlog.txt"), "Unable to read ini-File Quorvel.ini\n");
+}
+
+TEST_F(BotSettingsTest, StartUpReadsTheAnnealingSchedule) {
+  write_file(dir / "Quorvel.ini",
+             "[Annealing]\niterations=10\nstartValue=30\nendValue=10\ncontinuousEvaluation=0\n");
+  IniStore fresh;
+  const LoadedSettings loaded = loadSettings(fresh);
+  EXPECT_EQ(loaded.annealing.iterations, 10);
+  EXPECT_FALSE(loaded.annealing.continuousEvaluation);
+  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(0), 30.0);
+  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(5), 20.0);
+  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(10), 10.0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
+}
+
+}  // namespace
+}  // namespace quorvel
