@@ -1,12 +1,12 @@
 // The program's entry. The bot is a static object: it exists before main runs and
 // outlives the dialog; its destruction closes the logs.
-#include "shell/bot_base.h"
 #include "shell/command_line.h"
 #include "shell/main_dialog.h"
+#include "shell/strategy_bot.h"
 
 namespace {
 
-quorvel::BotBase the_bot;
+quorvel::StrategyBot the_bot;
 
 }  // namespace
 

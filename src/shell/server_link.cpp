@@ -13,6 +13,7 @@
 #include "protocol/token_text_table.h"
 #include "shell/bot_base.h"
 #include "shell/logs.h"
+#include "shell/trace.h"
 
 namespace quorvel {
 
@@ -52,6 +53,7 @@ bool BotBase::Start(const StartOptions& start_options, platform::DialogWindow* d
   window = dialog;
   if (!options.logLevelGiven) options.logLevel = 0;
   SetTrafficLogging(options.logLevel > 0);
+  SetTracing(options.logLevel >= 2);
 
   bool result = false;
   platform::CommsConfig* config = dcsp_configure("tandril.cfg");

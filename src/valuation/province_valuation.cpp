@@ -45,6 +45,7 @@ void ProvinceValuation::setupMap() {
   own_distance_.assign(provinces, kUnreachable);
   enemy_distance_.assign(provinces, kUnreachable);
   nearest_enemy_units_.assign(provinces, {});
+  nearest_enemy_powers_.assign(provinces, {});
   dominant_.assign(provinces, kNoPowerSlot);
   dominant_count_.assign(provinces, 0);
   owned_neighbours_.assign(provinces, 0);
@@ -163,6 +164,12 @@ const std::vector<Location>& ProvinceValuation::nearestEnemyUnits(int province) 
   static const std::vector<Location> none;
   if (province < 0 || province >= static_cast<int>(nearest_enemy_units_.size())) return none;
   return nearest_enemy_units_[static_cast<std::size_t>(province)];
+}
+
+const std::vector<int>& ProvinceValuation::nearestEnemyPowers(int province) const {
+  static const std::vector<int> none;
+  if (province < 0 || province >= static_cast<int>(nearest_enemy_powers_.size())) return none;
+  return nearest_enemy_powers_[static_cast<std::size_t>(province)];
 }
 
 int ProvinceValuation::enemyThreatCount(int province) const {

@@ -41,6 +41,8 @@ class ProvinceValuation : public IniStore {
   }
   int provinceValue(int province) const { return per_province(value_, province, 0); }
   const std::vector<Location>& nearestEnemyUnits(int province) const;
+  // The powers of those units, in the same order.
+  const std::vector<int>& nearestEnemyPowers(int province) const;
   int enemyThreatCount(int province) const;
   int dominantEnemy(int province) const { return per_province(dominant_, province, kNoPowerSlot); }
   int occupationValue(const Location& location) const;
@@ -117,6 +119,7 @@ class ProvinceValuation : public IniStore {
   std::vector<int> own_distance_;
   std::vector<int> enemy_distance_;
   std::vector<std::vector<Location>> nearest_enemy_units_;
+  std::vector<std::vector<int>> nearest_enemy_powers_;
   std::vector<int> dominant_;
   std::vector<int> dominant_count_;
   std::vector<int> owned_neighbours_;

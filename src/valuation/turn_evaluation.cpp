@@ -93,8 +93,10 @@ void ProvinceValuation::computeDistances() {
     int own_distance = kUnreachable;
     int enemy_distance = kUnreachable;
     std::vector<Location>& nearest = nearest_enemy_units_[pi];
+    std::vector<int>& powers = nearest_enemy_powers_[pi];
     // Cleared each turn: a province no foreign unit reaches keeps nothing of the last.
     nearest.clear();
+    powers.clear();
     int dominant = kNoPowerSlot;
     int dominant_count = 0;
     for (int power : tallied)
@@ -110,6 +112,7 @@ void ProvinceValuation::computeDistances() {
       }
       if (s1 < enemy_distance) {
         nearest.clear();
+        powers.clear();
         dominant_count = 0;
         for (int power : tallied)
           tally[static_cast<std::size_t>(power)] = 0;
@@ -117,8 +120,9 @@ void ProvinceValuation::computeDistances() {
       }
       enemy_distance = std::min(enemy_distance, s);
       if (s1 != enemy_distance && s1 != 1) continue;
-      nearest.insert(std::lower_bound(nearest.begin(), nearest.end(), unit.location),
-                     unit.location);
+      const auto at = std::lower_bound(nearest.begin(), nearest.end(), unit.location);
+      powers.insert(powers.begin() + (at - nearest.begin()), unit.power);
+      nearest.insert(at, unit.location);
       const std::size_t power = static_cast<std::size_t>(unit.power);
       if (tally[power] == 0) tallied.push_back(unit.power);
       tally[power] += s == 0 ? 2 : 1;

@@ -25,8 +25,8 @@ class ProgramTest : public ::testing::Test {
   }
   void join_game() {
     server.send_representation();
-    EXPECT_EQ(server.read_message(), parse("OBS"));
-    server.send_text("YES ( OBS )");
+    EXPECT_EQ(server.read_message(), parse("NME ( 'Quorvel' ) ( '1.1' )"));
+    server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
     server.send_text("MAP ( 'standard' )");
     EXPECT_EQ(server.read_message(), parse("MDF"));
     server.send_message(testing::standard_map_message());
@@ -46,7 +46,8 @@ TEST_F(ProgramTest, OffEndsTheProgramWithinASecond) {
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(program->wait_exit(1000), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
-  EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
+  // Without a settings file the bot plays on defaults and says so.
+  EXPECT_EQ(testing::read_file(dir / "errorlog.txt"), "Unable to read ini-File Quorvel.ini\n");
   const std::string traffic = testing::read_file(dir / "tcpiplog.txt");
   EXPECT_NE(traffic.find(">> HLO ( ENG ) ( 77 ) ( ( LVL 0 ) ) \n>> OFF \n"), std::string::npos)
       << traffic;
@@ -54,7 +55,8 @@ TEST_F(ProgramTest, OffEndsTheProgramWithinASecond) {
   EXPECT_EQ(testing::read_file(dir / "stderr.txt"), "");
 }
 
-TEST_F(ProgramTest, WatchesAWholeGameAndLogsEveryMessage) {
+TEST_F(ProgramTest, PlaysAWholeGameAndLogsEveryMessage) {
+  testing::write_file(dir / "Quorvel.ini", "[Annealing]\niterations=5\n");
   run({"-l1"});
   join_game();
   const std::vector<std::string> game = {"HLO ( ENG ) ( 77 ) ( ( LVL 0 ) ( MTL 1200 ) )",
@@ -72,10 +74,11 @@ TEST_F(ProgramTest, WatchesAWholeGameAndLogsEveryMessage) {
     server.send_text(text);
   EXPECT_EQ(program->wait_exit(2000), 0);
   const std::string traffic = testing::read_file(dir / "tcpiplog.txt");
+  EXPECT_NE(traffic.find("<< SUB ( ( ENG AMY LVP ) "), std::string::npos) << traffic;
+  EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
   for (const std::string& text : game) {
     EXPECT_NE(traffic.find(">> " + parse(text).to_text() + "\n"), std::string::npos) << text;
   }
-  EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
 }
 
 TEST_F(ProgramTest, TerminationSignalsEndItAsCancelDoes) {

@@ -1,0 +1,41 @@
+#include "planning/turn_driver.h"
+
+#include "game/game_board.h"
+#include "planning/plan.h"
+#include "planning/plan_search.h"
+#include "planning/unit_option_table.h"
+#include "protocol/tokens.h"
+#include "shell/trace.h"
+#include "valuation/plan_evaluator.h"
+#include "valuation/province_valuation.h"
+
+namespace quorvel {
+
+void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSettings& settings) {
+  Plan best;
+  Plan work;
+  PlanEvaluator evaluator(game, options.valuation());
+  evaluator.setUnitTable(options);
+
+  best.init(options, evaluator);
+  best.addOwnUnits();
+  const bool movement = game.season == tok::SPR || game.season == tok::FAL;
+  if (movement) addConvoyCandidates(best);
+  randomize(best);
+
+  searchPlan(best, work, settings);
+  evaluator.afterSearch();
+  if (movement) {
+    improveWithSupports(best, work, best.evaluate());
+    evaluator.afterSearch();
+  }
+
+  Trace("Generated plan:");
+  // Evaluated once more so that the values in the text are the chosen plan's.
+  best.evaluate();
+  Trace("%s", best.toText().c_str());
+  best.toOrders(game);
+  Trace("Move-Orders sent.");
+}
+
+}  // namespace quorvel

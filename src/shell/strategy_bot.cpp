@@ -1,0 +1,115 @@
+#include "shell/strategy_bot.h"
+
+#include <cstdio>
+
+#include "game/game_board.h"
+#include "planning/random_seed.h"
+#include "planning/turn_driver.h"
+#include "protocol/token_text_table.h"
+#include "protocol/tokens.h"
+#include "shell/trace.h"
+#include "valuation/province_valuation.h"
+
+namespace quorvel {
+
+namespace {
+
+constexpr const char* kRecoveryFile = "recovery.txt";
+
+std::string text_of(Token token) {
+  return TokenMessage(token).to_text();
+}
+
+}  // namespace
+
+StrategyBot::StrategyBot()
+    : valuation_(ProvinceValuation::instance()),
+      board_(GameBoard::instance()),
+      options_(board_, valuation_) {
+  SeedRandomGenerator();
+  const LoadedSettings loaded = loadSettings(valuation_);
+  annealing_ = loaded.annealing;
+  mutated_ = loaded.mutated;
+}
+
+void StrategyBot::SendInitialMessage() {
+  SendName("Quorvel", "1.1");
+}
+
+void StrategyBot::OnRejNME(const TokenMessage&, const TokenMessage&) {
+  std::FILE* file = std::fopen(kRecoveryFile, "r");
+  if (file == nullptr) {
+    Trace("Couldn't read recovery file recovery.txt");
+    return;
+  }
+  unsigned power = 0;
+  unsigned passcode = 0;
+  const int read = std::fscanf(file, "%u %u", &power, &passcode);
+  std::fclose(file);
+  // Anything but a power and a number would only be refused by the server.
+  if (read != 2 || power > 0xFFFF || passcode > 0xFFFF ||
+      Token(static_cast<std::uint16_t>(power)).category() != CATEGORY_POWER ||
+      !Token(static_cast<std::uint16_t>(passcode)).is_number()) {
+    Trace("Recovery file recovery.txt holds no power and passcode; not rejoining");
+    return;
+  }
+  const TokenMessage rejoin = tok::IAM & Token(static_cast<std::uint16_t>(power)) &
+                              Token(static_cast<std::uint16_t>(passcode));
+  Trace("Trying to reconnect: %s", rejoin.to_text().c_str());
+  Send(rejoin);
+}
+
+void StrategyBot::OnYesIAM(const TokenMessage&, const TokenMessage&) {
+  RequestMap();
+}
+
+void StrategyBot::OnHLO(const TokenMessage& msg) {
+  std::FILE* file = std::fopen(kRecoveryFile, "w");
+  if (file == nullptr) {
+    Trace("Couldn't open recovery file recovery.txt");
+  } else {
+    std::fprintf(file, "%hu %hu", msg.token_at(2).value(), msg.token_at(5).value());
+    std::fclose(file);
+  }
+  valuation_.setupPower();
+  Trace("HLO processed. I am %s, my passcode is %d", text_of(board_.own_power).c_str(),
+        board_.passcode);
+}
+
+void StrategyBot::OnMDF(const TokenMessage&) {
+  valuation_.setupMap();
+  Trace("MDF processed. The map is called %s.", board_.map_name.c_str());
+}
+
+void StrategyBot::OnSCO(const TokenMessage&) {
+  Trace("SCO received.");
+}
+
+void StrategyBot::OnNOW(const TokenMessage&) {
+  if (board_.own_units.empty() && board_.own_dislodged_units.empty()) return;
+  valuation_.evaluateTurn();
+  options_.rebuild();
+  Trace("NOW processed. It's now %s %.4d", text_of(board_.season).c_str(), board_.year);
+  if (board_.game_over) {
+    Trace("Game over.");
+    return;
+  }
+  const Token season = board_.season;
+  if (season == tok::SPR || season == tok::FAL || season == tok::SUM || season == tok::AUT ||
+      (season == tok::WIN && board_.adjustment_count != 0)) {
+    planTurn(board_, options_, annealing_);
+  }
+  SubmitOrders();
+}
+
+void StrategyBot::OnSLO(const TokenMessage& msg) {
+  const Token winner = msg.token_at(2);
+  if (winner == board_.own_power) {
+    Trace("I win.");
+    onGameWon(valuation_, mutated_);
+  } else {
+    Trace("I lose. The winner is %s.", text_of(winner).c_str());
+  }
+}
+
+}  // namespace quorvel
