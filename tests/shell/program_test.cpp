@@ -74,7 +74,9 @@ TEST_F(ProgramTest, PlaysAWholeGameAndLogsEveryMessage) {
     server.send_text(text);
   EXPECT_EQ(program->wait_exit(2000), 0);
   const std::string traffic = testing::read_file(dir / "tcpiplog.txt");
-  EXPECT_NE(traffic.find("<< SUB ( ( ENG AMY LVP ) "), std::string::npos) << traffic;
+  EXPECT_NE(traffic.find(">> NOW ( SPR 1901 ) ( ENG AMY LVP ) ( ENG FLT LON ) \n<< SUB ( ( ENG "),
+            std::string::npos)
+      << traffic;
   EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
   for (const std::string& text : game) {
     EXPECT_NE(traffic.find(">> " + parse(text).to_text() + "\n"), std::string::npos) << text;
