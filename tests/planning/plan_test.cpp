@@ -1,0 +1,213 @@
+#include "planning/plan.h"
+
+#include <gtest/gtest.h>
+
+#include "protocol/tokens.h"
+#include "support/planning_game.h"
+
+namespace quorvel {
+namespace {
+
+using namespace tok;
+using testing::at;
+using testing::parse;
+using testing::PlanningGame;
+using testing::province;
+
+// English units around the North Sea, with a French army nearby.
+const char* const kNorth =
+    "NOW ( SPR 1901 ) ( ENG FLT NTH ) ( ENG FLT ECH ) ( ENG AMY YOR ) ( ENG AMY WAL ) "
+    "( ENG FLT LON ) ( FRA AMY PIC )";
+
+class PlanTest : public ::testing::Test {
+ protected:
+  PlanningGame game{"ENG", testing::kStartSco, kNorth};
+  std::unique_ptr<Plan> plan = game.held_plan();
+
+  PlanOrder& order(const std::string& name) { return *plan->orderAt(province(name)); }
+  bool claimed_by(const std::string& where, const std::string& unit) {
+    return plan->claimant(province(where)) == &order(unit);
+  }
+};
+
+TEST_F(PlanTest, OneOrderPerUnitOfTheBotAtItsFirstCandidate) {
+  auto fresh = game.plan();
+  ASSERT_EQ(fresh->orders().size(), 5u);
+  EXPECT_FALSE(fresh->hasOrderAt(province("PIC")));
+  const PlanOrder& nth = *fresh->orderAt(province("NTH"));
+  EXPECT_EQ(nth.target, nth.unit->candidates.front());
+  EXPECT_EQ(nth.convoyNext, province("NTH"));
+  EXPECT_FALSE(nth.isConvoying());
+  // An army draws from a copy of its own; a fleet from its option's set.
+  const PlanOrder& yor = *fresh->orderAt(province("YOR"));
+  EXPECT_EQ(&fresh->candidatesOf(yor), &yor.ownCandidates);
+  EXPECT_EQ(&fresh->candidatesOf(nth), &nth.unit->candidates);
+  EXPECT_TRUE(nth.ownCandidates.empty());
+}
+
+TEST_F(PlanTest, ASecondMoverBumpsTheFirstIntoSupporting) {
+  ASSERT_TRUE(plan->setTarget(order("YOR"), at("EDI", AMY), false));
+  ASSERT_TRUE(plan->setTarget(order("NTH"), at("EDI", FLT), false));
+  EXPECT_TRUE(claimed_by("EDI", "NTH"));
+  EXPECT_TRUE(order("YOR").supporting);
+  EXPECT_TRUE(claimed_by("YOR", "YOR"));
+  EXPECT_EQ(order("YOR").targetProvince(), province("EDI"));
+}
+
+TEST_F(PlanTest, AMoveIntoAHoldersProvinceFailsAndRestores) {
+  ASSERT_TRUE(plan->setTarget(order("NTH"), at("EDI", FLT), false));
+  EXPECT_FALSE(plan->setTarget(order("YOR"), at("LON", AMY), false));
+  EXPECT_EQ(order("YOR").target, at("YOR", AMY));
+  EXPECT_TRUE(claimed_by("YOR", "YOR"));
+  EXPECT_TRUE(claimed_by("LON", "LON"));
+}
+
+TEST_F(PlanTest, TwoUnitsNeverSwap) {
+  ASSERT_TRUE(plan->setTarget(order("YOR"), at("EDI", AMY), false));
+  ASSERT_TRUE(plan->setTarget(order("LON"), at("YOR", FLT), false));
+  EXPECT_FALSE(plan->setTarget(order("YOR"), at("LON", AMY), false));
+  EXPECT_EQ(order("YOR").target, at("EDI", AMY));
+  EXPECT_TRUE(claimed_by("EDI", "YOR"));
+}
+
+TEST_F(PlanTest, AConvoyedArmyIsNeverBumped) {
+  PlanningGame convoy("ENG", testing::kStartSco,
+                      "NOW ( SPR 1901 ) ( ENG AMY YOR ) ( ENG FLT NTH ) ( ENG FLT ECH )");
+  auto p = convoy.held_plan();
+  PlanOrder& army = *p->orderAt(province("YOR"));
+  PlanOrder& fleet = *p->orderAt(province("NTH"));
+  ASSERT_TRUE(p->linkConvoy(province("YOR"), province("YOR"), province("NTH")));
+  ASSERT_TRUE(p->checkConvoy(province("YOR")));
+  ASSERT_TRUE(p->setTarget(army, at("BEL", AMY), false));
+  EXPECT_TRUE(army.isConvoyedArmy());
+  EXPECT_TRUE(fleet.isConvoying());
+  EXPECT_FALSE(p->setTarget(*p->orderAt(province("ECH")), at("BEL", FLT), false));
+  EXPECT_EQ(p->claimant(province("BEL")), &army);
+  // A convoying fleet can only hold.
+  EXPECT_FALSE(p->setTarget(fleet, at("HOL", FLT), false));
+  EXPECT_FALSE(p->setTarget(fleet, at("NTH", FLT), true));
+  EXPECT_TRUE(p->setTarget(fleet, at("NTH", FLT), false));
+  EXPECT_EQ(p->convoyRoute(province("YOR")), std::vector<int>{province("NTH")});
+  EXPECT_EQ(p->convoyTail(army).province(), province("NTH"));
+  // The army draws its next targets from the fleet's own candidates.
+  EXPECT_EQ(&p->candidatesOf(army), &fleet.ownCandidates);
+  p->unlinkConvoy(province("YOR"));
+  EXPECT_FALSE(fleet.isConvoying());
+  EXPECT_TRUE(p->convoyRoute(province("YOR")).empty());
+}
+
+TEST_F(PlanTest, LeavingAProvinceDropsItsSupporters) {
+  ASSERT_TRUE(plan->setTarget(order("NTH"), at("EDI", FLT), false));
+  ASSERT_TRUE(plan->setTarget(order("YOR"), at("EDI", AMY), true));
+  ASSERT_TRUE(order("YOR").supporting);
+  ASSERT_TRUE(plan->setTarget(order("NTH"), at("NWG", FLT), false));
+  EXPECT_FALSE(order("YOR").supporting);
+  EXPECT_EQ(order("YOR").target, at("YOR", AMY));
+}
+
+TEST_F(PlanTest, AssignIsADeepCopy) {
+  PlanningGame convoy("ENG", testing::kStartSco,
+                      "NOW ( SPR 1901 ) ( ENG AMY YOR ) ( ENG FLT NTH ) ( ENG FLT ECH )");
+  auto source = convoy.held_plan();
+  ASSERT_TRUE(source->linkConvoy(province("YOR"), province("YOR"), province("NTH")));
+  source->orderAt(province("NTH"))->ownCandidates.insert(at("BEL", AMY));
+  ASSERT_TRUE(source->setTarget(*source->orderAt(province("YOR")), at("BEL", AMY), false));
+  Plan copy;
+  copy.assign(*source);
+
+  const PlanOrder& army = *copy.orderAt(province("YOR"));
+  EXPECT_EQ(&copy.candidatesOf(army), &copy.orderAt(province("NTH"))->ownCandidates);
+  EXPECT_EQ(copy.claimant(province("BEL")), &army);
+  EXPECT_EQ(copy.convoyRoute(province("YOR")), std::vector<int>{province("NTH")});
+  EXPECT_EQ(army.unit, source->orderAt(province("YOR"))->unit);
+
+  // Changes to the copy leave the source alone.
+  copy.unlinkConvoy(province("YOR"));
+  copy.orderAt(province("NTH"))->ownCandidates.clear();
+  ASSERT_TRUE(copy.setTarget(*copy.orderAt(province("ECH")), at("LON", FLT), false));
+  EXPECT_EQ(source->convoyRoute(province("YOR")), std::vector<int>{province("NTH")});
+  EXPECT_TRUE(source->orderAt(province("NTH"))->ownCandidates.contains(at("BEL", AMY)));
+  EXPECT_EQ(source->claimant(province("ECH")), source->orderAt(province("ECH")));
+  EXPECT_FALSE(source->isClaimed(province("LON")));
+}
+
+TEST(PlanText, EmptyAndOneHoldingUnit) {
+  PlanningGame empty("ENG", testing::kStartSco, "NOW ( SPR 1901 ) ( FRA AMY PAR )");
+  EXPECT_EQ(empty.plan()->toText(), "");
+  PlanningGame one("ENG", testing::kStartSco, "NOW ( SPR 1901 ) ( ENG AMY LON )");
+  auto plan = one.held_plan();
+  plan->evaluate();
+  EXPECT_EQ(plan->toText(), "Lon holds (value: 0)\r");
+}
+
+TEST(PlanText, PhrasesOfEveryPhase) {
+  PlanningGame spring("ENG", testing::kStartSco,
+                      "NOW ( SPR 1901 ) ( ENG AMY YOR ) ( ENG FLT NTH ) ( ENG FLT ( STP NCS ) )");
+  auto plan = spring.held_plan();
+  ASSERT_TRUE(plan->linkConvoy(province("YOR"), province("YOR"), province("NTH")));
+  ASSERT_TRUE(plan->setTarget(*plan->orderAt(province("YOR")), at("BEL", AMY), false));
+  ASSERT_TRUE(plan->setTarget(*plan->orderAt(province("STP")), at("NWY", FLT), false));
+  EXPECT_EQ(plan->toText(),
+            "NTH convoys Yor (value: 0)\r\n"
+            "Yor moves to Bel by convoy via NTH (value: 0)\r\n"
+            "Stp moves to Nwy (value: 0)\r");
+
+  PlanningGame winter("RUS", "SCO ( RUS MOS STP )", "NOW ( WIN 1901 ) ( RUS FLT BAR )");
+  auto builds = winter.held_plan();
+  ASSERT_TRUE(builds->setTarget(*builds->orderAt(-1), at("STP", NCS), false));
+  EXPECT_EQ(builds->toText(), "Build Fleet at / Retreat to Stp/nc (value: 0)\r");
+}
+
+TEST(PlanOrders, RemovalsBeyondTheCountAndTheLowestProvinces) {
+  PlanningGame game("ENG", "SCO ( ENG LON )",
+                    "NOW ( WIN 1901 ) ( ENG FLT NTH ) ( ENG AMY YOR ) ( ENG FLT ECH ) "
+                    "( ENG AMY WAL )");
+  ASSERT_EQ(game.board->adjustment_count, 3);
+  auto keep = game.held_plan();
+  keep->toOrders(*game.board);
+  EXPECT_EQ(game.board->build_submission(),
+            parse("SUB ( ( ENG FLT ECH ) REM ) ( ( ENG FLT NTH ) REM ) ( ( ENG AMY WAL ) REM )"));
+
+  PlanningGame two("ENG", "SCO ( ENG LON EDI )",
+                   "NOW ( WIN 1901 ) ( ENG FLT NTH ) ( ENG AMY YOR ) ( ENG FLT ECH ) "
+                   "( ENG AMY WAL )");
+  ASSERT_EQ(two.board->adjustment_count, 2);
+  auto all = two.held_plan();
+  for (PlanOrder& o : all->orders()) {
+    if (o.province() != province("ECH")) {
+      ASSERT_TRUE(all->setTarget(o, {leaving(o.province()), Token()}, false));
+    }
+  }
+  all->toOrders(*two.board);
+  EXPECT_EQ(two.board->build_submission(),
+            parse("SUB ( ( ENG FLT NTH ) REM ) ( ( ENG AMY WAL ) REM ) ( ( ENG AMY YOR ) REM )"));
+}
+
+TEST(PlanOrders, BuildSlotsThatDoNotBuildAreWaivedTogether) {
+  PlanningGame game("ENG", "SCO ( ENG LON EDI LVP )", "NOW ( WIN 1901 ) ( ENG FLT NTH )");
+  ASSERT_EQ(game.board->adjustment_count, -2);
+  auto plan = game.held_plan();
+  ASSERT_TRUE(plan->setTarget(*plan->orderAt(-1), at("LON", AMY), false));
+  // The second slot wants London too: the first gives way and waives.
+  ASSERT_TRUE(plan->setTarget(*plan->orderAt(-2), at("LON", FLT), false));
+  plan->toOrders(*game.board);
+  EXPECT_EQ(game.board->waive_count, 1);
+  EXPECT_EQ(game.board->build_submission(), parse("SUB ( ( ENG FLT LON ) BLD ) ( ENG WVE )"));
+}
+
+TEST(PlanOrders, RetreatsAndDisbands) {
+  PlanningGame game("ENG", testing::kStartSco,
+                    "NOW ( AUT 1901 ) ( ENG AMY BEL MRT ( PIC HOL ) ) ( FRA AMY BEL ) "
+                    "( ENG AMY HOL ) ( ENG AMY BOH MRT ( GAL ) ) ( GER AMY BOH )");
+  auto plan = game.held_plan();
+  // Holland is held by the bot's own unit: the retreat there fails.
+  PlanOrder& bel = *plan->orderAt(leaving(province("BEL")));
+  EXPECT_FALSE(plan->setTarget(bel, at("HOL", AMY), false));
+  ASSERT_TRUE(plan->setTarget(bel, at("PIC", AMY), false));
+  plan->toOrders(*game.board);
+  EXPECT_EQ(game.board->build_submission(),
+            parse("SUB ( ( ENG AMY BOH ) DSB ) ( ( ENG AMY BEL ) RTO PIC )"));
+}
+
+}  // namespace
+}  // namespace quorvel

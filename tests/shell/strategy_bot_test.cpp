@@ -1,0 +1,211 @@
+// The playing bot against a scripted server over the real link.
+#include "shell/strategy_bot.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "game/game_board.h"
+#include "planning/random_seed.h"
+#include "platform/comms_link.h"
+#include "platform/dialog_window.h"
+#include "protocol/tokens.h"
+#include "shell/main_dialog.h"
+#include "support/boards.h"
+#include "support/messages.h"
+#include "support/order_legality.h"
+#include "support/scripted_server.h"
+#include "support/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+using testing::parse;
+using testing::read_file;
+using testing::write_file;
+
+class StrategyBotTest : public ::testing::Test {
+ protected:
+  ~StrategyBotTest() override {
+    if (window_thread.joinable()) {
+      dialog->Cancel();
+      window_thread.join();
+    }
+    dcsp_stop();
+    SetFixedRandomSeed(std::nullopt);
+  }
+
+  // The bot reads its files when it is made, so files come first.
+  void start(const std::string& extra = "") {
+    SetFixedRandomSeed(7);
+    bot = std::make_unique<StrategyBot>();
+    dialog = std::make_unique<MainDialog>(
+        *bot, "quorvel -i127.0.0.1 -p" + std::to_string(server.port()) + " -l1" + extra);
+    window_thread = std::thread([this] { dialog->DoModal(); });
+    ASSERT_TRUE(server.accept());
+    ASSERT_TRUE(server.expect_initial_message());
+    server.send_representation();
+    expect_next("NME ( 'Quorvel' ) ( '1.1' )");
+  }
+  void expect_next(const std::string& text) {
+    EXPECT_EQ(server.read_message(), parse(text)) << "expected " << text;
+  }
+  void join_as(const std::string& power, int passcode) {
+    server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
+    server.send_text("MAP ( 'standard' )");
+    expect_next("MDF");
+    server.send_message(testing::standard_map_message());
+    expect_next("YES ( MAP ( 'standard' ) )");
+    server.send_text("HLO ( " + power + " ) ( " + std::to_string(passcode) +
+                     " ) ( ( LVL 0 ) ( MTL 1200 ) )");
+  }
+  // Nothing the bot sends may come before the probe's answer.
+  void expect_nothing_sent() {
+    server.send_text("SVE ( 'probe' )");
+    expect_next("YES ( SVE ( 'probe' ) )");
+  }
+  void finish() {
+    server.send_text("OFF");
+    window_thread.join();
+  }
+
+  testing::TempDir dir;
+  testing::WorkingDirectory cwd{dir.path()};
+  testing::ScriptedServer server;
+  std::unique_ptr<StrategyBot> bot;
+  std::unique_ptr<MainDialog> dialog;
+  std::thread window_thread;
+};
+
+TEST_F(StrategyBotTest, PlaysEveryKindOfPhase) {
+  start();
+  join_as("FRA", 1234);
+  server.send_text(testing::kStartSco);
+  server.send_text(testing::kStartNow);
+  const TokenMessage spring = server.read_message();
+  EXPECT_EQ(spring.first_token(), tok::SUB);
+  EXPECT_EQ(spring.sub_message_count(), 4);  // three units, three orders
+
+  server.send_text("NOW ( AUT 1901 ) ( FRA AMY BEL MRT ( PIC ) ) ( GER AMY BEL ) ( FRA AMY PAR )");
+  expect_next("SUB ( ( FRA AMY BEL ) RTO PIC )");
+  server.send_text("SCO ( FRA BRE MAR PAR SPA ) ( UNO BEL )");
+  server.send_text("NOW ( WIN 1901 ) ( FRA AMY PIC ) ( FRA AMY PAR )");
+  const TokenMessage builds = server.read_message();
+  // Two builds allowed, one free home centre besides Paris... Brest and Marseilles.
+  EXPECT_EQ(builds.first_token(), tok::SUB);
+  EXPECT_EQ(builds.sub_message_count(), 3);
+  finish();
+  const GameBoard& board = GameBoard::instance();
+  EXPECT_TRUE(testing::order_faults(board, builds).empty());
+}
+
+TEST_F(StrategyBotTest, HelloWritesTheRecoveryFile) {
+  start();
+  join_as("FRA", 1234);
+  expect_nothing_sent();
+  EXPECT_EQ(read_file(dir / "recovery.txt"), "16642 1234");
+  server.send_text("HLO ( FRA ) ( -5 ) ( ( LVL 0 ) )");
+  expect_nothing_sent();
+  // A negative passcode is written as its token's value.
+  EXPECT_EQ(read_file(dir / "recovery.txt"), "16642 16379");
+  finish();
+}
+
+TEST_F(StrategyBotTest, ARefusedNameRejoinsFromTheRecoveryFile) {
+  write_file(dir / "recovery.txt", "16642 1234");
+  start();
+  server.send_text("REJ ( NME ( 'Quorvel' ) ( '1.1' ) )");
+  expect_next("IAM ( FRA ) ( 1234 )");
+  server.send_text("YES ( IAM ( FRA ) ( 1234 ) )");
+  expect_next("MAP");
+  server.send_text("MAP ( 'standard' )");
+  expect_next("MDF");
+  server.send_message(testing::standard_map_message());
+  expect_next("HLO");
+  expect_next("ORD");
+  expect_next("SCO");
+  expect_next("NOW");
+  finish();
+}
+
+TEST_F(StrategyBotTest, ARecoveryFileWithoutTwoNumbersSendsNothing) {
+  write_file(dir / "recovery.txt", "FRA:1234");
+  start(" -l2");
+  server.send_text("REJ ( NME ( 'Quorvel' ) ( '1.1' ) )");
+  expect_nothing_sent();
+  finish();
+  EXPECT_NE(read_file(dir / "tracelog.txt").find("recovery.txt holds no power and passcode"),
+            std::string::npos);
+}
+
+TEST_F(StrategyBotTest, PositionsWithoutDecisionsSendNothing) {
+  start();
+  join_as("FRA", 1);
+  server.send_text("SCO ( FRA BRE MAR PAR ) ( ENG LON )");
+  // No unit of the bot, though a winter would let it build.
+  server.send_text("NOW ( WIN 1901 ) ( ENG FLT LON )");
+  expect_nothing_sent();
+  // Three units on three centres: nothing to adjust.
+  server.send_text("NOW ( WIN 1901 ) ( FRA AMY PAR ) ( FRA FLT BRE ) ( FRA AMY MAR )");
+  expect_nothing_sent();
+  server.send_text("DRW");
+  server.send_text("NOW ( SPR 1902 ) ( FRA AMY PAR )");
+  expect_nothing_sent();
+  finish();
+}
+
+TEST_F(StrategyBotTest, TracesWhatItThoughtAtLogLevelTwo) {
+  start(" -l2");
+  join_as("ENG", 3);
+  server.send_text(testing::kStartSco);
+  server.send_text(testing::kStartNow);
+  EXPECT_EQ(server.read_message().first_token(), tok::SUB);
+  server.send_text("SLO ( FRA )");
+  expect_nothing_sent();
+  finish();
+  const std::string trace = read_file(dir / "tracelog.txt");
+  for (const char* line :
+       {"MDF processed. The map is called standard.", "HLO processed. I am ENG , my passcode is 3",
+        "SCO received.", "NOW processed. It's now SPR  1901", "Evaluated 400 plans in",
+        "Best plan's value: ", "Best plan's improved value: ", "Generated plan:",
+        "Move-Orders sent.", "I lose. The winner is FRA ."}) {
+    EXPECT_NE(trace.find(line), std::string::npos) << line << " in\n" << trace;
+  }
+}
+
+TEST_F(StrategyBotTest, AWinKeepsMutatedSettings) {
+  write_file(dir / "Quorvel.ini",
+             "[Mutation]\nProbability=1\nRange=0.5\n[OwnValues]\nsc=100\n[Annealing]\n"
+             "iterations=2\n");
+  start();
+  EXPECT_TRUE(bot->settingsMutated());
+  join_as("ENG", 3);
+  server.send_text("SLO ( ENG )");
+  expect_nothing_sent();
+  finish();
+  EXPECT_NE(read_file(dir / "Quorvel.ini"), "[Mutation]\nProbability=1\nRange=0.5\n");
+  EXPECT_NE(read_file(dir / "Quorvel.ini").find("[OwnValues]\nsc="), std::string::npos);
+  const std::string log = read_file(dir / "changelog.csv");
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), ','), 4);
+}
+
+TEST_F(StrategyBotTest, AWinWithoutMutationWritesNothing) {
+  const std::string settings = "[Mutation]\nProbability=0\n[OwnValues]\nsc=100\n";
+  write_file(dir / "Quorvel.ini", settings);
+  start();
+  EXPECT_FALSE(bot->settingsMutated());
+  join_as("ENG", 3);
+  server.send_text("SLO ( ENG )");
+  expect_nothing_sent();
+  finish();
+  EXPECT_EQ(read_file(dir / "Quorvel.ini"), settings);
+  EXPECT_FALSE(std::filesystem::exists(dir / "changelog.csv"));
+}
+
+}  // namespace
+}  // namespace quorvel
