@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "protocol/tokens.h"
+#include "support/messages.h"
 
 namespace quorvel {
 namespace {

@@ -40,9 +40,12 @@ inline int token_index(const std::string& text, const std::string& word, int n =
 
 namespace quorvel {
 
-// Lets test failures show messages as text.
+// Lets test failures show messages and tokens as text.
 inline void PrintTo(const TokenMessage& message, std::ostream* out) {
   *out << (message.is_empty() ? "<empty>" : "'" + message.to_text() + "'");
+}
+inline void PrintTo(Token token, std::ostream* out) {
+  *out << (token == Token() ? "<none>" : TokenMessage(token).to_text());
 }
 
 }  // namespace quorvel

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "protocol/token_message.h"
+#include "rules/order.h"
+#include "rules/position.h"
+#include "rules/rules_map.h"
+
+namespace quorvel::rules {
+
+// One game under the rules: the map, the position, the orders of the current phase, and
+// the processing of each phase into the next.
+class RulesGame {
+ public:
+  // -1, or the position of the first fault in the map definition.
+  int load_map(const TokenMessage& mdf);
+  // The position to play from: -1, or the position of the first fault.
+  int load_position(const TokenMessage& now, const TokenMessage& sco);
+
+  const RulesMap& map() const { return map_; }
+  const Position& position() const { return position_; }
+  Token season() const { return position_.season; }
+
+  // Takes one order of a power's SUB: MBV when accepted, else the note saying why not;
+  // no token when it is no order at all. A later order for a unit replaces the earlier.
+  Token submit(int power, const TokenMessage& order);
+  // Whether the power has anything to decide in this phase, and whether it has still
+  // not ordered all of it.
+  bool has_decisions(int power) const;
+  bool orders_missing(int power) const;
+  // MIS for the power: what it has still to order.
+  TokenMessage missing_message(int power) const;
+
+  struct PhaseOutcome {
+    std::vector<TokenMessage> results;  // ORD messages of the phase processed
+    bool centres_updated = false;       // ownership changed hands after an autumn
+    int winner = -1;                    // a power that holds more than half of the centres
+  };
+  // Processes the phase with the orders taken, and moves on to the next phase in which
+  // somebody has something to do.
+  PhaseOutcome process();
+
+  // Powers with no unit and no centre are out of the game.
+  bool eliminated(int power) const;
+  int winner() const { return winner_; }
+
+ private:
+  void process_movement(PhaseOutcome& outcome);
+  void process_retreats(PhaseOutcome& outcome);
+  void process_adjustments(PhaseOutcome& outcome);
+  void after_autumn(PhaseOutcome& outcome);
+  bool winter_has_decisions() const;
+  int surplus(int power) const;
+  bool can_build(int power) const;
+  TokenMessage result_message(const Order& order, Token result, bool dislodged) const;
+
+  RulesMap map_;
+  Position position_;
+  std::map<int, Order> orders_;    // movement and retreats, by the unit's province
+  std::map<int, Order> builds_;    // by province
+  std::map<int, Order> removals_;  // by the unit's province
+  std::map<int, int> waives_;      // by power
+  int winner_ = -1;
+};
+
+// Which units of a power that owes removals the rules remove when it orders too few:
+// those farthest from its home centres (armies may cross the sea, fleets follow their
+// coasts), fleets before armies, then by province name.
+std::vector<int> civil_disorder_removals(const RulesMap& map, const Position& position, int power,
+                                         int count, const std::map<int, Order>& ordered);
+
+}  // namespace quorvel::rules

@@ -1,0 +1,217 @@
+#include "support/datc.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <sstream>
+
+#include "game/game_board.h"
+#include "protocol/tokens.h"
+#include "support/messages.h"
+
+namespace quorvel::testing {
+
+namespace {
+
+const char* const kStartCentres =
+    "AUS: BUD TRI VIE; ENG: EDI LON LVP; FRA: BRE MAR PAR; GER: BER KIE MUN; "
+    "ITA: NAP ROM VEN; RUS: MOS SEV STP WAR; TUR: ANK CON SMY";
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::stringstream stream(text);
+  std::string part;
+  while (std::getline(stream, part, separator)) {
+    const auto first = part.find_first_not_of(' ');
+    if (first == std::string::npos) continue;
+    parts.push_back(part.substr(first, part.find_last_not_of(' ') - first + 1));
+  }
+  return parts;
+}
+
+std::vector<std::string> words(const std::string& text) {
+  std::vector<std::string> result;
+  std::stringstream stream(text);
+  std::string word;
+  while (stream >> word)
+    result.push_back(word);
+  return result;
+}
+
+// "SPA/NC" -> "( SPA NCS )", "PAR" -> "PAR".
+std::string place(const std::string& text) {
+  const auto slash = text.find('/');
+  if (slash == std::string::npos) return text;
+  const std::string coast = text.substr(slash + 1);
+  const std::string token = coast == "NC"   ? "NCS"
+                            : coast == "SC" ? "SCS"
+                            : coast == "EC" ? "ECS"
+                                            : "WCS";
+  return "( " + text.substr(0, slash) + " " + token + " )";
+}
+
+std::string province_of(const std::string& text) {
+  return text.substr(0, text.find('/'));
+}
+
+std::string unit_text(const std::string& power, const std::string& type, const std::string& where) {
+  return "( " + power + " " + (type == "A" ? "AMY" : "FLT") + " " + place(where) + " )";
+}
+
+// "ENG: F SPA/NC" -> ENG FLT ( SPA NCS ), without the outer brackets.
+TokenMessage bare_unit(const std::string& unit) {
+  const std::string power = unit.substr(0, unit.find(':'));
+  const auto w = words(unit.substr(unit.find(':') + 1));
+  return parse(unit_text(power, w[0], w[1])).sub_message(0);
+}
+
+}  // namespace
+
+Datc::Datc(const std::string& season, const std::string& units, const std::string& centres) {
+  EXPECT_EQ(game.load_map(standard_map_message()), -1);
+  std::string now = "NOW ( " + season + " 1901 )";
+  for (const std::string& group : split(units, ';')) {
+    const std::string power = group.substr(0, group.find(':'));
+    for (const std::string& unit : split(group.substr(group.find(':') + 1), ',')) {
+      const auto parts = words(unit);
+      now += " " + unit_text(power, parts[0], parts[1]);
+    }
+  }
+  std::string sco = "SCO";
+  for (const std::string& group : split(centres.empty() ? kStartCentres : centres, ';')) {
+    sco +=
+        " ( " + group.substr(0, group.find(':')) + " " + group.substr(group.find(':') + 1) + " )";
+  }
+  EXPECT_EQ(game.load_position(parse(now), parse(sco)), -1) << now << "\n" << sco;
+}
+
+TokenMessage Datc::order_message(const std::string& text) const {
+  const std::string power = text.substr(0, text.find(':'));
+  const auto w = words(text.substr(text.find(':') + 1));
+  if (w.size() == 1 && w[0] == "waive") return parse(power + " WVE");
+  if (w[0] == "build" || w[0] == "remove") {
+    return parse(unit_text(power, w[1], w[2]) + (w[0] == "build" ? " BLD" : " REM"));
+  }
+  const std::string self = unit_text(power, w[0], w[1]);
+  const auto& units = game.position().units;
+  // The unit an order names, with its owner's power as the board has it.
+  auto other = [&](const std::string& type, const std::string& where) {
+    const int p = parse(province_of(where)).first_token().subtoken();
+    const auto there = units.find(p);
+    const std::string owner =
+        there == units.end() ? power
+                             : TokenMessage(GameBoard::power_token(there->second.power)).to_text();
+    return unit_text(words(owner)[0], type, where);
+  };
+  const std::string kind = w.size() > 2 ? w[2] : "H";
+  std::string order;
+  if (kind == "H") {
+    order = self + " HLD";
+  } else if (kind == "-" && w.size() > 4 && w[4] == "via") {
+    std::vector<std::string> seas(w.begin() + 5, w.end());
+    if (seas.size() == 1 && seas[0] == "convoy") {
+      // Any route of fleets at sea, the shortest.
+      const rules::RulesMap& map = game.map();
+      const int from = parse(w[1]).first_token().subtoken();
+      const int to = parse(province_of(w[3])).first_token().subtoken();
+      std::map<int, int> previous;
+      std::deque<int> queue;
+      seas.clear();
+      for (const auto& [p, unit] : units) {
+        if (unit.type == tok::FLT && map.sea(p) && map.reaches(unit.location, from)) {
+          previous[p] = -1;
+          queue.push_back(p);
+        }
+      }
+      while (!queue.empty()) {
+        const int p = queue.front();
+        queue.pop_front();
+        if (map.reaches(units.at(p).location, to)) {
+          for (int at = p; at != -1; at = previous[at])
+            seas.insert(seas.begin(), map.name(at));
+          break;
+        }
+        for (const auto& [q, unit] : units) {
+          if (unit.type == tok::FLT && map.sea(q) && !previous.count(q) &&
+              map.reaches(units.at(p).location, q)) {
+            previous[q] = p;
+            queue.push_back(q);
+          }
+        }
+      }
+    }
+    std::string path;
+    for (const std::string& sea : seas)
+      path += " " + sea;
+    order = self + " CTO " + province_of(w[3]) + " VIA (" + path + " )";
+  } else if (kind == "-") {
+    order = self + " MTO " + place(w[3]);
+  } else if (kind == "S" && w.size() == 5) {
+    order = self + " SUP " + other(w[3], w[4]);
+  } else if (kind == "S") {
+    order = self + " SUP " + other(w[3], w[4]) + " MTO " + province_of(w[6]);
+  } else if (kind == "C") {
+    order = self + " CVY " + other(w[3], w[4]) + " CTO " + w[6];
+  } else if (kind == "R") {
+    order = self + " RTO " + place(w[3]);
+  } else if (kind == "D") {
+    order = self + " DSB";
+  } else {
+    ADD_FAILURE() << "cannot read " << text;
+  }
+  return parse(order);
+}
+
+Token Datc::order(const std::string& text) {
+  const std::string power = text.substr(0, text.find(':'));
+  return game.submit(parse(power).first_token().subtoken(), order_message(text));
+}
+
+void Datc::orders(const std::vector<std::string>& texts) {
+  for (const std::string& text : texts)
+    EXPECT_EQ(order(text), tok::MBV) << text;
+}
+
+void Datc::process() {
+  last_results = game.process().results;
+}
+
+bool Datc::has(const std::string& unit) const {
+  const TokenMessage expected = bare_unit(unit);
+  const auto there = game.position().units.find(expected.sub_message(2).first_token().subtoken());
+  return there != game.position().units.end() &&
+         rules::unit_message(game.map(), there->second) == expected;
+}
+
+Token Datc::result(const std::string& unit) const {
+  const TokenMessage expected = bare_unit(unit);
+  for (const TokenMessage& ord : last_results) {
+    if (ord.sub_message(2).sub_message(0) == expected) return ord.sub_message(3).first_token();
+  }
+  ADD_FAILURE() << "no result for " << unit;
+  return Token();
+}
+
+bool Datc::dislodged(const std::string& unit) const {
+  const TokenMessage expected = bare_unit(unit);
+  for (const TokenMessage& ord : last_results) {
+    if (ord.sub_message(2).sub_message(0) == expected) {
+      return ord.sub_message(3).token_at(1) == tok::RET;
+    }
+  }
+  return false;
+}
+
+std::set<std::string> Datc::retreats(const std::string& unit) const {
+  std::set<std::string> names;
+  const auto w = words(unit.substr(unit.find(':') + 1));
+  const int p = parse(province_of(w[1])).first_token().subtoken();
+  const auto entry = game.position().dislodged.find(p);
+  if (entry == game.position().dislodged.end()) return names;
+  for (const Location& to : entry->second.retreats)
+    names.insert(game.map().name(to.province));
+  return names;
+}
+
+}  // namespace quorvel::testing
