@@ -5,13 +5,21 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 FUZZ_SECONDS ?= 30
 
-.PHONY: all quorvel test bench fuzz format clean
+QUORVEL ?= 7
+OPPONENT ?= random
+LAST_YEAR ?= 1935
+
+.PHONY: all quorvel play test bench fuzz format clean
 
 all: quorvel
 
 quorvel:
 	cmake -S . -B build $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DQUORVEL_BENCH=ON -DQUORVEL_TESTS=OFF
 	cmake --build build -j $(JOBS)
+
+# The main job: one game on this machine, Quorvel against itself or the server's opponents.
+play: quorvel
+	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) tools/play.sh
 
 test:
 	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
@@ -38,4 +46,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-test build-fuzz
+	rm -rf build build-test build-fuzz games

@@ -8,7 +8,7 @@
 #include "rules/movement.h"
 #include "rules/rules_game.h"
 #include "rules/standard_map.h"
-#include "support/random_player.h"
+#include "server/random_opponent.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ void BM_RandomGame(benchmark::State& state) {
     while (game.winner() < 0 && game.position().year <= 1935) {
       for (int power = 0; power < 7; ++power) {
         if (!game.has_decisions(power)) continue;
-        for (const TokenMessage& order : testing::random_orders(game, power, rng))
+        for (const TokenMessage& order : server::random_orders(game, power, rng))
           game.submit(power, order);
       }
       game.process();

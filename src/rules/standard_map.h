@@ -8,4 +8,9 @@ namespace quorvel::rules {
 // data/maps/standard.mdf.
 std::string_view standard_map_text();
 
+// The opening position of a standard game: spring 1901, three units a power (four for
+// Russia), every home centre owned by its power.
+std::string_view standard_start_now();
+std::string_view standard_start_sco();
+
 }  // namespace quorvel::rules

@@ -1,15 +1,74 @@
-// The local game server's entry: "adjudicate" runs one phase from standard input.
+// The local game server: serves one game of Diplomacy over DAIDE, or adjudicates one
+// phase from standard input.
+#include <csignal>
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "rules/adjudicate_command.h"
+#include "rules/standard_map.h"
+#include "server/game_record.h"
+#include "server/game_session.h"
+#include "server/server_options.h"
+#include "server/tcp_server.h"
+
+namespace {
+
+void on_stop_signal(int) {
+  quorvel::server::TcpServer::request_stop();
+}
+
+quorvel::TokenMessage parsed(std::string_view text) {
+  quorvel::TokenMessage message;
+  message.parse_text(text);
+  return message;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  using namespace quorvel;
   if (argc >= 2 && std::strcmp(argv[1], "adjudicate") == 0) {
-    return quorvel::rules::run_adjudicate(std::cin, std::cout, std::cerr);
+    return rules::run_adjudicate(std::cin, std::cout, std::cerr);
   }
-  std::cerr << "usage: quorvel-server adjudicate < phase.txt\n"
-               "  reads a NOW line, an SCO line and SUB lines; writes the ORD lines of the\n"
-               "  phase, then the next SCO and NOW (or SLO) lines\n";
-  return 2;
+  const server::ParsedOptions parsed_options =
+      server::parse_server_options(std::vector<std::string>(argv + 1, argv + argc));
+  if (parsed_options.options.help) {
+    std::cout << server::server_usage();
+    return 0;
+  }
+  if (!parsed_options.errors.empty()) {
+    for (const std::string& error : parsed_options.errors)
+      std::cerr << "quorvel-server: " << error << "\n";
+    std::cerr << server::server_usage();
+    return 2;
+  }
+  const server::ServerOptions& options = parsed_options.options;
+
+  server::TcpServer tcp(options);
+  std::string error;
+  if (!tcp.listen(error)) {
+    std::cerr << "quorvel-server: cannot listen on port " << options.port << ": " << error << "\n";
+    return 1;
+  }
+  server::GameRecord record(options.record);
+  if (!record.is_open()) {
+    std::cerr << "quorvel-server: cannot write the game record " << options.record << "\n";
+    return 1;
+  }
+  server::GameSession session(options, tcp, record, std::cout);
+  if (session.load(parsed(rules::standard_map_text()), parsed(rules::standard_start_now()),
+                   parsed(rules::standard_start_sco())) != -1) {
+    std::cerr << "quorvel-server: the standard map does not load\n";
+    return 1;
+  }
+  std::signal(SIGINT, on_stop_signal);
+  std::signal(SIGTERM, on_stop_signal);
+  std::signal(SIGPIPE, SIG_IGN);
+  std::cout << "quorvel-server: listening on port " << tcp.port() << std::endl;
+  record.write("listening on port " + std::to_string(tcp.port()));
+  session.maybe_start();
+  tcp.run(session);
+  return 0;
 }

@@ -13,18 +13,21 @@
 
 namespace quorvel::testing {
 
-// A program run by a test, in a directory of its own, with its standard error kept in
-// a file there. Killed if the test leaves it running.
+// A program run by a test, in a directory of its own, with its standard output and
+// error kept in files there. Killed if the test leaves it running.
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
                const std::filesystem::path& directory) {
     const std::string stderr_path = (directory / "stderr.txt").string();
+    const std::string stdout_path = (directory / "stdout.txt").string();
     pid_ = ::fork();
     if (pid_ == 0) {
       if (::chdir(directory.c_str()) != 0) ::_exit(126);
       std::FILE* err = std::freopen(stderr_path.c_str(), "w", stderr);
+      std::FILE* out = std::freopen(stdout_path.c_str(), "w", stdout);
       (void)err;
+      (void)out;
       std::vector<char*> argv;
       argv.push_back(const_cast<char*>(program.c_str()));
       for (const std::string& arg : args)

@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "platform/daide_framing.h"
+#include "protocol/tokens.h"
 #include "support/messages.h"
 
 namespace quorvel::testing {
@@ -64,9 +65,39 @@ ScriptedServer::ScriptedServer() {
   port_ = ntohs(address.sin_port);
 }
 
-ScriptedServer::~ScriptedServer() {
+ScriptedPeer::~ScriptedPeer() {
   if (client_ >= 0) ::close(client_);
+}
+
+ScriptedServer::~ScriptedServer() {
   if (listener_ >= 0) ::close(listener_);
+}
+
+bool ScriptedClient::connect(std::uint16_t port, bool greet) {
+  client_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  if (::connect(client_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  if (!greet) return true;
+  send_initial_message();
+  const auto rm = read_frame();
+  return rm && rm->type == platform::kRepresentationMessage && rm->body.empty();
+}
+
+void ScriptedClient::send_initial_message() {
+  send_frame(platform::kInitialMessage, platform::initial_message_body());
+}
+
+bool ScriptedClient::join(const std::string& name) {
+  send_text("NME ( '" + name + "' ) ( '1' )");
+  if (read_message().first_token() != tok::YES) return false;
+  if (read_message().first_token() != tok::MAP) return false;
+  send_text("MDF");
+  if (read_message().first_token() != tok::MDF) return false;
+  send_text("YES ( MAP ( 'standard' ) )");
+  return true;
 }
 
 bool ScriptedServer::accept(int timeout_ms) {
@@ -76,7 +107,7 @@ bool ScriptedServer::accept(int timeout_ms) {
   return client_ >= 0;
 }
 
-bool ScriptedServer::read_exact(std::uint8_t* out, std::size_t size, int timeout_ms) {
+bool ScriptedPeer::read_exact(std::uint8_t* out, std::size_t size, int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   std::size_t got = 0;
   while (got < size) {
@@ -93,7 +124,7 @@ bool ScriptedServer::read_exact(std::uint8_t* out, std::size_t size, int timeout
   return true;
 }
 
-std::optional<ScriptedServer::Frame> ScriptedServer::read_frame(int timeout_ms) {
+std::optional<ScriptedPeer::Frame> ScriptedPeer::read_frame(int timeout_ms) {
   if (client_ < 0) return std::nullopt;
   std::uint8_t header[4];
   if (!read_exact(header, 4, timeout_ms)) return std::nullopt;
@@ -106,24 +137,24 @@ std::optional<ScriptedServer::Frame> ScriptedServer::read_frame(int timeout_ms) 
   return frame;
 }
 
-bool ScriptedServer::expect_initial_message() {
+bool ScriptedPeer::expect_initial_message() {
   const auto frame = read_frame();
   return frame && frame->type == platform::kInitialMessage &&
          frame->body == platform::initial_message_body();
 }
 
-TokenMessage ScriptedServer::read_message(int timeout_ms) {
+TokenMessage ScriptedPeer::read_message(int timeout_ms) {
   const auto frame = read_frame(timeout_ms);
   if (!frame || frame->type != platform::kDiplomacyMessage) return TokenMessage();
   return message_from_wire(frame->body);
 }
 
-bool ScriptedServer::quiet_for(int timeout_ms) {
+bool ScriptedPeer::quiet_for(int timeout_ms) {
   pollfd wait{client_, POLLIN, 0};
   return ::poll(&wait, 1, timeout_ms) == 0;
 }
 
-bool ScriptedServer::client_closes(int timeout_ms) {
+bool ScriptedPeer::client_closes(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   std::uint8_t buffer[4096];
   while (std::chrono::steady_clock::now() < deadline) {
@@ -135,7 +166,7 @@ bool ScriptedServer::client_closes(int timeout_ms) {
   return false;
 }
 
-void ScriptedServer::send_raw(const std::vector<std::uint8_t>& bytes) {
+void ScriptedPeer::send_raw(const std::vector<std::uint8_t>& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
     const ssize_t n = ::send(client_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
@@ -144,23 +175,23 @@ void ScriptedServer::send_raw(const std::vector<std::uint8_t>& bytes) {
   }
 }
 
-void ScriptedServer::send_frame(int type, const std::vector<std::uint8_t>& body) {
+void ScriptedPeer::send_frame(int type, const std::vector<std::uint8_t>& body) {
   send_raw(platform::encode_frame(static_cast<platform::MessageType>(type), body));
 }
 
-void ScriptedServer::send_representation(const std::vector<std::uint8_t>& body) {
+void ScriptedPeer::send_representation(const std::vector<std::uint8_t>& body) {
   send_frame(platform::kRepresentationMessage, body);
 }
 
-void ScriptedServer::send_message(const TokenMessage& message) {
+void ScriptedPeer::send_message(const TokenMessage& message) {
   send_frame(platform::kDiplomacyMessage, wire_body(message));
 }
 
-void ScriptedServer::send_text(const std::string& text) {
+void ScriptedPeer::send_text(const std::string& text) {
   send_message(parse(text));
 }
 
-void ScriptedServer::close_client() {
+void ScriptedPeer::close_client() {
   if (client_ >= 0) ::close(client_);
   client_ = -1;
 }

@@ -9,22 +9,19 @@
 
 namespace quorvel::testing {
 
-// A DAIDE server on the loopback interface that a test drives step by step. Every wait
-// is bounded, so a test fails instead of hanging.
-class ScriptedServer {
+// One end of a DAIDE connection on the loopback interface that a test drives step by
+// step. Every wait is bounded, so a test fails instead of hanging.
+class ScriptedPeer {
  public:
   struct Frame {
     int type = -1;
     std::vector<std::uint8_t> body;
   };
 
-  ScriptedServer();
-  ~ScriptedServer();
-  ScriptedServer(const ScriptedServer&) = delete;
-  ScriptedServer& operator=(const ScriptedServer&) = delete;
-
-  std::uint16_t port() const { return port_; }
-  bool accept(int timeout_ms = 5000);
+  ScriptedPeer() = default;
+  virtual ~ScriptedPeer();
+  ScriptedPeer(const ScriptedPeer&) = delete;
+  ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
   // The next frame, or nothing on timeout or when the client closed.
   std::optional<Frame> read_frame(int timeout_ms = 5000);
@@ -44,12 +41,34 @@ class ScriptedServer {
   void send_text(const std::string& text);
   void close_client();
 
- private:
+ protected:
   bool read_exact(std::uint8_t* out, std::size_t size, int timeout_ms);
 
-  int listener_ = -1;
   int client_ = -1;
+};
+
+// A DAIDE server on the loopback interface, for one client.
+class ScriptedServer : public ScriptedPeer {
+ public:
+  ScriptedServer();
+  ~ScriptedServer() override;
+
+  std::uint16_t port() const { return port_; }
+  bool accept(int timeout_ms = 5000);
+
+ private:
+  int listener_ = -1;
   std::uint16_t port_ = 0;
+};
+
+// A DAIDE client of a server on the loopback interface.
+class ScriptedClient : public ScriptedPeer {
+ public:
+  // Connects, and unless told otherwise sends the IM and takes the RM.
+  bool connect(std::uint16_t port, bool greet = true);
+  // Joins as a player: NME, then the map handshake; false when the server refuses.
+  bool join(const std::string& name = "Scripted");
+  void send_initial_message();
 };
 
 // A loopback port that nobody listens on (it was free a moment ago).

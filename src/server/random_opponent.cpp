@@ -1,11 +1,11 @@
-#include "support/random_player.h"
+#include "server/random_opponent.h"
 
 #include <algorithm>
 
 #include "game/game_board.h"
 #include "protocol/tokens.h"
 
-namespace quorvel::testing {
+namespace quorvel::server {
 
 namespace {
 
@@ -136,4 +136,4 @@ std::vector<TokenMessage> random_orders(const rules::RulesGame& game, int power,
   return orders;
 }
 
-}  // namespace quorvel::testing
+}  // namespace quorvel::server

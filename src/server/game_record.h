@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace quorvel::server {
+
+// The written record of a game: every message sent and received, one per line, with the
+// seconds since the start, and the events around them.
+class GameRecord {
+ public:
+  explicit GameRecord(const std::string& path);
+  ~GameRecord();
+  GameRecord(const GameRecord&) = delete;
+  GameRecord& operator=(const GameRecord&) = delete;
+
+  bool is_open() const { return file_ != nullptr; }
+  void write(const std::string& text);
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace quorvel::server

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <chrono>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "protocol/token_message.h"
+#include "rules/rules_game.h"
+#include "server/game_record.h"
+#include "server/server_options.h"
+
+namespace quorvel::server {
+
+using Clock = std::chrono::steady_clock;
+
+// Where the session's messages go: the server's connections, or a test.
+class SessionOutput {
+ public:
+  virtual ~SessionOutput() = default;
+  virtual void send(int client, const TokenMessage& message) = 0;
+  // Ends the client's connection once what was sent to it is out.
+  virtual void close(int client) = 0;
+};
+
+// One game as a DAIDE server runs it: the clients' seats and roles, the answers to
+// their messages, the phases and their time limits, the house opponents, the record.
+class GameSession {
+ public:
+  GameSession(const ServerOptions& options, SessionOutput& output, GameRecord& record,
+              std::ostream& progress);
+
+  // -1 when the map and the opening position are loaded; else the position of a fault.
+  int load(const TokenMessage& mdf, const TokenMessage& now, const TokenMessage& sco);
+
+  void on_connect(int client, const std::string& peer);
+  void on_message(int client, const TokenMessage& message);
+  // A message whose brackets do not balance, as the tokens it held.
+  void on_unbalanced(int client, const std::vector<Token>& tokens);
+  void on_disconnect(int client);
+  // Time limits and warnings; processes a phase whose time has run out.
+  void tick(Clock::time_point now);
+  // Starts the game if every seat is ready, as one with no seat for clients is at once.
+  void maybe_start();
+  // Ends the game at once, as when the server is stopped.
+  void shut_down();
+
+  bool started() const { return started_; }
+  bool finished() const { return finished_; }
+  const rules::RulesGame& game() const { return game_; }
+  // When the next time limit or warning falls due, if any.
+  std::optional<Clock::time_point> next_deadline() const;
+
+ private:
+  enum class SeatKind { kClient, kHolder, kRandom };
+  struct Seat {
+    SeatKind kind = SeatKind::kClient;
+    int client = -1;  // -1: nobody connected
+    bool taken = false;
+    std::string name;
+    std::string version;
+    int passcode = 0;
+    bool map_accepted = false;
+    bool disorder = false;
+    bool ready = true;  // no NOT ( GOF )
+    bool draw = false;
+    int eliminated_in = 0;
+  };
+  struct Client {
+    int power = -1;
+    bool observer = false;
+    std::string peer;
+    std::vector<int> warnings;  // seconds before the deadline
+  };
+
+  void send(int client, const TokenMessage& message);
+  void broadcast(const TokenMessage& message);
+  std::string who(int client) const;
+
+  void on_join(int client, const TokenMessage& message);
+  void on_observe(int client, const TokenMessage& message);
+  void on_rejoin(int client, const TokenMessage& message);
+  void on_submit(int client, const TokenMessage& message);
+  void on_answer(int client, const TokenMessage& message);
+  void on_time(int client, const TokenMessage& message);
+  void on_history(int client, const TokenMessage& message);
+  void not_understood(int client, const TokenMessage& message, int error_at);
+
+  TokenMessage map_message() const;
+  TokenMessage hello(int power) const;
+  TokenMessage variant() const;
+  int seconds_for(Token season) const;
+  void begin_phase();
+  void check_ready();
+  void process_phase();
+  void end_game(const TokenMessage& result);
+  void print_centres();
+  int player_power(int client) const;
+
+  ServerOptions options_;
+  SessionOutput& output_;
+  GameRecord& record_;
+  std::ostream& progress_;
+  rules::RulesGame game_;
+  TokenMessage mdf_;
+  std::vector<Seat> seats_;
+  std::vector<int> seating_order_;
+  std::map<int, Client> clients_;
+  std::mt19937 rng_;
+  bool started_ = false;
+  bool finished_ = false;
+  bool processing_ = false;
+  std::optional<Clock::time_point> deadline_;
+  std::vector<TokenMessage> last_results_;
+  struct Turn {
+    std::vector<TokenMessage> results;
+    TokenMessage sco;
+    TokenMessage now;
+  };
+  std::map<std::pair<int, int>, Turn> history_;  // by (year, season token)
+  std::map<int, std::vector<int>> centres_by_year_;
+  std::set<int> reported_out_;
+};
+
+}  // namespace quorvel::server

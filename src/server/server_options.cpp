@@ -1,0 +1,98 @@
+#include "server/server_options.h"
+
+#include <cstdlib>
+
+namespace quorvel::server {
+
+namespace {
+
+bool read_number(const std::string& text, int low, int high, int& out) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+      text.size() > 9) {
+    return false;
+  }
+  const int value = std::atoi(text.c_str());
+  if (value < low || value > high) return false;
+  out = value;
+  return true;
+}
+
+}  // namespace
+
+std::string server_usage() {
+  return "usage: quorvel-server [options]            serve one game\n"
+         "       quorvel-server adjudicate < phase   adjudicate one phase (see the README)\n"
+         "options (the letter followed directly by its value):\n"
+         "  -pPORT     port to listen on (16713; 0 picks a free one and prints it)\n"
+         "  -oN        seats kept for clients, 0 to 7 (7); the others get opponents\n"
+         "  -kKIND     opponents: random (random legal orders) or hold (hold everything)\n"
+         "  -yYEAR     last year; the game is drawn after it (1935)\n"
+         "  -mSECONDS  time limit of movement phases (0: none)\n"
+         "  -rSECONDS  time limit of retreat phases (0: none)\n"
+         "  -bSECONDS  time limit of adjustment phases (0: none)\n"
+         "  -iSECONDS  how long a connection may wait before its IM, or stop in the middle\n"
+         "             of a message (30)\n"
+         "  -gFILE     the game record (game.txt)\n"
+         "  -sSEED     seed of the opponents' play and of the seating (the time)\n"
+         "  --help     this text\n";
+}
+
+ParsedOptions parse_server_options(const std::vector<std::string>& args) {
+  ParsedOptions parsed;
+  ServerOptions& o = parsed.options;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+      continue;
+    }
+    if (arg.size() < 2 || arg[0] != '-') {
+      parsed.errors.push_back("unknown argument '" + arg + "'");
+      continue;
+    }
+    const std::string value = arg.substr(2);
+    bool ok = true;
+    int seed = 0;
+    switch (arg[1]) {
+      case 'p':
+        ok = read_number(value, 0, 65535, o.port);
+        break;
+      case 'o':
+        ok = read_number(value, 0, 7, o.open_seats);
+        break;
+      case 'k':
+        ok = value == "random" || value == "hold";
+        if (ok) o.opponents = value == "hold" ? OpponentKind::kHolder : OpponentKind::kRandom;
+        break;
+      case 'y':
+        ok = read_number(value, 1901, 9999, o.last_year);
+        break;
+      case 'm':
+        ok = read_number(value, 0, 86400, o.move_seconds);
+        break;
+      case 'r':
+        ok = read_number(value, 0, 86400, o.retreat_seconds);
+        break;
+      case 'b':
+        ok = read_number(value, 0, 86400, o.build_seconds);
+        break;
+      case 'i':
+        ok = read_number(value, 1, 3600, o.im_seconds);
+        break;
+      case 'g':
+        ok = !value.empty();
+        o.record = value;
+        break;
+      case 's':
+        ok = read_number(value, 0, 999999999, seed);
+        o.seed = static_cast<unsigned>(seed);
+        break;
+      default:
+        ok = false;
+        break;
+    }
+    if (!ok) parsed.errors.push_back("bad option '" + arg + "'");
+  }
+  return parsed;
+}
+
+}  // namespace quorvel::server

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::server {
+
+enum class OpponentKind { kHolder, kRandom };
+
+// The server's command line, in the bot's style: a letter and its value, no space.
+struct ServerOptions {
+  int port = 16713;    // -p; 0 picks a free port
+  int open_seats = 7;  // -o: powers kept for clients; the rest get opponents
+  OpponentKind opponents = OpponentKind::kRandom;  // -k: hold or random
+  int last_year = 1935;                            // -y: the game is drawn after this year
+  int move_seconds = 0;                            // -m: time limit of movement phases; 0 none
+  int retreat_seconds = 0;                         // -r
+  int build_seconds = 0;                           // -b
+  int im_seconds = 30;              // -i: how long a connection may wait with its IM, or stall
+                                    // in the middle of a message
+  std::string record = "game.txt";  // -g: the game record
+  std::optional<unsigned> seed;     // -s: seed of the opponents and the seating
+  bool help = false;                // --help
+};
+
+struct ParsedOptions {
+  ServerOptions options;
+  std::vector<std::string> errors;
+};
+
+ParsedOptions parse_server_options(const std::vector<std::string>& args);
+std::string server_usage();
+
+}  // namespace quorvel::server

@@ -1,0 +1,340 @@
+#include "server/tcp_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/daide_framing.h"
+
+namespace quorvel::server {
+
+namespace {
+
+using namespace platform;
+
+std::atomic<bool> stop_requested{false};
+
+// No client gets more of the loop than this in one turn.
+constexpr std::size_t kReadChunk = 65536;
+constexpr int kMessagesPerTurn = 256;
+// A client that does not read what it is sent is broken.
+constexpr std::size_t kMaxBacklog = 16u << 20;
+constexpr auto kFinishGrace = std::chrono::seconds(2);
+constexpr std::size_t kMaxConnections = 256;
+
+void set_nonblocking(int fd) {
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+}  // namespace
+
+TcpServer::TcpServer(const ServerOptions& options) : options_(options) {}
+
+TcpServer::~TcpServer() {
+  for (auto& [id, connection] : connections_)
+    ::close(connection.fd);
+  if (listener_ >= 0) ::close(listener_);
+}
+
+void TcpServer::request_stop() {
+  stop_requested.store(true);
+}
+
+bool TcpServer::listen(std::string& error) {
+  const int on = 1;
+  const int off = 0;
+  listener_ = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listener_ >= 0) {
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    ::setsockopt(listener_, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_any;
+    address.sin6_port = htons(static_cast<std::uint16_t>(options_.port));
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      ::close(listener_);
+      listener_ = -1;
+    }
+  }
+  if (listener_ < 0) {
+    // No IPv6 here: IPv4 alone.
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(static_cast<std::uint16_t>(options_.port));
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      error = std::strerror(errno);
+      return false;
+    }
+  }
+  if (::listen(listener_, 32) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  set_nonblocking(listener_);
+  sockaddr_storage bound{};
+  socklen_t size = sizeof bound;
+  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &size);
+  port_ = bound.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6&>(bound).sin6_port)
+                                      : ntohs(reinterpret_cast<sockaddr_in&>(bound).sin_port);
+  return true;
+}
+
+void TcpServer::send(int client, const TokenMessage& message) {
+  const auto found = connections_.find(client);
+  if (found == connections_.end() || found->second.closing) return;
+  std::vector<std::uint8_t> body;
+  body.reserve(2 * static_cast<std::size_t>(std::max(message.length(), 0)));
+  for (int i = 0; i < message.length(); ++i) {
+    const std::uint16_t value = message.token_at(i).value();
+    body.push_back(static_cast<std::uint8_t>(value >> 8));
+    body.push_back(static_cast<std::uint8_t>(value & 0xFF));
+  }
+  if (body.size() > kMaxBodyBytes) return;
+  const std::vector<std::uint8_t> frame = encode_frame(kDiplomacyMessage, body);
+  Connection& connection = found->second;
+  connection.out.insert(connection.out.end(), frame.begin(), frame.end());
+}
+
+void TcpServer::close(int client) {
+  const auto found = connections_.find(client);
+  if (found != connections_.end()) found->second.closing = true;
+}
+
+void TcpServer::refuse(Connection& connection, std::uint16_t code) {
+  const auto frame = encode_frame(kErrorMessage, error_message_body(static_cast<ErrorCode>(code)));
+  connection.out.insert(connection.out.end(), frame.begin(), frame.end());
+  connection.closing = true;
+}
+
+void TcpServer::accept_clients(GameSession& session) {
+  (void)session;
+  while (true) {
+    sockaddr_storage address{};
+    socklen_t size = sizeof address;
+    const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&address), &size,
+                             SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    if (connections_.size() >= kMaxConnections) {
+      ::close(fd);
+      continue;
+    }
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    char host[INET6_ADDRSTRLEN] = "?";
+    if (address.ss_family == AF_INET6) {
+      ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6&>(address).sin6_addr, host, sizeof host);
+    } else {
+      ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in&>(address).sin_addr, host, sizeof host);
+    }
+    Connection connection;
+    connection.fd = fd;
+    connection.peer = host;
+    connection.since = Clock::now();
+    connections_[next_id_++] = std::move(connection);
+  }
+}
+
+bool TcpServer::read_client(int, Connection& connection) {
+  std::uint8_t chunk[kReadChunk];
+  const ssize_t n = ::recv(connection.fd, chunk, sizeof chunk, 0);
+  if (n == 0) return false;
+  if (n < 0) return errno == EAGAIN || errno == EINTR;
+  if (connection.in.empty()) connection.stalled_since = Clock::now();
+  connection.in.insert(connection.in.end(), chunk, chunk + n);
+  return true;
+}
+
+bool TcpServer::handle_frames(int id, Connection& connection, GameSession& session, bool& more) {
+  more = false;
+  int handled = 0;
+  std::size_t used = 0;
+  bool open = true;
+  auto& in = connection.in;
+  while (open && !connection.closing && in.size() - used >= kHeaderBytes) {
+    if (handled == kMessagesPerTurn) {
+      more = true;
+      break;
+    }
+    const std::uint8_t type = in[used];
+    if (type > kErrorMessage) {
+      refuse(connection, kUnknownMessageType);
+      break;
+    }
+    if (!connection.greeted && type != kInitialMessage) {
+      refuse(connection, kImNotFirst);
+      break;
+    }
+    const std::size_t size = read_big_endian(&in[used + 2]);
+    if (in.size() - used < kHeaderBytes + size) break;
+    const std::uint8_t* body = &in[used + kHeaderBytes];
+    used += kHeaderBytes + size;
+    ++handled;
+    connection.stalled_since = Clock::now();
+    switch (type) {
+      case kInitialMessage: {
+        if (connection.greeted) {
+          refuse(connection, kImRepeated);
+          break;
+        }
+        const std::uint16_t version = size == 4 ? read_big_endian(body) : 0;
+        const std::uint16_t magic = size == 4 ? read_big_endian(body + 2) : 0;
+        if (size != 4) {
+          refuse(connection, kMessageTooShort);
+        } else if (magic == 0x10DA && version == 0x0100) {
+          refuse(connection, kImWrongEndian);
+        } else if (magic != kMagicNumber) {
+          refuse(connection, kImWrongMagic);
+        } else if (version != kProtocolVersion) {
+          refuse(connection, kVersionIncompatible);
+        } else {
+          connection.greeted = true;
+          const auto rm = encode_frame(kRepresentationMessage, {});
+          connection.out.insert(connection.out.end(), rm.begin(), rm.end());
+          session.on_connect(id, connection.peer);
+        }
+        break;
+      }
+      case kRepresentationMessage:
+        refuse(connection, kRmFromClient);
+        break;
+      case kDiplomacyMessage: {
+        if (size % 2 != 0) {
+          refuse(connection, kMessageTooShort);
+          break;
+        }
+        std::vector<std::uint16_t> words(size / 2);
+        std::vector<Token> tokens;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+          words[i] = read_big_endian(body + 2 * i);
+          tokens.emplace_back(words[i]);
+        }
+        TokenMessage message;
+        if (message.set_from_words(words.data(), static_cast<int>(words.size())) == -1) {
+          session.on_message(id, message);
+        } else {
+          session.on_unbalanced(id, tokens);
+        }
+        break;
+      }
+      default:
+        // A final or error message: the client is leaving.
+        open = false;
+        break;
+    }
+  }
+  in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(used));
+  if (!open) return false;
+  const Clock::time_point now = Clock::now();
+  if (!connection.greeted && !connection.closing &&
+      now - connection.since > std::chrono::seconds(options_.im_seconds)) {
+    refuse(connection, kImTimerPopped);
+  } else if (!in.empty() && !connection.closing && !more &&
+             now - connection.stalled_since > std::chrono::seconds(options_.im_seconds)) {
+    refuse(connection, kMessageTooShort);
+  }
+  if (connection.closing && connection.greeted) session.on_disconnect(id);
+  return true;
+}
+
+bool TcpServer::write_client(Connection& connection) {
+  while (!connection.out.empty()) {
+    const ssize_t n =
+        ::send(connection.fd, connection.out.data(), connection.out.size(), MSG_NOSIGNAL);
+    if (n < 0) return errno == EAGAIN || errno == EINTR;
+    connection.out.erase(connection.out.begin(), connection.out.begin() + n);
+  }
+  return true;
+}
+
+void TcpServer::drop(int id, GameSession& session) {
+  const auto found = connections_.find(id);
+  if (found == connections_.end()) return;
+  const bool greeted = found->second.greeted && !found->second.closing;
+  ::close(found->second.fd);
+  connections_.erase(found);
+  if (greeted) session.on_disconnect(id);
+}
+
+void TcpServer::run(GameSession& session) {
+  std::optional<Clock::time_point> finished_at;
+  while (true) {
+    if (stop_requested.load()) session.shut_down();
+    if (session.finished() && !finished_at) finished_at = Clock::now();
+    if (finished_at) {
+      bool flushed = true;
+      for (const auto& [id, connection] : connections_)
+        flushed = flushed && connection.out.empty();
+      if ((flushed && connections_.empty()) || Clock::now() - *finished_at > kFinishGrace) break;
+    }
+
+    std::vector<pollfd> waits;
+    std::vector<int> ids;
+    if (!finished_at) waits.push_back({listener_, POLLIN, 0});
+    bool busy = false;
+    for (const auto& [id, connection] : connections_) {
+      short events = connection.closing ? 0 : POLLIN;
+      if (!connection.out.empty()) events |= POLLOUT;
+      waits.push_back({connection.fd, events, 0});
+      ids.push_back(id);
+      busy = busy || (!connection.closing && connection.in.size() >= kHeaderBytes);
+    }
+    int timeout = busy ? 0 : 100;
+    if (const auto deadline = session.next_deadline()) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+      timeout = std::min<int>(timeout, static_cast<int>(std::max<long long>(left, 0)));
+    }
+    ::poll(waits.data(), waits.size(), timeout);
+
+    std::size_t first = 0;
+    if (!finished_at) {
+      if (waits[0].revents & POLLIN) accept_clients(session);
+      first = 1;
+    }
+    std::vector<int> gone;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      const int id = ids[i];
+      Connection& connection = connections_.at(id);
+      const short revents = waits[first + i].revents;
+      if ((revents & (POLLIN | POLLHUP | POLLERR)) && !connection.closing &&
+          !read_client(id, connection)) {
+        gone.push_back(id);
+        continue;
+      }
+      bool more = false;
+      if (!handle_frames(id, connection, session, more)) gone.push_back(id);
+    }
+    for (int id : gone)
+      drop(id, session);
+    session.tick(Clock::now());
+
+    std::vector<int> closed;
+    for (auto& [id, connection] : connections_) {
+      if (connection.out.size() > kMaxBacklog || !write_client(connection)) {
+        closed.push_back(id);
+      } else if (connection.closing && connection.out.empty()) {
+        closed.push_back(id);
+      }
+    }
+    for (int id : closed) {
+      const auto found = connections_.find(id);
+      const bool tell = found->second.greeted && !found->second.closing;
+      ::close(found->second.fd);
+      connections_.erase(found);
+      if (tell) session.on_disconnect(id);
+    }
+  }
+}
+
+}  // namespace quorvel::server
