@@ -67,6 +67,27 @@ CheckedOrder refuse(Token note) {
   return CheckedOrder{note, Order{}};
 }
 
+// The kind word of an order of any phase, or 0 when the order has none of their shapes.
+Token order_word(const TokenMessage& order) {
+  if (order.sub_message_count() < 2 || !order.sub_message_is_single_token(1)) return Token();
+  return order.token_at(order.sub_message_start(1));
+}
+
+bool adjustment_word(Token word) {
+  return word == WVE || word == BLD || word == REM;
+}
+
+bool unit_order_word(Token word) {
+  return word == HLD || word == MTO || word == SUP || word == CVY || word == CTO || word == RTO ||
+         word == DSB;
+}
+
+// A late order of the previous phase is the client's race with the server, not a garbled
+// message: it gets the note "not the right season" rather than HUH.
+bool other_season(Token season, Token word) {
+  return season == WIN ? unit_order_word(word) : adjustment_word(word);
+}
+
 // Where a fleet at from may end in province p, given the coast written (or none).
 Token fleet_destination(const RulesMap& map, const Location& from, const Place& to) {
   std::vector<Location> reachable;
@@ -300,6 +321,7 @@ CheckedOrder check_adjustment(const RulesMap& map, const Position& position, int
 CheckedOrder check_order(const RulesMap& map, const Position& position, int power,
                          const TokenMessage& order) {
   const Token season = position.season;
+  if (other_season(season, order_word(order))) return refuse(NRS);
   if (season == WIN) return check_adjustment(map, position, power, order);
   if (order.sub_message_count() < 2 || order.sub_message_is_single_token(0) ||
       !order.sub_message_is_single_token(1)) {

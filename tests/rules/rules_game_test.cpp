@@ -43,6 +43,18 @@ TEST(RulesGame, AnAutumnCaptureLeadsToAWinterAndItsCentres) {
   EXPECT_EQ(d.game.missing_message(FRA.subtoken()), parse("MIS"));
 }
 
+// A waive that arrives after its winter was processed is a race, not garbage.
+TEST(RulesGame, OrdersOfAnotherSeasonAreNotTheRightSeason) {
+  Datc spring("SPR", "FRA: A PAR");
+  EXPECT_EQ(spring.order("FRA: waive"), NRS);
+  EXPECT_EQ(spring.order("FRA: build A BRE"), NRS);
+  EXPECT_EQ(spring.game.submit(FRA.subtoken(), parse("( FRA AMY PAR ) ( HLD )")), Token());
+  Datc winter("WIN", "FRA: A BUR", "FRA: PAR BEL");
+  EXPECT_EQ(winter.order("FRA: A BUR H"), NRS);
+  EXPECT_EQ(winter.order("FRA: A BUR - PAR"), NRS);
+  EXPECT_EQ(winter.order("FRA: waive"), MBV);
+}
+
 TEST(RulesGame, MissingOrdersOfEachPhase) {
   Datc d("SPR", "ENG: F NTH, A YOR; GER: F HEL, F SKA, F DEN");
   EXPECT_EQ(d.game.missing_message(ENG.subtoken()), parse("MIS ( ENG FLT NTH ) ( ENG AMY YOR )"));

@@ -31,7 +31,8 @@ TEST(FullGame, SevenBotsPlayToTheEnd) {
   const std::string record = server.record();
   EXPECT_NE(record.find(" << OFF"), std::string::npos);
   EXPECT_NE(record.find(" << SMR ( "), std::string::npos);
-  // Every order of the bots is taken, but removals beyond the count owed.
+  // Every order of the bots is taken, but removals beyond the count owed and waives that come
+  // after their winter: a power owed builds with no free home centre is not waited for.
   std::istringstream lines(record);
   int orders = 0;
   for (std::string line; std::getline(lines, line);) {
@@ -39,12 +40,20 @@ TEST(FullGame, SevenBotsPlayToTheEnd) {
     ++orders;
     const bool taken = line.size() >= 7 && line.compare(line.size() - 7, 7, "( MBV )") == 0;
     const bool surplus_removal = line.find(" REM ) ( NMR )") != std::string::npos;
-    EXPECT_TRUE(taken || surplus_removal) << line;
+    const bool late_waive = line.find(" WVE ) ( NRS )") != std::string::npos;
+    EXPECT_TRUE(taken || surplus_removal || late_waive) << line;
   }
   EXPECT_GT(orders, 100);
   for (const auto& seat : seats) {
-    EXPECT_EQ(testing::read_file(seat->path() / "errorlog.txt"),
-              "Unable to read ini-File Quorvel.ini\n");
+    std::istringstream log(testing::read_file(seat->path() / "errorlog.txt"));
+    std::string line;
+    std::getline(log, line);
+    EXPECT_EQ(line, "Unable to read ini-File Quorvel.ini");
+    while (std::getline(log, line)) {
+      const bool late_waive = line.rfind("THX returned NRS ", 0) == 0 &&
+                              line.find(" WVE '. No replacement order sent.") != std::string::npos;
+      EXPECT_TRUE(late_waive) << line;
+    }
   }
 }
 
