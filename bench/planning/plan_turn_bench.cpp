@@ -1,9 +1,7 @@
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
-#include <string>
+#include <string_view>
 
 #include "game/game_board.h"
 #include "planning/plan.h"
@@ -13,31 +11,16 @@
 #include "planning/unit_option_table.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
+#include "rules/standard_map.h"
 #include "settings/bot_settings.h"
+#include "support/positions.h"
 #include "valuation/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace {
 
 using namespace quorvel;
-
-TokenMessage parsed(const std::string& text) {
-  TokenMessage message;
-  if (message.parse_text(text) != -1) std::abort();
-  return message;
-}
-
-const char* const kStartSco =
-    "SCO ( AUS BUD TRI VIE ) ( ENG EDI LON LVP ) ( FRA BRE MAR PAR ) ( GER BER KIE MUN ) "
-    "( ITA NAP ROM VEN ) ( RUS MOS SEV STP WAR ) ( TUR ANK CON SMY ) "
-    "( UNO BEL BUL DEN GRE HOL NWY POR RUM SER SPA SWE TUN )";
-
-const char* const kStartNow =
-    "NOW ( SPR 1901 ) ( AUS AMY BUD ) ( AUS AMY VIE ) ( AUS FLT TRI ) ( ENG FLT EDI ) "
-    "( ENG FLT LON ) ( ENG AMY LVP ) ( FRA FLT BRE ) ( FRA AMY MAR ) ( FRA AMY PAR ) "
-    "( GER FLT KIE ) ( GER AMY BER ) ( GER AMY MUN ) ( ITA FLT NAP ) ( ITA AMY ROM ) "
-    "( ITA AMY VEN ) ( RUS AMY WAR ) ( RUS AMY MOS ) ( RUS FLT SEV ) ( RUS FLT ( STP SCS ) ) "
-    "( TUR FLT ANK ) ( TUR AMY CON ) ( TUR AMY SMY )";
+using bench::parsed;
 
 // France at 17 units in a crowded autumn.
 const char* const kCrowdedSco =
@@ -59,14 +42,8 @@ struct Game {
   ProvinceValuation valuation{board};
   UnitOptionTable options{board, valuation};
 
-  Game(const char* power, const char* sco, const char* now) {
-    std::ifstream in(std::string(QUORVEL_DATA_DIR) + "/maps/standard.mdf");
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::string s = text.str();
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-      s.pop_back();
-    if (board.set_map(parsed(s)) != -1) std::abort();
+  Game(const char* power, std::string_view sco, std::string_view now) {
+    if (board.set_map(bench::standard_map_message()) != -1) std::abort();
     valuation.setupMap();
     board.set_own_power(*TokenTextTable::instance().token_of(power));
     if (board.set_centres(parsed(sco)) != -1 || board.set_position(parsed(now)) != -1) std::abort();
@@ -80,7 +57,8 @@ const char* const kPowers[] = {"AUS", "ENG", "FRA", "GER", "ITA", "RUS", "TUR"};
 void BM_PlanTurnSpring1901(benchmark::State& state) {
   const char* power = kPowers[state.range(0)];
   state.SetLabel(power);
-  auto game = std::make_unique<Game>(power, kStartSco, kStartNow);
+  auto game =
+      std::make_unique<Game>(power, rules::standard_start_sco(), rules::standard_start_now());
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
   SetFixedRandomSeed(1);
   for (auto _ : state)

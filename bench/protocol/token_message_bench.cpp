@@ -1,25 +1,14 @@
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <sstream>
-#include <string>
+#include <string_view>
 
 #include "protocol/token_message.h"
+#include "rules/standard_map.h"
 
 namespace {
 
-std::string standard_map_text() {
-  std::ifstream in(std::string(QUORVEL_DATA_DIR) + "/maps/standard.mdf");
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::string s = text.str();
-  while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-    s.pop_back();
-  return s;
-}
-
 void BM_ParseStandardMap(benchmark::State& state) {
-  const std::string text = standard_map_text();
+  const std::string_view text = quorvel::rules::standard_map_text();
   for (auto _ : state) {
     quorvel::TokenMessage message;
     benchmark::DoNotOptimize(message.parse_text(text));
@@ -31,7 +20,7 @@ BENCHMARK(BM_ParseStandardMap)->Unit(benchmark::kMicrosecond);
 
 void BM_PrintStandardMap(benchmark::State& state) {
   quorvel::TokenMessage message;
-  if (message.parse_text(standard_map_text()) != -1) {
+  if (message.parse_text(quorvel::rules::standard_map_text()) != -1) {
     state.SkipWithError("standard map does not parse");
     return;
   }
@@ -43,7 +32,7 @@ BENCHMARK(BM_PrintStandardMap)->Unit(benchmark::kMicrosecond);
 // Handlers take the map definition apart element by element.
 void BM_WalkStandardMap(benchmark::State& state) {
   quorvel::TokenMessage message;
-  if (message.parse_text(standard_map_text()) != -1) {
+  if (message.parse_text(quorvel::rules::standard_map_text()) != -1) {
     state.SkipWithError("standard map does not parse");
     return;
   }
