@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/game_board.h"
+#include "rules/standard_map.h"
 #include "support/messages.h"
 
 namespace quorvel::testing {
@@ -16,17 +17,8 @@ inline std::unique_ptr<GameBoard> standard_board(const std::string& power = "") 
   return board;
 }
 
-inline const std::string kStartSco =
-    "SCO ( AUS BUD TRI VIE ) ( ENG EDI LON LVP ) ( FRA BRE MAR PAR ) ( GER BER KIE MUN ) "
-    "( ITA NAP ROM VEN ) ( RUS MOS SEV STP WAR ) ( TUR ANK CON SMY ) "
-    "( UNO BEL BUL DEN GRE HOL NWY POR RUM SER SPA SWE TUN )";
-
-inline const std::string kStartNow =
-    "NOW ( SPR 1901 ) ( AUS AMY BUD ) ( AUS AMY VIE ) ( AUS FLT TRI ) ( ENG FLT EDI ) "
-    "( ENG FLT LON ) ( ENG AMY LVP ) ( FRA FLT BRE ) ( FRA AMY MAR ) ( FRA AMY PAR ) "
-    "( GER FLT KIE ) ( GER AMY BER ) ( GER AMY MUN ) ( ITA FLT NAP ) ( ITA AMY ROM ) "
-    "( ITA AMY VEN ) ( RUS AMY WAR ) ( RUS AMY MOS ) ( RUS FLT SEV ) ( RUS FLT ( STP SCS ) ) "
-    "( TUR FLT ANK ) ( TUR AMY CON ) ( TUR AMY SMY )";
+inline const std::string kStartSco{rules::standard_start_sco()};
+inline const std::string kStartNow{rules::standard_start_now()};
 
 inline int province(const std::string& name) {
   return parse(name).first_token().subtoken();
