@@ -114,7 +114,7 @@ bool convoyable(const RulesMap& map, int from, int to) {
 CheckedOrder check_movement(const RulesMap& map, const Position& position, const Unit& unit,
                             const TokenMessage& order) {
   const int count = order.sub_message_count();
-  const Token kind = order.token_at(order.sub_message_start(1));
+  const Token kind = order_word(order);
   Order result;
   result.power = unit.power;
   result.unit = unit;
@@ -224,7 +224,7 @@ CheckedOrder check_retreat(const RulesMap& map, const Position& position, const 
     return refuse(position.units.count(unit.location.province) ? NRN : NSU);
   }
   const int count = order.sub_message_count();
-  const Token kind = order.token_at(order.sub_message_start(1));
+  const Token kind = order_word(order);
   Order result;
   result.power = unit.power;
   result.unit = unit;
@@ -253,8 +253,9 @@ CheckedOrder check_retreat(const RulesMap& map, const Position& position, const 
 
 CheckedOrder check_adjustment(const RulesMap& map, const Position& position, int power,
                               const TokenMessage& order) {
-  if (order.sub_message_count() == 2 && order.sub_message_is_single_token(0) &&
-      order.token_at(1) == WVE) {
+  const Token kind = order_word(order);
+  if (order.sub_message_count() != 2) return refuse(Token());
+  if (kind == WVE && order.sub_message_is_single_token(0)) {
     const Token who = order.first_token();
     if (who.category() != CATEGORY_POWER || who.subtoken() >= map.power_count()) return refuse(NSP);
     if (who.subtoken() != power) return refuse(NYU);
@@ -263,8 +264,7 @@ CheckedOrder check_adjustment(const RulesMap& map, const Position& position, int
     result.power = power;
     return {MBV, result};
   }
-  const Token kind = order.token_at(order.sub_message_start(1));
-  if (order.sub_message_count() != 2 || (kind != BLD && kind != REM)) return refuse(Token());
+  if (kind != BLD && kind != REM) return refuse(Token());
   const TokenMessage written = order.sub_message(0);
   if (kind == REM) {
     Unit unit;
