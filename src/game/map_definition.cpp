@@ -188,8 +188,7 @@ std::string GameBoard::province_text(int province) const {
   if (province < 0 || province >= kMaxProvinces) return "???";
   const MapProvince& record = provinces[static_cast<std::size_t>(province)];
   if (!record.defined) return "???";
-  std::string text = TokenMessage(record.token).to_text();
-  if (!text.empty() && text.back() == ' ') text.pop_back();
+  std::string text = printed_text(TokenMessage(record.token));
   if (record.has_army_moves) {
     for (std::size_t i = 1; i < text.size(); ++i) {
       if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');

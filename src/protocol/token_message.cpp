@@ -271,4 +271,10 @@ std::string TokenMessage::to_text() const {
   return out;
 }
 
+std::string printed_text(const TokenMessage& message) {
+  std::string text = message.to_text();
+  if (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 }  // namespace quorvel

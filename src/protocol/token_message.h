@@ -78,4 +78,7 @@ TokenMessage operator&(const TokenMessage& a, const TokenMessage& b);
 // Two empty messages are not equal.
 bool operator==(const TokenMessage& a, const TokenMessage& b);
 
+// to_text without its trailing space: a message, or a name, on a line of its own.
+std::string printed_text(const TokenMessage& message);
+
 }  // namespace quorvel

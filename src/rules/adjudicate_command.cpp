@@ -11,16 +11,6 @@
 
 namespace quorvel::rules {
 
-namespace {
-
-std::string printed(const TokenMessage& message) {
-  std::string text = message.to_text();
-  if (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-}  // namespace
-
 int run_adjudicate(std::istream& in, std::ostream& out, std::ostream& err) {
   RulesGame game;
   TokenMessage mdf;
@@ -79,11 +69,11 @@ int run_adjudicate(std::istream& in, std::ostream& out, std::ostream& err) {
       const Token note = game.submit(who.subtoken(), order);
       if (note == tok::MBV) continue;
       if (note == Token()) {
-        err << "adjudicate: line " << number << ": not an order: " << printed(order) << "\n";
+        err << "adjudicate: line " << number << ": not an order: " << printed_text(order) << "\n";
         return 2;
       }
       // Refused orders are reported as a server would, and play goes on without them.
-      err << printed((tok::THX & order) & note) << "\n";
+      err << printed_text((tok::THX & order) & note) << "\n";
     }
   }
   if (sco.is_empty()) {
@@ -93,12 +83,12 @@ int run_adjudicate(std::istream& in, std::ostream& out, std::ostream& err) {
 
   const RulesGame::PhaseOutcome outcome = game.process();
   for (const TokenMessage& result : outcome.results)
-    out << printed(result) << "\n";
-  out << printed(game.position().sco_message(game.map())) << "\n";
+    out << printed_text(result) << "\n";
+  out << printed_text(game.position().sco_message(game.map())) << "\n";
   if (outcome.winner >= 0) {
-    out << printed(tok::SLO & GameBoard::power_token(outcome.winner)) << "\n";
+    out << printed_text(tok::SLO & GameBoard::power_token(outcome.winner)) << "\n";
   } else {
-    out << printed(game.position().now_message(game.map())) << "\n";
+    out << printed_text(game.position().now_message(game.map())) << "\n";
   }
   return 0;
 }

@@ -31,9 +31,7 @@ int RulesMap::load(const TokenMessage& mdf) {
 }
 
 std::string RulesMap::name(int p) const {
-  std::string text = TokenMessage(token(p)).to_text();
-  if (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
+  return printed_text(TokenMessage(token(p)));
 }
 
 const std::vector<int>& RulesMap::home_centres(int power) const {

@@ -19,14 +19,8 @@ using namespace tok;
 
 constexpr int kPowers = 7;
 
-std::string printed(const TokenMessage& message) {
-  std::string text = message.to_text();
-  if (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 std::string power_name(int power) {
-  return printed(TokenMessage(GameBoard::power_token(power)));
+  return printed_text(TokenMessage(GameBoard::power_token(power)));
 }
 
 TokenMessage text_message(const std::string& text) {
@@ -96,7 +90,7 @@ std::string GameSession::who(int client) const {
 
 void GameSession::send(int client, const TokenMessage& message) {
   if (!clients_.count(client)) return;
-  record_.write(who(client) + " << " + printed(message));
+  record_.write(who(client) + " << " + printed_text(message));
   output_.send(client, message);
 }
 
@@ -179,7 +173,7 @@ TokenMessage GameSession::hello(int power) const {
 
 void GameSession::on_message(int client, const TokenMessage& message) {
   if (!clients_.count(client) || finished_) return;
-  record_.write(who(client) + " >> " + printed(message));
+  record_.write(who(client) + " >> " + printed_text(message));
   if (!message.sub_message_is_single_token(0)) {
     not_understood(client, message, 0);
     return;
