@@ -93,13 +93,9 @@ bool TcpServer::listen(std::string& error) {
 void TcpServer::send(int client, const TokenMessage& message) {
   const auto found = connections_.find(client);
   if (found == connections_.end() || found->second.closing) return;
-  std::vector<std::uint8_t> body;
-  body.reserve(2 * static_cast<std::size_t>(std::max(message.length(), 0)));
-  for (int i = 0; i < message.length(); ++i) {
-    const std::uint16_t value = message.token_at(i).value();
-    body.push_back(static_cast<std::uint8_t>(value >> 8));
-    body.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  }
+  std::vector<std::uint8_t> body(2 * static_cast<std::size_t>(std::max(message.length(), 0)));
+  for (int i = 0; i < message.length(); ++i)
+    write_big_endian(message.token_at(i).value(), &body[2 * static_cast<std::size_t>(i)]);
   if (body.size() > kMaxBodyBytes) return;
   const std::vector<std::uint8_t> frame = encode_frame(kDiplomacyMessage, body);
   Connection& connection = found->second;
@@ -117,8 +113,7 @@ void TcpServer::refuse(Connection& connection, std::uint16_t code) {
   connection.closing = true;
 }
 
-void TcpServer::accept_clients(GameSession& session) {
-  (void)session;
+void TcpServer::accept_clients() {
   while (true) {
     sockaddr_storage address{};
     socklen_t size = sizeof address;
@@ -145,7 +140,7 @@ void TcpServer::accept_clients(GameSession& session) {
   }
 }
 
-bool TcpServer::read_client(int, Connection& connection) {
+bool TcpServer::read_client(Connection& connection) {
   std::uint8_t chunk[kReadChunk];
   const ssize_t n = ::recv(connection.fd, chunk, sizeof chunk, 0);
   if (n == 0) return false;
@@ -214,16 +209,13 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
           break;
         }
         std::vector<std::uint16_t> words(size / 2);
-        std::vector<Token> tokens;
-        for (std::size_t i = 0; i < words.size(); ++i) {
+        for (std::size_t i = 0; i < words.size(); ++i)
           words[i] = read_big_endian(body + 2 * i);
-          tokens.emplace_back(words[i]);
-        }
         TokenMessage message;
         if (message.set_from_words(words.data(), static_cast<int>(words.size())) == -1) {
           session.on_message(id, message);
         } else {
-          session.on_unbalanced(id, tokens);
+          session.on_unbalanced(id, std::vector<Token>(words.begin(), words.end()));
         }
         break;
       }
@@ -299,7 +291,7 @@ void TcpServer::run(GameSession& session) {
 
     std::size_t first = 0;
     if (!finished_at) {
-      if (waits[0].revents & POLLIN) accept_clients(session);
+      if (waits[0].revents & POLLIN) accept_clients();
       first = 1;
     }
     std::vector<int> gone;
@@ -308,7 +300,7 @@ void TcpServer::run(GameSession& session) {
       Connection& connection = connections_.at(id);
       const short revents = waits[first + i].revents;
       if ((revents & (POLLIN | POLLHUP | POLLERR)) && !connection.closing &&
-          !read_client(id, connection)) {
+          !read_client(connection)) {
         gone.push_back(id);
         continue;
       }

@@ -43,9 +43,9 @@ class TcpServer : public SessionOutput {
     Clock::time_point stalled_since;  // first byte of an incomplete message
   };
 
-  void accept_clients(GameSession& session);
+  void accept_clients();
   // Answers false when the connection must go.
-  bool read_client(int id, Connection& connection);
+  bool read_client(Connection& connection);
   bool handle_frames(int id, Connection& connection, GameSession& session, bool& more);
   bool write_client(Connection& connection);
   void refuse(Connection& connection, std::uint16_t code);
