@@ -150,8 +150,9 @@ bool TcpServer::read_client(Connection& connection) {
   return true;
 }
 
-bool TcpServer::handle_frames(int id, Connection& connection, GameSession& session, bool& more) {
-  more = false;
+bool TcpServer::handle_frames(int id, Connection& connection, GameSession& session) {
+  // Left for the next turn when the client sent more than its share.
+  bool more = false;
   int handled = 0;
   std::size_t used = 0;
   bool open = true;
@@ -304,8 +305,7 @@ void TcpServer::run(GameSession& session) {
         gone.push_back(id);
         continue;
       }
-      bool more = false;
-      if (!handle_frames(id, connection, session, more)) gone.push_back(id);
+      if (!handle_frames(id, connection, session)) gone.push_back(id);
     }
     for (int id : gone)
       drop(id, session);

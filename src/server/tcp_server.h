@@ -46,7 +46,7 @@ class TcpServer : public SessionOutput {
   void accept_clients();
   // Answers false when the connection must go.
   bool read_client(Connection& connection);
-  bool handle_frames(int id, Connection& connection, GameSession& session, bool& more);
+  bool handle_frames(int id, Connection& connection, GameSession& session);
   bool write_client(Connection& connection);
   void refuse(Connection& connection, std::uint16_t code);
   void drop(int id, GameSession& session);
