@@ -122,9 +122,22 @@ bool RulesGame::orders_missing(int power) const {
     }
     return false;
   }
-  if (season != WIN || !has_decisions(power)) return false;
-  const TokenMessage mis = missing_message(power);
-  return mis.sub_message_count() > 1 && mis.sub_message(1).first_token().number() != 0;
+  return season == WIN && has_decisions(power) && adjustments_left(power) != 0;
+}
+
+// As MIS counts them: removals still owed (positive) or builds still open (negative).
+int RulesGame::adjustments_left(int power) const {
+  const int owed = surplus(power);
+  if (owed < 0) {
+    int removed = 0;
+    for (const auto& [p, order] : removals_)
+      removed += order.power == power;
+    return -owed - removed;
+  }
+  int built = waives_.count(power) ? waives_.at(power) : 0;
+  for (const auto& [p, order] : builds_)
+    built += order.power == power;
+  return -(owed - built);
 }
 
 TokenMessage RulesGame::missing_message(int power) const {
@@ -143,20 +156,7 @@ TokenMessage RulesGame::missing_message(int power) const {
       mis = mis & ((unit_message(map_, entry.unit) + MRT) & options);
     }
   } else if (season == WIN && has_decisions(power)) {
-    const int owed = surplus(power);
-    int left = 0;
-    if (owed < 0) {
-      int removed = 0;
-      for (const auto& [p, order] : removals_)
-        removed += order.power == power;
-      left = -owed - removed;
-    } else {
-      int built = waives_.count(power) ? waives_.at(power) : 0;
-      for (const auto& [p, order] : builds_)
-        built += order.power == power;
-      left = -(owed - built);
-    }
-    if (left != 0) mis = mis & Token::from_number(left);
+    if (const int left = adjustments_left(power); left != 0) mis = mis & Token::from_number(left);
   }
   return mis;
 }

@@ -54,6 +54,7 @@ class RulesGame {
   bool winter_has_decisions() const;
   int surplus(int power) const;
   bool can_build(int power) const;
+  int adjustments_left(int power) const;
   TokenMessage result_message(const Order& order, Token result, bool dislodged) const;
 
   RulesMap map_;
