@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "game/game_board.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 
 namespace quorvel {
@@ -162,9 +163,9 @@ TokenMessage GameBoard::build_submission() const {
       }
     }
   };
-  if (season == tok::SPR || season == tok::FAL) {
+  if (is_movement_season(season)) {
     add_orders(units);
-  } else if (season == tok::SUM || season == tok::AUT) {
+  } else if (is_retreat_season(season)) {
     add_orders(dislodged_units);
   } else {
     const Token action = adjustment_orders_are_builds ? tok::BLD : tok::REM;

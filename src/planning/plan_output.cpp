@@ -1,6 +1,7 @@
 // A plan as text for the trace, and as orders on the game board.
 #include "game/game_board.h"
 #include "planning/plan.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 #include "valuation/plan_evaluator.h"
 #include "valuation/province_valuation.h"
@@ -47,7 +48,7 @@ std::string Plan::toText() const {
 void Plan::toOrders(GameBoard& game) const {
   const int own = options_->valuation().ownPowerIndex();
   const Token season = game.season;
-  if (season == tok::SPR || season == tok::FAL) {
+  if (is_movement_season(season)) {
     for (const PlanOrder& order : orders_) {
       if (order.unit->power != own) continue;
       const int key = order.province();
@@ -78,7 +79,7 @@ void Plan::toOrders(GameBoard& game) const {
         game.order_move(key, order.endLocation());
       }
     }
-  } else if (season == tok::SUM || season == tok::AUT) {
+  } else if (is_retreat_season(season)) {
     for (const PlanOrder& order : orders_) {
       const int key = order.province();
       if (key >= 0) break;

@@ -4,6 +4,7 @@
 #include "planning/plan.h"
 #include "planning/plan_search.h"
 #include "planning/unit_option_table.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 #include "shell/trace.h"
 #include "valuation/plan_evaluator.h"
@@ -19,7 +20,7 @@ void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSe
 
   best.init(options, evaluator);
   best.addOwnUnits();
-  const bool movement = game.season == tok::SPR || game.season == tok::FAL;
+  const bool movement = is_movement_season(game.season);
   if (movement) addConvoyCandidates(best);
   randomize(best);
 

@@ -1,6 +1,7 @@
 #include "planning/unit_option_table.h"
 
 #include "game/game_board.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 #include "valuation/province_valuation.h"
 
@@ -27,13 +28,13 @@ void UnitOptionTable::rebuild() {
     options_[key] = std::move(option);
   };
 
-  if (season == tok::SPR || season == tok::FAL) {
+  if (is_movement_season(season)) {
     for (const auto& [p, unit] : game_.units) {
       LocationSet moves = LocationSet::of(valuation_.adjacentLocations(unit.location));
       moves.insert(unit.location);
       add(p, unit.location, unit, std::move(moves));
     }
-  } else if (season == tok::SUM || season == tok::AUT) {
+  } else if (is_retreat_season(season)) {
     for (const auto& [p, unit] : game_.dislodged_units) {
       const Location gone{leaving(p), unit.location.coast};
       LocationSet retreats = LocationSet::of(unit.retreat_options);

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "game/game_board.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 #include "rules/order.h"
 #include "rules/rules_map.h"
@@ -329,7 +330,7 @@ CheckedOrder check_order(const RulesMap& map, const Position& position, int powe
   }
   Unit unit;
   if (!read_unit(map, order.sub_message(0), unit)) return refuse(NSU);
-  if (season == SUM || season == AUT) {
+  if (is_retreat_season(season)) {
     CheckedOrder checked = check_retreat(map, position, unit, order);
     if (checked.note == MBV && unit.power != power) return refuse(NYU);
     return checked;

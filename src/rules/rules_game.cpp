@@ -4,23 +4,13 @@
 #include <deque>
 
 #include "game/game_board.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 #include "rules/movement.h"
 
 namespace quorvel::rules {
 
-namespace {
-
 using namespace tok;
-
-bool movement_phase(Token season) {
-  return season == SPR || season == FAL;
-}
-bool retreat_phase(Token season) {
-  return season == SUM || season == AUT;
-}
-
-}  // namespace
 
 int RulesGame::load_map(const TokenMessage& mdf) {
   const int fault = map_.load(mdf);
@@ -94,8 +84,8 @@ Token RulesGame::submit(int power, const TokenMessage& text) {
 
 bool RulesGame::has_decisions(int power) const {
   const Token season = position_.season;
-  if (movement_phase(season)) return position_.unit_count(power) > 0;
-  if (retreat_phase(season)) {
+  if (is_movement_season(season)) return position_.unit_count(power) > 0;
+  if (is_retreat_season(season)) {
     for (const auto& [p, entry] : position_.dislodged) {
       if (entry.unit.power == power) return true;
     }
@@ -110,13 +100,13 @@ bool RulesGame::has_decisions(int power) const {
 
 bool RulesGame::orders_missing(int power) const {
   const Token season = position_.season;
-  if (movement_phase(season)) {
+  if (is_movement_season(season)) {
     for (const auto& [p, unit] : position_.units) {
       if (unit.power == power && !orders_.count(p)) return true;
     }
     return false;
   }
-  if (retreat_phase(season)) {
+  if (is_retreat_season(season)) {
     for (const auto& [p, entry] : position_.dislodged) {
       if (entry.unit.power == power && !orders_.count(p)) return true;
     }
@@ -143,11 +133,11 @@ int RulesGame::adjustments_left(int power) const {
 TokenMessage RulesGame::missing_message(int power) const {
   TokenMessage mis(MIS);
   const Token season = position_.season;
-  if (movement_phase(season)) {
+  if (is_movement_season(season)) {
     for (const auto& [p, unit] : position_.units) {
       if (unit.power == power && !orders_.count(p)) mis = mis & unit_message(map_, unit);
     }
-  } else if (retreat_phase(season)) {
+  } else if (is_retreat_season(season)) {
     for (const auto& [p, entry] : position_.dislodged) {
       if (entry.unit.power != power || orders_.count(p)) continue;
       TokenMessage options;
@@ -173,9 +163,9 @@ RulesGame::PhaseOutcome RulesGame::process() {
   PhaseOutcome outcome;
   if (winner_ >= 0) return outcome;
   const Token season = position_.season;
-  if (movement_phase(season)) {
+  if (is_movement_season(season)) {
     process_movement(outcome);
-  } else if (retreat_phase(season)) {
+  } else if (is_retreat_season(season)) {
     process_retreats(outcome);
   } else if (season == WIN) {
     process_adjustments(outcome);

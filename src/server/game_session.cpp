@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "game/game_board.h"
+#include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
 #include "server/random_opponent.h"
@@ -37,10 +38,6 @@ std::string text_of(const TokenMessage& message) {
     if (message.token_at(i).is_text()) text += static_cast<char>(message.token_at(i).subtoken());
   }
   return text;
-}
-
-bool is_season(Token t) {
-  return t == SPR || t == SUM || t == FAL || t == AUT || t == WIN;
 }
 
 }  // namespace
@@ -413,8 +410,8 @@ void GameSession::maybe_start() {
 }
 
 int GameSession::seconds_for(Token season) const {
-  if (season == SPR || season == FAL) return options_.move_seconds;
-  if (season == SUM || season == AUT) return options_.retreat_seconds;
+  if (is_movement_season(season)) return options_.move_seconds;
+  if (is_retreat_season(season)) return options_.retreat_seconds;
   return options_.build_seconds;
 }
 

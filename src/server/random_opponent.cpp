@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "game/game_board.h"
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 
 namespace quorvel::server {
@@ -27,7 +28,7 @@ std::vector<TokenMessage> random_orders(const rules::RulesGame& game, int power,
   std::vector<TokenMessage> orders;
   const Token season = game.season();
 
-  if (season == SPR || season == FAL) {
+  if (is_movement_season(season)) {
     for (const auto& [p, unit] : position.units) {
       if (unit.power != power) continue;
       const TokenMessage self = unit_message(map, unit).enclose();
@@ -84,7 +85,7 @@ std::vector<TokenMessage> random_orders(const rules::RulesGame& game, int power,
         orders.push_back(self + HLD);
       }
     }
-  } else if (season == SUM || season == AUT) {
+  } else if (is_retreat_season(season)) {
     for (const auto& [p, entry] : position.dislodged) {
       if (entry.unit.power != power) continue;
       const TokenMessage self = unit_message(map, entry.unit).enclose();

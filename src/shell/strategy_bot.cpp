@@ -5,6 +5,7 @@
 #include "game/game_board.h"
 #include "planning/random_seed.h"
 #include "planning/turn_driver.h"
+#include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
 #include "shell/trace.h"
@@ -95,7 +96,7 @@ void StrategyBot::OnNOW(const TokenMessage&) {
     return;
   }
   const Token season = board_.season;
-  if (season == tok::SPR || season == tok::FAL || season == tok::SUM || season == tok::AUT ||
+  if (is_movement_season(season) || is_retreat_season(season) ||
       (season == tok::WIN && board_.adjustment_count != 0)) {
     planTurn(board_, options_, annealing_);
   }

@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 
 namespace quorvel::testing {
@@ -52,8 +53,8 @@ class Checker {
     }
     text_.clear();
     const Token season = board_.season;
-    if (season == SPR || season == FAL) check_movement();
-    if (season == SUM || season == AUT) check_retreats();
+    if (is_movement_season(season)) check_movement();
+    if (is_retreat_season(season)) check_retreats();
     if (season == WIN) check_adjustments();
     return faults_;
   }
