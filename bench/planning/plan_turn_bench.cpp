@@ -3,10 +3,10 @@
 #include <memory>
 #include <string_view>
 
+#include "base/random_source.h"
 #include "game/game_board.h"
 #include "planning/plan.h"
 #include "planning/plan_search.h"
-#include "planning/random_seed.h"
 #include "planning/turn_driver.h"
 #include "planning/unit_option_table.h"
 #include "protocol/token_text_table.h"
@@ -60,19 +60,19 @@ void BM_PlanTurnSpring1901(benchmark::State& state) {
   auto game =
       std::make_unique<Game>(power, rules::standard_start_sco(), rules::standard_start_now());
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
-  SetFixedRandomSeed(1);
+  RandomSource random(1);
   for (auto _ : state)
-    planTurn(game->board, game->options, settings);
+    planTurn(game->board, game->options, settings, random);
 }
 BENCHMARK(BM_PlanTurnSpring1901)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 
 void BM_PlanTurnCrowded(benchmark::State& state) {
   auto game = std::make_unique<Game>("FRA", kCrowdedSco, kCrowdedNow);
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
-  SetFixedRandomSeed(1);
+  RandomSource random(1);
   state.counters["units"] = static_cast<double>(game->board.own_units.size());
   for (auto _ : state)
-    planTurn(game->board, game->options, settings);
+    planTurn(game->board, game->options, settings, random);
 }
 BENCHMARK(BM_PlanTurnCrowded)->Unit(benchmark::kMicrosecond);
 
@@ -81,7 +81,8 @@ void BM_EvaluatePlan17(benchmark::State& state) {
   auto game = std::make_unique<Game>("FRA", kCrowdedSco, kCrowdedNow);
   PlanEvaluator evaluator(game->board, game->valuation);
   evaluator.setUnitTable(game->options);
-  Plan plan;
+  RandomSource random(1);
+  Plan plan(random);
   plan.init(game->options, evaluator);
   plan.addOwnUnits();
   addConvoyCandidates(plan);

@@ -1,19 +1,16 @@
 // The plan: its orders, the claims on the provinces they end in, and convoy chains.
 #include "planning/plan.h"
 
-#include <cstdlib>
-
-#include "planning/random_seed.h"
 #include "protocol/tokens.h"
 #include "valuation/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {
 
-Plan::Plan() {
+Plan::Plan(RandomSource& random) : random_(&random) {
   order_index_.fill(-1);
   claims_.fill(-1);
-  SeedRandomGenerator();
+  random.restart();
 }
 
 void Plan::init(const UnitOptionTable& options, PlanEvaluator& evaluator) {
@@ -202,7 +199,7 @@ void Plan::resetToHold(PlanOrder& order) {
 const Location& Plan::drawCandidate(const PlanOrder& order) const {
   const LocationSet& candidates = candidatesOf(order);
   if (candidates.empty()) return order.unit->location;
-  return candidates[static_cast<std::size_t>(std::rand()) % candidates.size()];
+  return candidates[static_cast<std::size_t>(random_->next()) % candidates.size()];
 }
 
 PlanOrder& Plan::convoyTail(PlanOrder& order) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/random_source.h"
 #include "game/location.h"
 #include "planning/location_set.h"
 #include "planning/unit_option_table.h"
@@ -45,8 +46,8 @@ struct PlanOrder {
 // carry it.
 class Plan {
  public:
-  // Seeds the random generator, as every new plan does.
-  Plan();
+  // Restarts the player's random source, as every new plan does.
+  explicit Plan(RandomSource& random);
   Plan(const Plan&) = delete;
   Plan& operator=(const Plan&) = delete;
 
@@ -95,6 +96,7 @@ class Plan {
   const UnitOptionTable* optionTable() const { return options_; }
   PlanEvaluator* evaluator() const { return evaluator_; }
   const ProvinceValuation& valuation() const;
+  RandomSource& random() const { return *random_; }
 
  private:
   static constexpr int kOffset = 256;
@@ -103,6 +105,7 @@ class Plan {
   void reindex();
   std::string orderText(const PlanOrder& order) const;
 
+  RandomSource* random_;
   const UnitOptionTable* options_ = nullptr;
   PlanEvaluator* evaluator_ = nullptr;
   std::vector<PlanOrder> orders_;

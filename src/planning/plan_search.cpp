@@ -1,6 +1,5 @@
 #include "planning/plan_search.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <list>
 #include <map>
@@ -41,7 +40,7 @@ void resolveContest(Plan& plan, std::list<PlanOrder*>& contenders) {
   holder->supporting = true;
   contenders.push_back(holder);
   auto winner = contenders.begin();
-  std::advance(winner, std::rand() % static_cast<int>(contenders.size()));
+  std::advance(winner, plan.random().next() % static_cast<int>(contenders.size()));
   plan.setClaimant(province, *winner);
   (*winner)->supporting = false;
   contenders.erase(winner);
@@ -111,12 +110,12 @@ void randomize(Plan& plan) {
 void mutate(Plan& plan) {
   std::vector<PlanOrder>& orders = plan.orders();
   if (orders.empty()) return;
-  PlanOrder* order = &orders[static_cast<std::size_t>(std::rand()) % orders.size()];
+  PlanOrder* order = &orders[static_cast<std::size_t>(plan.random().next()) % orders.size()];
   if (order->isConvoying()) {
     PlanOrder* army = plan.orderAt(order->convoyedArmy);
     if (army != nullptr) order = army;
   }
-  if (order->supporting && std::rand() % 2 == 0) {
+  if (order->supporting && plan.random().next() % 2 == 0) {
     if (plan.setTarget(*order, order->target, false)) return;
   }
 
@@ -140,8 +139,8 @@ void mutate(Plan& plan) {
     if (x.coast == tok::FLT || x.province == own) give_up_convoy();
     if (!plan.checkConvoy(own)) give_up_convoy();
   }
-  const bool support = x.province != own && std::rand() % 2 == 0 && plan.isClaimed(x.province) &&
-                       !order->isConvoyedArmy() && !convoying;
+  const bool support = x.province != own && plan.random().next() % 2 == 0 &&
+                       plan.isClaimed(x.province) && !order->isConvoyedArmy() && !convoying;
   if (!plan.setTarget(*order, x, support) && convoying) {
     plan.unlinkConvoy(own);
     order->candidates = own;

@@ -12,9 +12,10 @@
 
 namespace quorvel {
 
-void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSettings& settings) {
-  Plan best;
-  Plan work;
+void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSettings& settings,
+              RandomSource& random) {
+  Plan best(random);
+  Plan work(random);
   PlanEvaluator evaluator(game, options.valuation());
   evaluator.setUnitTable(options);
 

@@ -2,8 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 #include "shell/logs.h"
 #include "shell/trace.h"
@@ -11,17 +9,21 @@
 
 namespace quorvel {
 
-LoadedSettings loadSettings(IniStore& store) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+LoadedSettings loadSettings(IniStore& store, RandomSource& random) {
+  random.restart();
   store.setFileName("Quorvel.ini");
   if (!store.load()) LogError("Unable to read ini-File Quorvel.ini");
+  return prepareSettings(store, random);
+}
+
+LoadedSettings prepareSettings(IniStore& store, RandomSource& random) {
   LoadedSettings loaded;
-  loaded.mutated = mutateSettings(store);
+  loaded.mutated = mutateSettings(store, random);
   loaded.annealing = readAnnealingSettings(store);
   return loaded;
 }
 
-bool mutateSettings(IniStore& store) {
+bool mutateSettings(IniStore& store, RandomSource& random) {
   const double probability = read(store, BotSettings::kMutationProbability);
   if (probability == 0.0) return false;
   const double range = read(store, BotSettings::kMutationRange);
@@ -37,9 +39,9 @@ bool mutateSettings(IniStore& store) {
   for (const Section& section : sections) {
     for (int i = 0; i < store.keyCount(section.name); ++i) {
       const std::string key = store.keyAt(section.name, i);
-      if (std::rand() % 1000 > probability * 1000) continue;
-      double factor = 1.0 + (std::rand() % 1000) * range / 1000.0;
-      if (std::rand() % 2 == 0) factor = 1.0 / factor;
+      if (random.next() % 1000 > probability * 1000) continue;
+      double factor = 1.0 + (random.next() % 1000) * range / 1000.0;
+      if (random.next() % 2 == 0) factor = 1.0 / factor;
       if (section.integers) {
         const int value = store.getInt(section.name, key, 0);
         // Rounded half up: with a factor of 1 a negative weight keeps its value, where

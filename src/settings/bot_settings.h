@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/random_source.h"
 #include "settings/ini_store.h"
 #include "valuation/shape_curve.h"
 
@@ -86,11 +87,13 @@ struct LoadedSettings {
   bool mutated = false;
 };
 
-// Start-up: seeds the random generator, loads "Quorvel.ini" into the store, mutates it at
-// random when the file asks for it, and reads the annealing settings.
-LoadedSettings loadSettings(IniStore& store);
+// Start-up: loads "Quorvel.ini" into the store, then prepares the settings.
+LoadedSettings loadSettings(IniStore& store, RandomSource& random);
+// Settings already in the store: mutates them at random when they ask for it, and reads
+// the annealing settings.
+LoadedSettings prepareSettings(IniStore& store, RandomSource& random);
 // The mutation pass; answers whether it ran (the mutated flag).
-bool mutateSettings(IniStore& store);
+bool mutateSettings(IniStore& store, RandomSource& random);
 AnnealingSettings readAnnealingSettings(const IniStore& store);
 // After a won game: keeps mutated settings and records them in "changelog.csv".
 void onGameWon(IniStore& store, bool mutated);

@@ -24,12 +24,22 @@ struct QueuedMessage {
   std::uint32_t value = 0;  // passed by the link with each delivery; not interpreted
 };
 
+// Where a bot's messages go when it plays a game in this process instead of over the link.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void deliver(const TokenMessage& message) = 0;
+};
+
 // The base bot: the link to the server, the dispatch of incoming messages to virtual
 // handlers, and the standard answers every client owes the server. It joins as an
 // observer; a playing bot overrides the handlers it needs.
 class BotBase {
  public:
+  // The process's bot on the comms link, playing on the process's board.
   BotBase();
+  // A bot on its own board; only the process's bot receives from the comms link.
+  BotBase(GameBoard& board, bool process_bot);
   virtual ~BotBase();
   BotBase(const BotBase&) = delete;
   BotBase& operator=(const BotBase&) = delete;
@@ -108,6 +118,11 @@ class BotBase {
   void DrainQueue();
 
   void Send(const TokenMessage& message);
+  // Plays in this process: every message sent goes to the sink.
+  void ConnectInProcess(MessageSink& sink) {
+    sink_ = &sink;
+    connected = true;
+  }
   void MarkDisconnected() { connected = false; }
   void RequestMap();
   void SendName(const std::string& name, const std::string& version);
@@ -135,6 +150,8 @@ class BotBase {
   StartOptions options;
 
  private:
+  bool process_bot_;
+  MessageSink* sink_ = nullptr;
   void DispatchAnswer(const TokenMessage& msg);
   void DispatchAnswerToNot(Token answer, const TokenMessage& msg, const TokenMessage& inner);
   void ProcessMap(const TokenMessage& msg);

@@ -34,11 +34,15 @@ T read_host(const std::uint8_t* bytes) {
 
 }  // namespace
 
-BotBase::BotBase() : game(&GameBoard::instance()) {
-  process_bot.store(this);
+BotBase::BotBase() : BotBase(GameBoard::instance(), true) {}
+
+BotBase::BotBase(GameBoard& board, bool is_process_bot)
+    : game(&board), process_bot_(is_process_bot) {
+  if (process_bot_) process_bot.store(this);
 }
 
 BotBase::~BotBase() {
+  if (!process_bot_) return;
   CloseLogs();
   BotBase* self = this;
   process_bot.compare_exchange_strong(self, nullptr);
@@ -215,6 +219,10 @@ void BotBase::Send(const TokenMessage& message) {
   LogTraffic(TrafficDirection::kOutgoing, message);
   if (!connected) {
     LogEvent("Message not sent - not connected");
+    return;
+  }
+  if (sink_ != nullptr) {
+    sink_->deliver(message);
     return;
   }
   const int n = message.length() < 0 ? 0 : message.length();

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "game/game_board.h"
-#include "planning/random_seed.h"
 #include "planning/turn_driver.h"
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
@@ -21,14 +20,32 @@ std::string text_of(Token token) {
   return TokenMessage(token).to_text();
 }
 
+void writeRecoveryFile(const TokenMessage& hello) {
+  std::FILE* file = std::fopen(kRecoveryFile, "w");
+  if (file == nullptr) {
+    Trace("Couldn't open recovery file recovery.txt");
+    return;
+  }
+  std::fprintf(file, "%hu %hu", hello.token_at(2).value(), hello.token_at(5).value());
+  std::fclose(file);
+}
+
 }  // namespace
 
-StrategyBot::StrategyBot()
-    : valuation_(ProvinceValuation::instance()),
-      board_(GameBoard::instance()),
-      options_(board_, valuation_) {
-  SeedRandomGenerator();
-  const LoadedSettings loaded = loadSettings(valuation_);
+// The base keeps a reference to the board, which is built just after it.
+StrategyBot::StrategyBot(const PlayerSetup& setup)
+    : BotBase(board_, setup.process_bot),
+      valuation_(board_),
+      random_(setup.seed ? RandomSource(*setup.seed) : RandomSource()),
+      options_(board_, valuation_),
+      keeps_files_(setup.process_bot) {
+  LoadedSettings loaded;
+  if (setup.settings) {
+    static_cast<IniStore&>(valuation_) = *setup.settings;
+    loaded = prepareSettings(valuation_, random_);
+  } else {
+    loaded = loadSettings(valuation_, random_);
+  }
   annealing_ = loaded.annealing;
   mutated_ = loaded.mutated;
 }
@@ -38,6 +55,7 @@ void StrategyBot::SendInitialMessage() {
 }
 
 void StrategyBot::OnRejNME(const TokenMessage&, const TokenMessage&) {
+  if (!keeps_files_) return;
   std::FILE* file = std::fopen(kRecoveryFile, "r");
   if (file == nullptr) {
     Trace("Couldn't read recovery file recovery.txt");
@@ -65,13 +83,7 @@ void StrategyBot::OnYesIAM(const TokenMessage&, const TokenMessage&) {
 }
 
 void StrategyBot::OnHLO(const TokenMessage& msg) {
-  std::FILE* file = std::fopen(kRecoveryFile, "w");
-  if (file == nullptr) {
-    Trace("Couldn't open recovery file recovery.txt");
-  } else {
-    std::fprintf(file, "%hu %hu", msg.token_at(2).value(), msg.token_at(5).value());
-    std::fclose(file);
-  }
+  if (keeps_files_) writeRecoveryFile(msg);
   valuation_.setupPower();
   Trace("HLO processed. I am %s, my passcode is %d", text_of(board_.own_power).c_str(),
         board_.passcode);
@@ -98,7 +110,7 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   const Token season = board_.season;
   if (is_movement_season(season) || is_retreat_season(season) ||
       (season == tok::WIN && board_.adjustment_count != 0)) {
-    planTurn(board_, options_, annealing_);
+    planTurn(board_, options_, annealing_, random_);
   }
   SubmitOrders();
 }
@@ -107,7 +119,7 @@ void StrategyBot::OnSLO(const TokenMessage& msg) {
   const Token winner = msg.token_at(2);
   if (winner == board_.own_power) {
     Trace("I win.");
-    onGameWon(valuation_, mutated_);
+    if (keeps_files_) onGameWon(valuation_, mutated_);
   } else {
     Trace("I lose. The winner is %s.", text_of(winner).c_str());
   }

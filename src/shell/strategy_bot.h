@@ -1,18 +1,33 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
+#include "base/random_source.h"
+#include "game/game_board.h"
 #include "planning/unit_option_table.h"
 #include "settings/bot_settings.h"
 #include "shell/bot_base.h"
+#include "valuation/province_valuation.h"
 
 namespace quorvel {
 
-class ProvinceValuation;
+// How a player is set up. The defaults are the program's one bot on a server.
+struct PlayerSetup {
+  // None: seeded by the time of day, and again at every plan.
+  std::optional<std::uint64_t> seed;
+  // None: "Quorvel.ini" from the working directory.
+  std::optional<IniStore> settings;
+  // The process's bot on the comms link, which keeps "recovery.txt" and, after a won
+  // game, its mutated settings. Players of an in-process game leave no files.
+  bool process_bot = true;
+};
 
 // The bot that plays: it introduces itself by name, rejoins from "recovery.txt", values
 // and plans every position it has units in, and keeps mutated settings after a win.
 class StrategyBot : public BotBase {
  public:
-  StrategyBot();
+  explicit StrategyBot(const PlayerSetup& setup = {});
 
   void SendInitialMessage() override;
   void OnRejNME(const TokenMessage& msg, const TokenMessage& arg) override;
@@ -26,11 +41,15 @@ class StrategyBot : public BotBase {
   bool settingsMutated() const { return mutated_; }
   const AnnealingSettings& annealing() const { return annealing_; }
   const UnitOptionTable& optionTable() const { return options_; }
+  const GameBoard& board() const { return board_; }
+  const ProvinceValuation& valuation() const { return valuation_; }
 
  private:
-  ProvinceValuation& valuation_;
-  GameBoard& board_;
+  GameBoard board_;
+  ProvinceValuation valuation_;
+  RandomSource random_;
   UnitOptionTable options_;
+  bool keeps_files_;
   AnnealingSettings annealing_;
   bool mutated_ = false;
 };

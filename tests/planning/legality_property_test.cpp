@@ -7,7 +7,6 @@
 #include <string>
 
 #include "game/game_board.h"
-#include "planning/random_seed.h"
 #include "planning/turn_driver.h"
 #include "planning/unit_option_table.h"
 #include "protocol/tokens.h"
@@ -44,7 +43,6 @@ class RandomPositions : public ::testing::TestWithParam<int> {
     options = std::make_unique<UnitOptionTable>(*board, *valuation);
     annealing = readAnnealingSettings(*valuation);
   }
-  void TearDown() override { SetFixedRandomSeed(std::nullopt); }
 
   // A unit of a random power on a random place of province p.
   TokenMessage random_unit(std::mt19937& rng, int p, int power, Location& where) {
@@ -115,8 +113,8 @@ class RandomPositions : public ::testing::TestWithParam<int> {
     valuation->evaluateTurn();
     options->rebuild();
     if (board->season != WIN || board->adjustment_count != 0) {
-      SetFixedRandomSeed(seed);
-      planTurn(*board, *options, annealing);
+      RandomSource random(seed);
+      planTurn(*board, *options, annealing, random);
     }
     const TokenMessage submission = board->build_submission();
     ++planned;

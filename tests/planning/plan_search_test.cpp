@@ -4,7 +4,6 @@
 
 #include <set>
 
-#include "planning/random_seed.h"
 #include "protocol/tokens.h"
 #include "support/planning_game.h"
 
@@ -64,10 +63,7 @@ void expect_consistent(const Plan& plan) {
   EXPECT_EQ(plan.claimedProvinces().size(), plan.orders().size());
 }
 
-class PlanSearchTest : public ::testing::Test {
- protected:
-  void TearDown() override { SetFixedRandomSeed(std::nullopt); }
-};
+class PlanSearchTest : public ::testing::Test {};
 
 TEST_F(PlanSearchTest, ConvoyCandidatesFollowTheBotsFleetsAtSea) {
   PlanningGame game("FRA", testing::kStartSco, kCrowded, kWeights);
@@ -96,7 +92,7 @@ TEST_F(PlanSearchTest, RandomPlansAndMutationsKeepThePlanConsistent) {
   int convoys = 0;
   int supports = 0;
   for (unsigned seed = 1; seed <= 60; ++seed) {
-    SetFixedRandomSeed(seed);
+    game.random = RandomSource(seed);
     auto plan = game.plan();
     addConvoyCandidates(*plan);
     randomize(*plan);
@@ -119,11 +115,11 @@ TEST_F(PlanSearchTest, RandomPlansAndMutationsKeepThePlanConsistent) {
 
 TEST_F(PlanSearchTest, CopiesStayConsistentAndIndependent) {
   PlanningGame game("FRA", testing::kStartSco, kCrowded, kWeights);
-  SetFixedRandomSeed(5);
+  game.random = RandomSource(5);
   auto best = game.plan();
   addConvoyCandidates(*best);
   randomize(*best);
-  Plan work;
+  Plan work(game.random);
   for (int i = 0; i < 100; ++i) {
     work.assign(*best);
     const std::string before = best->toText();
@@ -137,13 +133,13 @@ TEST_F(PlanSearchTest, CopiesStayConsistentAndIndependent) {
 
 TEST_F(PlanSearchTest, EvaluationCountFollowsTheSchedule) {
   PlanningGame game("FRA", testing::kStartSco, kCrowded, kWeights);
-  SetFixedRandomSeed(3);
+  game.random = RandomSource(3);
   AnnealingSettings settings;
   settings.curve = ShapeCurve::build(settings.iterations, 20, 20, 1, 1);
 
   auto best = game.plan();
   randomize(*best);
-  Plan work;
+  Plan work(game.random);
   EXPECT_EQ(searchPlan(*best, work, settings), 400);
   settings.continuousEvaluation = false;
   EXPECT_EQ(searchPlan(*best, work, settings), 20);
@@ -162,12 +158,12 @@ TEST_F(PlanSearchTest, EvaluationCountFollowsTheSchedule) {
 TEST_F(PlanSearchTest, TheSearchNeverLosesValue) {
   PlanningGame game("FRA", testing::kStartSco, kCrowded, kWeights);
   for (unsigned seed = 1; seed <= 5; ++seed) {
-    SetFixedRandomSeed(seed);
+    game.random = RandomSource(seed);
     auto best = game.plan();
     addConvoyCandidates(*best);
     randomize(*best);
     const int start = best->evaluate();
-    Plan work;
+    Plan work(game.random);
     searchPlan(*best, work, readAnnealingSettings(*game.valuation));
     EXPECT_GE(best->evaluate(), start);
     expect_consistent(*best);
@@ -193,7 +189,7 @@ TEST_F(PlanSearchTest, BouncedUnitsSupportTheWinner) {
                     kWeights);
   int both_wanted = 0;
   for (unsigned seed = 1; seed <= 200; ++seed) {
-    SetFixedRandomSeed(seed);
+    game.random = RandomSource(seed);
     auto plan = game.plan();
     randomize(*plan);
     expect_consistent(*plan);

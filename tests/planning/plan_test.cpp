@@ -112,7 +112,7 @@ TEST_F(PlanTest, AssignIsADeepCopy) {
   ASSERT_TRUE(source->linkConvoy(province("YOR"), province("YOR"), province("NTH")));
   source->orderAt(province("NTH"))->ownCandidates.insert(at("BEL", AMY));
   ASSERT_TRUE(source->setTarget(*source->orderAt(province("YOR")), at("BEL", AMY), false));
-  Plan copy;
+  Plan copy(convoy.random);
   copy.assign(*source);
 
   const PlanOrder& army = *copy.orderAt(province("YOR"));

@@ -25,15 +25,15 @@ class BotSettingsTest : public ::testing::Test {
   testing::TempDir dir;
   testing::WorkingDirectory cwd{dir.path()};
   IniStore store;
+  RandomSource random;
 };
 
 TEST_F(BotSettingsTest, ZeroProbabilityDrawsNothing) {
   load("[Mutation]\nProbability=0\n[OwnValues]\nsc=10\n");
-  std::srand(7);
-  const int expected = std::rand();
-  std::srand(7);
-  EXPECT_FALSE(mutateSettings(store));
-  EXPECT_EQ(std::rand(), expected);
+  RandomSource random(7);
+  const int expected = RandomSource(7).next();
+  EXPECT_FALSE(mutateSettings(store, random));
+  EXPECT_EQ(random.next(), expected);
   EXPECT_EQ(store.getValue("OwnValues", "sc", ""), "10");
 }
 
@@ -42,8 +42,8 @@ TEST_F(BotSettingsTest, FullProbabilityAndZeroRangeRewritesRealsOnly) {
       "[Mutation]\nProbability=1\nRange=0\n[OwnValues]\nsc=10\nhc=-3\n[FearFactor]\n"
       "startValue=1.5\n[PlanEvaluation]\nrewardDisband=5\n[Annealing]\nendValue=2.5\n"
       "[MinorityAdjustment]\nquota=0.4\n");
-  std::srand(11);
-  EXPECT_TRUE(mutateSettings(store));
+  RandomSource random(11);
+  EXPECT_TRUE(mutateSettings(store, random));
   EXPECT_EQ(store.getValue("OwnValues", "sc", ""), "10");
   EXPECT_EQ(store.getValue("OwnValues", "hc", ""), "-3");
   EXPECT_EQ(store.getValue("FearFactor", "startValue", ""), "1.500000");
@@ -58,7 +58,7 @@ TEST_F(BotSettingsTest, DrawsComeInTheStatedOrder) {
   load(
       "[Mutation]\nProbability=0.5\nRange=0.5\n[ValueDistribution]\nc=0.2\n[OwnValues]\n"
       "sc=100\nhc=-37\n[DistOccValues]\nsc=7\n[PlanEvaluation]\nrewardDisband=5\n");
-  std::srand(2024);
+  RandomSource draws(2024);
   // The same draws, by hand: selection, size, direction per selected key; sections in
   // the fixed order whatever the file's order.
   struct Key {
@@ -75,13 +75,13 @@ TEST_F(BotSettingsTest, DrawsComeInTheStatedOrder) {
   double expected[5];
   for (int i = 0; i < 5; ++i) {
     expected[i] = keys[i].value;
-    if (std::rand() % 1000 > 500) continue;
-    double f = 1.0 + (std::rand() % 1000) * 0.5 / 1000.0;
-    if (std::rand() % 2 == 0) f = 1.0 / f;
+    if (draws.next() % 1000 > 500) continue;
+    double f = 1.0 + (draws.next() % 1000) * 0.5 / 1000.0;
+    if (draws.next() % 2 == 0) f = 1.0 / f;
     expected[i] = keys[i].integer ? std::floor(keys[i].value * f + 0.5) : keys[i].value * f;
   }
-  std::srand(2024);
-  ASSERT_TRUE(mutateSettings(store));
+  RandomSource random(2024);
+  ASSERT_TRUE(mutateSettings(store, random));
   for (int i = 0; i < 5; ++i) {
     if (keys[i].integer) {
       EXPECT_EQ(store.getInt(keys[i].section, keys[i].key, 0), static_cast<int>(expected[i]));
@@ -97,13 +97,13 @@ TEST_F(BotSettingsTest, NegativeIntegersRoundHalfUp) {
   load("[Mutation]\nProbability=1\nRange=1\n[OwnValues]\nhc=-3\n");
   // A seed whose draws give f = 1 + 500 * 1 / 1000 = 1.5, growing.
   for (unsigned seed = 1; seed < 1000000; ++seed) {
-    std::srand(seed);
-    std::rand();
-    const int size = std::rand() % 1000;
-    const bool shrink = std::rand() % 2 == 0;
+    RandomSource draws(seed);
+    draws.next();
+    const int size = draws.next() % 1000;
+    const bool shrink = draws.next() % 2 == 0;
     if (size != 500 || shrink) continue;
-    std::srand(seed);
-    ASSERT_TRUE(mutateSettings(store));
+    RandomSource random(seed);
+    ASSERT_TRUE(mutateSettings(store, random));
     // -4.5 + 0.5
     EXPECT_EQ(store.getValue("OwnValues", "hc", ""), "-4");
     return;
@@ -143,7 +143,7 @@ TEST_F(BotSettingsTest, UnwritableFilesAreReported) {
 }
 
 TEST_F(BotSettingsTest, StartUpWithoutAFileRunsOnDefaults) {
-  const LoadedSettings loaded = loadSettings(store);
+  const LoadedSettings loaded = loadSettings(store, random);
   EXPECT_FALSE(loaded.mutated);
   EXPECT_EQ(loaded.annealing.iterations, 20);
   EXPECT_TRUE(loaded.annealing.continuousEvaluation);
@@ -157,7 +157,7 @@ TEST_F(BotSettingsTest, StartUpReadsTheAnnealingSchedule) {
   write_file(dir / "Quorvel.ini",
              "[Annealing]\niterations=10\nstartValue=30\nendValue=10\ncontinuousEvaluation=0\n");
   IniStore fresh;
-  const LoadedSettings loaded = loadSettings(fresh);
+  const LoadedSettings loaded = loadSettings(fresh, random);
   EXPECT_EQ(loaded.annealing.iterations, 10);
   EXPECT_FALSE(loaded.annealing.continuousEvaluation);
   EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(0), 30.0);

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "game/game_board.h"
-#include "planning/random_seed.h"
 #include "platform/comms_link.h"
 #include "platform/dialog_window.h"
 #include "protocol/tokens.h"
@@ -36,13 +35,13 @@ class StrategyBotTest : public ::testing::Test {
       window_thread.join();
     }
     dcsp_stop();
-    SetFixedRandomSeed(std::nullopt);
   }
 
   // The bot reads its files when it is made, so files come first.
   void start(const std::string& extra = "") {
-    SetFixedRandomSeed(7);
-    bot = std::make_unique<StrategyBot>();
+    PlayerSetup setup;
+    setup.seed = 7;
+    bot = std::make_unique<StrategyBot>(setup);
     dialog = std::make_unique<MainDialog>(
         *bot, "quorvel -i127.0.0.1 -p" + std::to_string(server.port()) + " -l1" + extra);
     window_thread = std::thread([this] { dialog->DoModal(); });
@@ -99,7 +98,7 @@ TEST_F(StrategyBotTest, PlaysEveryKindOfPhase) {
   EXPECT_EQ(builds.first_token(), tok::SUB);
   EXPECT_EQ(builds.sub_message_count(), 3);
   finish();
-  const GameBoard& board = GameBoard::instance();
+  const GameBoard& board = bot->board();
   EXPECT_TRUE(testing::order_faults(board, builds).empty());
 }
 

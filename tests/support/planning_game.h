@@ -19,6 +19,7 @@ struct PlanningGame {
   std::unique_ptr<ProvinceValuation> valuation;
   std::unique_ptr<UnitOptionTable> options;
   std::unique_ptr<PlanEvaluator> evaluator;
+  RandomSource random{1};
 
   PlanningGame(const std::string& power, const std::string& sco, const std::string& now,
                const std::vector<std::string>& settings = {}) {
@@ -42,7 +43,7 @@ struct PlanningGame {
 
   // A plan of the bot's units, every one at its first candidate's claim.
   std::unique_ptr<Plan> plan() {
-    auto result = std::make_unique<Plan>();
+    auto result = std::make_unique<Plan>(random);
     result->init(*options, *evaluator);
     result->addOwnUnits();
     return result;
