@@ -10,7 +10,6 @@
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
-#include "server/random_opponent.h"
 
 namespace quorvel::server {
 
@@ -56,6 +55,7 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   if (fault == -1) fault = game_.load_position(now, sco);
   if (fault != -1) return fault;
   seats_.assign(kPowers, Seat{});
+  refused_.assign(kPowers, 0);
   // Clients take the powers in a shuffled order; the last seats go to the opponents.
   seating_order_.clear();
   for (int power = 0; power < kPowers; ++power)
@@ -64,16 +64,35 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   for (int i = 0; i < kPowers; ++i) {
     Seat& seat = seats_[static_cast<std::size_t>(seating_order_[static_cast<std::size_t>(i)])];
     seat.passcode = 1 + static_cast<int>(rng_() % 8000);
-    if (i >= options_.open_seats) {
-      seat.kind =
-          options_.opponents == OpponentKind::kHolder ? SeatKind::kHolder : SeatKind::kRandom;
-      seat.taken = true;
-      seat.map_accepted = true;
-      seat.name = seat.kind == SeatKind::kHolder ? "Holder" : "Random";
-      seat.version = "1";
-    }
+    if (i >= options_.open_seats) make_house_seat(seat, options_.opponents);
   }
   return -1;
+}
+
+void GameSession::make_house_seat(Seat& seat, OpponentKind kind) {
+  seat.kind = SeatKind::kHouse;
+  seat.house = kind;
+  seat.taken = true;
+  seat.map_accepted = true;
+  seat.name = opponents::opponent_player_name(kind);
+  seat.version = "1";
+}
+
+void GameSession::fix_seats(const std::vector<std::optional<OpponentKind>>& by_power) {
+  if (started_ || seats_.empty()) return;
+  seating_order_.clear();
+  for (int power = 0; power < kPowers; ++power) {
+    Seat& seat = seats_[static_cast<std::size_t>(power)];
+    seat = Seat{SeatKind::kClient, OpponentKind::kHolder, -1, false, "", "", seat.passcode};
+    const auto kind = static_cast<std::size_t>(power) < by_power.size()
+                          ? by_power[static_cast<std::size_t>(power)]
+                          : std::nullopt;
+    if (kind) {
+      make_house_seat(seat, *kind);
+    } else {
+      seating_order_.push_back(power);
+    }
+  }
 }
 
 std::string GameSession::who(int client) const {
@@ -87,7 +106,7 @@ std::string GameSession::who(int client) const {
 
 void GameSession::send(int client, const TokenMessage& message) {
   if (!clients_.count(client)) return;
-  record_.write(who(client) + " << " + printed_text(message));
+  if (record_.is_open()) record_.write(who(client) + " << " + printed_text(message));
   output_.send(client, message);
 }
 
@@ -118,7 +137,7 @@ void GameSession::on_disconnect(int client) {
   seat.client = -1;
   if (!started_) {
     // A seat left before the game began is free again.
-    seat = Seat{SeatKind::kClient, -1, false, "", "", seat.passcode};
+    seat = Seat{SeatKind::kClient, OpponentKind::kHolder, -1, false, "", "", seat.passcode};
     return;
   }
   if (!finished_ && !seat.disorder) {
@@ -170,7 +189,7 @@ TokenMessage GameSession::hello(int power) const {
 
 void GameSession::on_message(int client, const TokenMessage& message) {
   if (!clients_.count(client) || finished_) return;
-  record_.write(who(client) + " >> " + printed_text(message));
+  if (record_.is_open()) record_.write(who(client) + " >> " + printed_text(message));
   if (!message.sub_message_is_single_token(0)) {
     not_understood(client, message, 0);
     return;
@@ -381,6 +400,7 @@ void GameSession::on_submit(int client, const TokenMessage& message) {
     const TokenMessage order = message.sub_message(i);
     const Token note =
         message.sub_message_is_single_token(i) ? Token() : game_.submit(power, order);
+    if (note != MBV) ++refused_[static_cast<std::size_t>(power)];
     if (note == Token()) {
       // Not an order at all: the rest of the message is not read.
       not_understood(client, message, message.sub_message_start(i) - 1);
@@ -428,9 +448,11 @@ void GameSession::begin_phase() {
   if (seconds > 0) deadline_ = Clock::now() + std::chrono::seconds(seconds);
   for (int power = 0; power < kPowers; ++power) {
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
-    if (seat.kind != SeatKind::kRandom || !game_.has_decisions(power)) continue;
-    for (const TokenMessage& order : random_orders(game_, power, rng_))
-      game_.submit(power, order);
+    if (seat.kind != SeatKind::kHouse || !game_.has_decisions(power)) continue;
+    for (const TokenMessage& order : opponents::house_orders(seat.house, game_, power, rng_)) {
+      const Token note = game_.submit(power, order);
+      if (note != MBV) ++refused_[static_cast<std::size_t>(power)];
+    }
   }
   check_ready();
 }

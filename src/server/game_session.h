@@ -46,19 +46,25 @@ class GameSession {
   void tick(Clock::time_point now);
   // Starts the game if every seat is ready, as one with no seat for clients is at once.
   void maybe_start();
+  // Who plays each power, when the host decides it rather than the seating draw: a house
+  // opponent, or (none) a client; clients that join take their powers in power order.
+  void fix_seats(const std::vector<std::optional<OpponentKind>>& by_power);
   // Ends the game at once, as when the server is stopped.
   void shut_down();
 
   bool started() const { return started_; }
   bool finished() const { return finished_; }
   const rules::RulesGame& game() const { return game_; }
+  // Orders of the power that the rules refused, its house opponent's included.
+  int refused(int power) const { return refused_[static_cast<std::size_t>(power)]; }
   // When the next time limit or warning falls due, if any.
   std::optional<Clock::time_point> next_deadline() const;
 
  private:
-  enum class SeatKind { kClient, kHolder, kRandom };
+  enum class SeatKind { kClient, kHouse };
   struct Seat {
     SeatKind kind = SeatKind::kClient;
+    OpponentKind house = OpponentKind::kHolder;
     int client = -1;  // -1: nobody connected
     bool taken = false;
     std::string name;
@@ -89,6 +95,7 @@ class GameSession {
   void on_time(int client, const TokenMessage& message);
   void on_history(int client, const TokenMessage& message);
   void not_understood(int client, const TokenMessage& message, int error_at);
+  void make_house_seat(Seat& seat, OpponentKind kind);
 
   TokenMessage map_message() const;
   TokenMessage hello(int power) const;
@@ -124,6 +131,7 @@ class GameSession {
   std::map<std::pair<int, int>, Turn> history_;  // by (year, season token)
   std::map<int, std::vector<int>> centres_by_year_;
   std::set<int> reported_out_;
+  std::vector<int> refused_;
 };
 
 }  // namespace quorvel::server

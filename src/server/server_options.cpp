@@ -25,7 +25,8 @@ std::string server_usage() {
          "options (the letter followed directly by its value):\n"
          "  -pPORT     port to listen on (16713; 0 picks a free one and prints it)\n"
          "  -oN        seats kept for clients, 0 to 7 (7); the others get opponents\n"
-         "  -kKIND     opponents: random (random legal orders) or hold (hold everything)\n"
+         "  -kKIND     opponents: random (random legal orders), hold (hold everything) or\n"
+         "             greedy (go for the most valuable centres)\n"
          "  -yYEAR     last year; the game is drawn after it (1935)\n"
          "  -mSECONDS  time limit of movement phases (0: none)\n"
          "  -rSECONDS  time limit of retreat phases (0: none)\n"
@@ -60,8 +61,8 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
         ok = read_number(value, 0, 7, o.open_seats);
         break;
       case 'k':
-        ok = value == "random" || value == "hold";
-        if (ok) o.opponents = value == "hold" ? OpponentKind::kHolder : OpponentKind::kRandom;
+        if (const auto kind = opponents::opponent_kind(value)) o.opponents = *kind;
+        ok = opponents::opponent_kind(value).has_value();
         break;
       case 'y':
         ok = read_number(value, 1901, 9999, o.last_year);

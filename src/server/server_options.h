@@ -4,15 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "opponents/house_opponent.h"
+
 namespace quorvel::server {
 
-enum class OpponentKind { kHolder, kRandom };
+using opponents::OpponentKind;
 
 // The server's command line, in the bot's style: a letter and its value, no space.
 struct ServerOptions {
   int port = 16713;    // -p; 0 picks a free port
   int open_seats = 7;  // -o: powers kept for clients; the rest get opponents
-  OpponentKind opponents = OpponentKind::kRandom;  // -k: hold or random
+  OpponentKind opponents = OpponentKind::kRandom;  // -k: hold, random or greedy
   int last_year = 1935;                            // -y: the game is drawn after this year
   int move_seconds = 0;                            // -m: time limit of movement phases; 0 none
   int retreat_seconds = 0;                         // -r

@@ -1,4 +1,4 @@
-#include "server/random_opponent.h"
+#include "opponents/random_opponent.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
 
-namespace quorvel::server {
+namespace quorvel::opponents {
 
 namespace {
 
@@ -137,4 +137,4 @@ std::vector<TokenMessage> random_orders(const rules::RulesGame& game, int power,
   return orders;
 }
 
-}  // namespace quorvel::server
+}  // namespace quorvel::opponents

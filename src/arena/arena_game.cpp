@@ -1,0 +1,137 @@
+#include "arena/arena_game.h"
+
+#include <deque>
+#include <memory>
+#include <ostream>
+
+#include "game/game_board.h"
+#include "protocol/token_message.h"
+#include "protocol/tokens.h"
+#include "rules/standard_map.h"
+#include "server/game_record.h"
+#include "server/game_session.h"
+#include "shell/strategy_bot.h"
+
+namespace quorvel::arena {
+
+namespace {
+
+// The session's messages wait here until the loop hands them to their player.
+class Mailbox : public server::SessionOutput {
+ public:
+  void send(int client, const TokenMessage& message) override {
+    pending.emplace_back(client, message);
+  }
+  void close(int) override {}
+
+  std::deque<std::pair<int, TokenMessage>> pending;
+};
+
+// A Quorvel's messages go straight to the session.
+class SeatLink : public MessageSink {
+ public:
+  SeatLink(server::GameSession& session, int client) : session_(session), client_(client) {}
+  void deliver(const TokenMessage& message) override { session_.on_message(client_, message); }
+
+ private:
+  server::GameSession& session_;
+  int client_;
+};
+
+TokenMessage parsed(std::string_view text) {
+  TokenMessage message;
+  message.parse_text(text);
+  return message;
+}
+
+// The tokens of a message as the link hands them to a bot: host order, no end marker.
+std::vector<std::uint16_t> body_of(const TokenMessage& message) {
+  std::vector<std::uint16_t> body(static_cast<std::size_t>(message.length()));
+  for (int i = 0; i < message.length(); ++i)
+    body[static_cast<std::size_t>(i)] = message.token_at(i).value();
+  return body;
+}
+
+std::uint64_t player_seed(std::uint64_t game_seed, int power) {
+  return game_seed * 8 + static_cast<std::uint64_t>(power) + 1;
+}
+
+}  // namespace
+
+GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
+                     int last_year) {
+  static const TokenMessage mdf = parsed(rules::standard_map_text());
+  static const TokenMessage now = parsed(rules::standard_start_now());
+  static const TokenMessage sco = parsed(rules::standard_start_sco());
+
+  server::ServerOptions options;
+  options.last_year = last_year;
+  options.seed = static_cast<unsigned>(seed);
+  options.record.clear();
+  Mailbox mailbox;
+  server::GameRecord record("");
+  std::ostream quiet(nullptr);
+  server::GameSession session(options, mailbox, record, quiet);
+  session.load(mdf, now, sco);
+
+  const int powers = static_cast<int>(by_power.size());
+  std::vector<std::optional<opponents::OpponentKind>> seats;
+  for (const ArenaPlayer* player : by_power)
+    seats.push_back(player->house);
+  session.fix_seats(seats);
+
+  // Clients join in power order, so each takes the seat of its power.
+  std::vector<std::unique_ptr<StrategyBot>> bots(static_cast<std::size_t>(powers));
+  std::vector<std::unique_ptr<SeatLink>> links(static_cast<std::size_t>(powers));
+  for (int power = 0; power < powers; ++power) {
+    const ArenaPlayer& player = *by_power[static_cast<std::size_t>(power)];
+    if (!player.is_quorvel()) continue;
+    PlayerSetup setup;
+    setup.seed = player_seed(seed, power);
+    setup.settings = player.settings;
+    setup.process_bot = false;
+    auto& bot = bots[static_cast<std::size_t>(power)];
+    bot = std::make_unique<StrategyBot>(setup);
+    links[static_cast<std::size_t>(power)] = std::make_unique<SeatLink>(session, power);
+    session.on_connect(power, "arena");
+    bot->ConnectInProcess(*links[static_cast<std::size_t>(power)]);
+    bot->SendInitialMessage();
+  }
+  session.maybe_start();
+
+  auto deliver_all = [&] {
+    while (!mailbox.pending.empty()) {
+      auto [client, message] = std::move(mailbox.pending.front());
+      mailbox.pending.pop_front();
+      StrategyBot* bot = bots[static_cast<std::size_t>(client)].get();
+      if (bot == nullptr) continue;
+      const std::vector<std::uint16_t> body = body_of(message);
+      bot->DispatchMessage(reinterpret_cast<const std::uint8_t*>(body.data()),
+                           static_cast<std::uint32_t>(2 * body.size()));
+    }
+  };
+  deliver_all();
+  // Every phase waits only for players that owe orders; a game that stops short is ended
+  // as a server that is stopped ends it, so that a run always finishes.
+  if (!session.finished()) {
+    session.shut_down();
+    deliver_all();
+  }
+
+  const rules::RulesGame& game = session.game();
+  const rules::Position& position = game.position();
+  GameResult result;
+  result.seed = seed;
+  const int last = position.season == tok::WIN ? position.year : position.year - 1;
+  result.years = last - 1900;
+  if (game.winner() >= 0)
+    result.winner = printed_text(TokenMessage(GameBoard::power_token(game.winner())));
+  for (int power = 0; power < powers; ++power) {
+    result.powers.push_back({printed_text(TokenMessage(GameBoard::power_token(power))),
+                             by_power[static_cast<std::size_t>(power)]->label,
+                             position.centre_count(game.map(), power), session.refused(power)});
+  }
+  return result;
+}
+
+}  // namespace quorvel::arena

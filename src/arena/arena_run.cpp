@@ -1,0 +1,69 @@
+#include "arena/arena_run.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "arena/arena_game.h"
+
+namespace quorvel::arena {
+
+namespace {
+constexpr int kPowers = 7;
+}
+
+std::vector<int> games_of_run(const ArenaOptions& options) {
+  std::vector<int> games;
+  for (int i = 0; i < options.games; ++i) {
+    if (i % options.shards == options.shard - 1) games.push_back(i);
+  }
+  return games;
+}
+
+std::vector<GameResult> run_arena(const ArenaOptions& options,
+                                  const std::function<void(const GameResult&)>& on_result) {
+  const std::vector<int> games = games_of_run(options);
+  std::vector<std::optional<GameResult>> done(games.size());
+  std::mutex lock;
+  std::condition_variable finished;
+  std::atomic<std::size_t> next{0};
+
+  auto worker = [&] {
+    for (std::size_t k = next++; k < games.size(); k = next++) {
+      const int i = games[k];
+      GameResult result =
+          play_game(seating(options.players, i, kPowers),
+                    options.seed + static_cast<std::uint64_t>(i), options.last_year);
+      {
+        std::lock_guard guard(lock);
+        done[k] = std::move(result);
+      }
+      finished.notify_one();
+    }
+  };
+  const int threads = std::max(1, std::min<int>(options.jobs, static_cast<int>(games.size())));
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t)
+    pool.emplace_back(worker);
+
+  std::vector<GameResult> results;
+  results.reserve(games.size());
+  std::unique_lock guard(lock);
+  while (results.size() < games.size()) {
+    finished.wait(guard, [&] { return done[results.size()].has_value(); });
+    GameResult result = std::move(*done[results.size()]);
+    done[results.size()].reset();
+    guard.unlock();
+    if (on_result) on_result(result);
+    results.push_back(std::move(result));
+    guard.lock();
+  }
+  guard.unlock();
+  for (std::thread& thread : pool)
+    thread.join();
+  return results;
+}
+
+}  // namespace quorvel::arena

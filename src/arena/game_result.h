@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::arena {
+
+// How one power ended a game.
+struct PowerResult {
+  std::string power;   // "AUS"
+  std::string player;  // the arena player's label
+  int centres = 0;
+  int refused = 0;  // orders the rules refused
+};
+
+// One game of an arena run, as one line of the result file.
+struct GameResult {
+  std::uint64_t seed = 0;
+  int years = 0;                    // years played: 10 for a game drawn after 1910
+  std::string winner;               // the power that won alone; empty for a draw
+  std::vector<PowerResult> powers;  // in token order
+
+  int refused() const;
+  bool solo() const { return !winner.empty(); }
+};
+
+// {"seed": 12, "years": 10, "result": "draw", "winner": null, "refused": 0, "powers": [...]}
+std::string to_json_line(const GameResult& result);
+// nullopt when the line is not such a result.
+std::optional<GameResult> from_json_line(const std::string& line);
+
+}  // namespace quorvel::arena

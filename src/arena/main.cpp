@@ -1,0 +1,97 @@
+// quorvel-arena: many games of the standard map in one process, Quorvel against house
+// opponents or other settings, with a summary of how each player fared.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+
+#include "arena/arena_options.h"
+#include "arena/arena_run.h"
+#include "arena/summary.h"
+#include "shell/logs.h"
+#include "shell/trace.h"
+
+namespace {
+
+using namespace quorvel::arena;
+
+int refuse(const std::string& why) {
+  std::cerr << "quorvel-arena: " << why << "\n";
+  return 2;
+}
+
+int merge(const std::vector<std::string>& files) {
+  if (files.empty()) return refuse("merge needs result files");
+  std::vector<GameResult> results;
+  for (const std::string& file : files) {
+    std::ifstream in(file);
+    if (!in) return refuse("cannot read " + file);
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+      ++number;
+      if (line.empty()) continue;
+      auto result = from_json_line(line);
+      if (!result) return refuse(file + ":" + std::to_string(number) + ": not a game result");
+      results.push_back(std::move(*result));
+    }
+  }
+  print_summary(std::cout, summarize(results));
+  std::cout << results.size() << " games\n";
+  return 0;
+}
+
+void draw_progress(std::size_t done, std::size_t total, double seconds) {
+  constexpr int kWidth = 30;
+  const int filled = total == 0 ? kWidth : static_cast<int>(kWidth * done / total);
+  std::fprintf(stderr, "\r[%s%s] %zu/%zu games, %.1f games/s ", std::string(filled, '#').c_str(),
+               std::string(kWidth - filled, ' ').c_str(), done, total,
+               seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "merge") return merge({args.begin() + 1, args.end()});
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << arena_usage();
+    return 0;
+  }
+  const ParsedArenaOptions parsed = parse_arena_options(args);
+  if (!parsed.error.empty()) return refuse(parsed.error + "\n" + arena_usage());
+  const ArenaOptions& options = parsed.options;
+
+  // The players of this process leave no files: no logs, no trace.
+  quorvel::LogFiles::process().close();
+  quorvel::SetTracing(false);
+
+  std::ofstream out;
+  if (!options.out.empty()) {
+    out.open(options.out, std::ios::trunc);
+    if (!out) return refuse("cannot write " + options.out);
+  }
+  const bool bar = !options.quiet && ::isatty(STDERR_FILENO);
+  const std::size_t total = games_of_run(options).size();
+  const auto started = std::chrono::steady_clock::now();
+  auto elapsed = [&] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  };
+  std::size_t done = 0;
+  if (bar) draw_progress(0, total, 0);
+  const std::vector<GameResult> results = run_arena(options, [&](const GameResult& result) {
+    if (out.is_open()) out << to_json_line(result) << "\n" << std::flush;
+    ++done;
+    if (bar) draw_progress(done, total, elapsed());
+  });
+  if (bar) std::fprintf(stderr, "\n");
+  const double seconds = elapsed();
+  print_summary(std::cout, summarize(results));
+  std::cout << results.size() << " games in " << std::fixed << std::setprecision(1) << seconds
+            << " s: " << std::setprecision(1)
+            << (seconds > 0 ? static_cast<double>(results.size()) / seconds : 0.0) << " games/s\n";
+  return out.is_open() && !out ? 1 : 0;
+}

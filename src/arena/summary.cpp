@@ -1,0 +1,87 @@
+#include "arena/summary.h"
+
+#include <cmath>
+#include <iomanip>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+namespace quorvel::arena {
+
+namespace {
+
+// Two-sided 95% quantiles of Student's t for 1 .. 30 degrees of freedom; the normal
+// quantile beyond.
+double t_quantile(int degrees) {
+  static const double table[] = {12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306,
+                                 2.262,  2.228, 2.201, 2.179, 2.160, 2.145, 2.131, 2.120,
+                                 2.110,  2.101, 2.093, 2.086, 2.080, 2.074, 2.069, 2.064,
+                                 2.060,  2.056, 2.052, 2.048, 2.045, 2.042};
+  if (degrees >= 1 && degrees <= 30) return table[degrees - 1];
+  return 1.96;
+}
+
+}  // namespace
+
+std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
+  std::vector<PlayerSummary> players;
+  std::map<std::string, std::size_t> index;
+  std::vector<std::vector<double>> samples;
+  for (const GameResult& game : results) {
+    std::map<std::string, std::pair<double, int>> seats;  // centres, seats in this game
+    for (const PowerResult& power : game.powers) {
+      auto [it, added] = index.emplace(power.player, players.size());
+      if (added) {
+        players.push_back(PlayerSummary{power.player});
+        samples.emplace_back();
+      }
+      PlayerSummary& player = players[it->second];
+      player.eliminations += power.centres == 0;
+      player.refused += power.refused;
+      if (game.winner == power.power) ++player.solos;
+      seats[power.player].first += power.centres;
+      seats[power.player].second += 1;
+    }
+    for (const auto& [name, seat] : seats) {
+      const std::size_t i = index[name];
+      ++players[i].games;
+      samples[i].push_back(seat.first / seat.second);
+    }
+  }
+  for (std::size_t i = 0; i < players.size(); ++i) {
+    const std::vector<double>& xs = samples[i];
+    double sum = 0;
+    for (double x : xs)
+      sum += x;
+    const double mean = xs.empty() ? 0 : sum / static_cast<double>(xs.size());
+    players[i].mean_centres = mean;
+    if (xs.size() >= 2) {
+      double squares = 0;
+      for (double x : xs)
+        squares += (x - mean) * (x - mean);
+      const double n = static_cast<double>(xs.size());
+      const double deviation = std::sqrt(squares / (n - 1));
+      players[i].interval = t_quantile(static_cast<int>(xs.size()) - 1) * deviation / std::sqrt(n);
+    }
+  }
+  return players;
+}
+
+void print_summary(std::ostream& out, const std::vector<PlayerSummary>& players) {
+  std::size_t width = 6;
+  for (const PlayerSummary& p : players)
+    width = std::max(width, p.player.size());
+  out << std::left << std::setw(static_cast<int>(width)) << "player" << std::right << std::setw(7)
+      << "games" << std::setw(20) << "centres (95% CI)" << std::setw(7) << "solos" << std::setw(12)
+      << "eliminated" << std::setw(9) << "refused"
+      << "\n";
+  for (const PlayerSummary& p : players) {
+    std::ostringstream centres;
+    centres << std::fixed << std::setprecision(2) << p.mean_centres << " ± " << p.interval;
+    out << std::left << std::setw(static_cast<int>(width)) << p.player << std::right << std::setw(7)
+        << p.games << std::setw(21) << centres.str() << std::setw(7) << p.solos << std::setw(12)
+        << p.eliminations << std::setw(9) << p.refused << "\n";
+  }
+}
+
+}  // namespace quorvel::arena

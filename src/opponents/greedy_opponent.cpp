@@ -1,0 +1,314 @@
+#include "opponents/greedy_opponent.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "game/game_board.h"
+#include "protocol/seasons.h"
+#include "protocol/tokens.h"
+
+namespace quorvel::opponents {
+
+namespace {
+
+using namespace tok;
+using rules::location_message;
+using rules::unit_message;
+
+// Tuned in the arena against random, holding and greedy players.
+constexpr double kNeutralCentre = 5.0;
+constexpr int kRounds = 10;
+// How much each round of the spread counts: the place itself most, then ever farther.
+constexpr double kRoundWeights[kRounds] = {100, 40, 20, 10, 6, 5, 4, 3, 2, 1};
+// How strongly a unit prefers the best place it can reach over the next best.
+constexpr double kSharpness = 12.0;
+
+// The provinces a unit of the type can step to from each province (none where it
+// cannot stand).
+std::vector<std::vector<int>> steps(const rules::RulesMap& map, bool army) {
+  std::vector<std::vector<int>> result(static_cast<std::size_t>(map.province_count()));
+  for (int p = 0; p < map.province_count(); ++p) {
+    std::vector<int>& next = result[static_cast<std::size_t>(p)];
+    std::vector<Location> places;
+    if (army && map.land(p)) places.push_back(Location{p, AMY});
+    if (!army) {
+      for (Token key : map.fleet_keys(p))
+        places.push_back(Location{p, key});
+    }
+    for (const Location& from : places) {
+      for (const Location& to : map.moves(from))
+        next.push_back(to.province);
+    }
+    std::sort(next.begin(), next.end());
+    next.erase(std::unique(next.begin(), next.end()), next.end());
+  }
+  return result;
+}
+
+std::vector<double> spread(const std::vector<double>& base,
+                           const std::vector<std::vector<int>>& steps) {
+  std::vector<double> round = base;
+  std::vector<double> total(base.size());
+  for (int r = 0; r < kRounds; ++r) {
+    for (std::size_t p = 0; p < base.size(); ++p)
+      total[p] += kRoundWeights[r] * round[p];
+    std::vector<double> next(base.size());
+    for (std::size_t p = 0; p < base.size(); ++p) {
+      double sum = round[p];
+      for (int q : steps[p])
+        sum += round[static_cast<std::size_t>(q)];
+      next[p] = sum / 5.0;
+    }
+    round = std::move(next);
+  }
+  return total;
+}
+
+int owner_index(Token owner) {
+  return owner.category() == CATEGORY_POWER ? owner.subtoken() : -1;
+}
+
+struct Choice {
+  Location place;
+  double value;
+};
+
+// Draws one choice, the better ones far more often; the first when none is worth anything.
+std::size_t draw(const std::vector<Choice>& choices, std::mt19937& rng) {
+  double best = 0;
+  for (const Choice& c : choices)
+    best = std::max(best, c.value);
+  if (best <= 0) return 0;
+  std::vector<double> weights;
+  double sum = 0;
+  for (const Choice& c : choices) {
+    weights.push_back(std::pow(std::max(c.value, 0.0) / best, kSharpness));
+    sum += weights.back();
+  }
+  double pick = (rng() >> 8) * (1.0 / 16777216.0) * sum;
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    if (pick < weights[i]) return i;
+    pick -= weights[i];
+  }
+  return weights.size() - 1;
+}
+
+struct Intent {
+  rules::Unit unit;
+  Location target;  // its own place for a hold
+  double value = 0;
+  int supports = -1;  // the province of the moving unit it supports, if it does
+  bool holds() const { return target.province == unit.location.province; }
+};
+
+bool contested(const rules::RulesGame& game, int power, int province) {
+  for (const auto& [p, unit] : game.position().units) {
+    if (unit.power == power) continue;
+    if (p == province || game.map().reaches(unit.location, province)) return true;
+  }
+  return false;
+}
+
+std::vector<TokenMessage> movement_orders(const rules::RulesGame& game, int power,
+                                          const DestinationValues& values, std::mt19937& rng) {
+  const rules::RulesMap& map = game.map();
+  const rules::Position& position = game.position();
+  std::vector<int> mine;
+  for (const auto& [p, unit] : position.units) {
+    if (unit.power == power) mine.push_back(p);
+  }
+  std::shuffle(mine.begin(), mine.end(), rng);
+
+  std::vector<bool> claimed(static_cast<std::size_t>(map.province_count()));
+  std::vector<bool> decided(static_cast<std::size_t>(map.province_count()));
+  std::vector<Intent> intents;
+  for (int p : mine) {
+    const rules::Unit& unit = position.units.at(p);
+    const bool army = unit.type == AMY;
+    std::vector<Choice> choices{{unit.location, values.of(army, p)}};
+    for (const Location& to : map.moves(unit.location)) {
+      const auto q = static_cast<std::size_t>(to.province);
+      // An own unit that has not yet chosen may still stay: moving in could bounce.
+      const auto standing = position.units.find(to.province);
+      const bool own_undecided =
+          standing != position.units.end() && standing->second.power == power && !decided[q];
+      if (claimed[q] || own_undecided) continue;
+      choices.push_back({to, values.of(army, to.province)});
+    }
+    const Choice& chosen = choices[draw(choices, rng)];
+    claimed[static_cast<std::size_t>(chosen.place.province)] = true;
+    decided[static_cast<std::size_t>(p)] = true;
+    intents.push_back({unit, chosen.place, chosen.value});
+  }
+
+  // Contested moves, the most valuable first, get a support from a unit that stays.
+  std::vector<Intent*> moves;
+  std::vector<Intent*> free;
+  for (Intent& intent : intents)
+    (intent.holds() ? free : moves).push_back(&intent);
+  std::sort(moves.begin(), moves.end(),
+            [](const Intent* a, const Intent* b) { return a->value > b->value; });
+  std::sort(free.begin(), free.end(),
+            [](const Intent* a, const Intent* b) { return a->value < b->value; });
+  for (Intent* move : moves) {
+    const int target = move->target.province;
+    if (!contested(game, power, target)) continue;
+    for (Intent* helper : free) {
+      if (helper->supports >= 0 || !map.reaches(helper->unit.location, target)) continue;
+      helper->supports = move->unit.location.province;
+      break;
+    }
+  }
+
+  std::vector<TokenMessage> orders;
+  for (const Intent& intent : intents) {
+    const TokenMessage self = unit_message(map, intent.unit).enclose();
+    if (intent.supports >= 0) {
+      const rules::Unit& mover = position.units.at(intent.supports);
+      int target = intent.supports;
+      for (const Intent& other : intents) {
+        if (other.unit.location.province == intent.supports) target = other.target.province;
+      }
+      orders.push_back(self + SUP + unit_message(map, mover).enclose() + MTO + map.token(target));
+    } else if (intent.holds()) {
+      orders.push_back(self + HLD);
+    } else {
+      orders.push_back(self + MTO + location_message(map, intent.target));
+    }
+  }
+  return orders;
+}
+
+std::vector<TokenMessage> retreat_orders(const rules::RulesGame& game, int power,
+                                         const DestinationValues& values) {
+  const rules::RulesMap& map = game.map();
+  std::vector<bool> claimed(static_cast<std::size_t>(map.province_count()));
+  std::vector<TokenMessage> orders;
+  for (const auto& [p, entry] : game.position().dislodged) {
+    if (entry.unit.power != power) continue;
+    const TokenMessage self = unit_message(map, entry.unit).enclose();
+    const Location* best = nullptr;
+    for (const Location& to : entry.retreats) {
+      if (claimed[static_cast<std::size_t>(to.province)]) continue;
+      const bool army = entry.unit.type == AMY;
+      if (best == nullptr || values.of(army, to.province) > values.of(army, best->province))
+        best = &to;
+    }
+    if (best == nullptr) {
+      orders.push_back(self + DSB);
+    } else {
+      claimed[static_cast<std::size_t>(best->province)] = true;
+      orders.push_back(self + RTO + location_message(map, *best));
+    }
+  }
+  return orders;
+}
+
+std::vector<TokenMessage> adjustment_orders(const rules::RulesGame& game, int power,
+                                            const DestinationValues& values) {
+  const rules::RulesMap& map = game.map();
+  const rules::Position& position = game.position();
+  const int surplus = position.centre_count(map, power) - position.unit_count(power);
+  const Token who = GameBoard::power_token(power);
+  std::vector<TokenMessage> orders;
+  if (surplus > 0) {
+    // The best unit each free home centre could take, best first.
+    std::vector<Choice> builds;
+    for (int h : map.home_centres(power)) {
+      if (position.owners[static_cast<std::size_t>(h)] != who || position.units.count(h)) continue;
+      std::vector<Choice> kinds;
+      if (map.land(h))
+        kinds.push_back({Location{h, AMY}, values.army[static_cast<std::size_t>(h)]});
+      for (Token key : map.fleet_keys(h)) {
+        // A coast is worth what the fleet could reach from it next.
+        double reach = 0;
+        for (const Location& to : map.moves(Location{h, key}))
+          reach = std::max(reach, values.fleet[static_cast<std::size_t>(to.province)]);
+        kinds.push_back(
+            {Location{h, key}, values.fleet[static_cast<std::size_t>(h)] + reach * 1e-3});
+      }
+      if (kinds.empty()) continue;
+      builds.push_back(
+          *std::max_element(kinds.begin(), kinds.end(),
+                            [](const Choice& a, const Choice& b) { return a.value < b.value; }));
+    }
+    std::stable_sort(builds.begin(), builds.end(),
+                     [](const Choice& a, const Choice& b) { return a.value > b.value; });
+    for (int i = 0; i < surplus; ++i) {
+      if (i >= static_cast<int>(builds.size())) {
+        orders.push_back(who + WVE);
+        continue;
+      }
+      const Location& where = builds[static_cast<std::size_t>(i)].place;
+      const rules::Unit unit{power, where.coast == AMY ? AMY : FLT, where};
+      orders.push_back(unit_message(map, unit).enclose() + BLD);
+    }
+  } else if (surplus < 0) {
+    std::vector<const rules::Unit*> mine;
+    for (const auto& [p, unit] : position.units) {
+      if (unit.power == power) mine.push_back(&unit);
+    }
+    std::stable_sort(mine.begin(), mine.end(), [&](const rules::Unit* a, const rules::Unit* b) {
+      return values.of(a->type == AMY, a->location.province) <
+             values.of(b->type == AMY, b->location.province);
+    });
+    for (int i = 0; i < -surplus && i < static_cast<int>(mine.size()); ++i)
+      orders.push_back(unit_message(map, *mine[static_cast<std::size_t>(i)]).enclose() + REM);
+  }
+  return orders;
+}
+
+}  // namespace
+
+DestinationValues destination_values(const rules::RulesGame& game, int power) {
+  const rules::RulesMap& map = game.map();
+  const rules::Position& position = game.position();
+  const auto provinces = static_cast<std::size_t>(map.province_count());
+  std::vector<int> centres(static_cast<std::size_t>(map.power_count()));
+  for (int q = 0; q < map.power_count(); ++q)
+    centres[static_cast<std::size_t>(q)] = position.centre_count(map, q);
+
+  // What defending each province is worth: the strength of the largest foreign power
+  // with a unit in it or next to it.
+  std::vector<double> threat(provinces);
+  for (const auto& [p, unit] : position.units) {
+    if (unit.power == power) continue;
+    const double strength = centres[static_cast<std::size_t>(unit.power)];
+    auto& here = threat[static_cast<std::size_t>(p)];
+    here = std::max(here, strength);
+    for (const Location& to : map.moves(unit.location)) {
+      auto& there = threat[static_cast<std::size_t>(to.province)];
+      there = std::max(there, strength);
+    }
+  }
+
+  DestinationValues values;
+  values.base.assign(provinces, 0.0);
+  for (int p = 0; p < map.province_count(); ++p) {
+    if (!map.supply_centre(p)) continue;
+    const int owner = owner_index(position.owners[static_cast<std::size_t>(p)]);
+    double& base = values.base[static_cast<std::size_t>(p)];
+    if (owner < 0) {
+      base = kNeutralCentre;
+    } else if (owner == power) {
+      base = threat[static_cast<std::size_t>(p)];
+    } else {
+      base = centres[static_cast<std::size_t>(owner)];
+    }
+  }
+  values.army = spread(values.base, steps(map, true));
+  values.fleet = spread(values.base, steps(map, false));
+  return values;
+}
+
+std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power,
+                                        std::mt19937& rng) {
+  const Token season = game.season();
+  const DestinationValues values = destination_values(game, power);
+  if (is_movement_season(season)) return movement_orders(game, power, values, rng);
+  if (is_retreat_season(season)) return retreat_orders(game, power, values);
+  if (season == WIN) return adjustment_orders(game, power, values);
+  return {};
+}
+
+}  // namespace quorvel::opponents

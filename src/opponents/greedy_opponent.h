@@ -1,0 +1,33 @@
+#pragma once
+
+#include <random>
+#include <vector>
+
+#include "protocol/token_message.h"
+#include "rules/rules_game.h"
+
+namespace quorvel::opponents {
+
+// What each province is worth to a power, as the greedy player sees it: a base value
+// (centres of other powers by the size of their owner, neutral centres a fixed value,
+// own centres by the strongest foreign power next to them) spread over the map so that
+// far targets still pull, one table per unit type.
+struct DestinationValues {
+  std::vector<double> base;   // by province
+  std::vector<double> army;   // by province
+  std::vector<double> fleet;  // by province
+
+  double of(bool is_army, int province) const {
+    return (is_army ? army : fleet)[static_cast<std::size_t>(province)];
+  }
+};
+
+DestinationValues destination_values(const rules::RulesGame& game, int power);
+
+// The greedy house player's orders for the power in the current phase: every unit goes
+// for the best place it can reach (with a little chance), contested moves get a support
+// where a free unit can give one, retreats and builds go to the best places, removals
+// take the units worth least. Every order is one the rules accept.
+std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power, std::mt19937& rng);
+
+}  // namespace quorvel::opponents
