@@ -46,6 +46,15 @@ void resolveContest(Plan& plan, std::list<PlanOrder*>& contenders) {
   contenders.erase(winner);
 }
 
+// Whether the order's unit gets to its target without a convoy.
+bool reachesAlone(const PlanOrder& order) {
+  if (order.targetProvince() == order.province()) return true;
+  for (const Location& place : order.unit->candidates) {
+    if (place.province == order.targetProvince()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void addConvoyCandidates(Plan& plan) {
@@ -120,6 +129,9 @@ void mutate(Plan& plan) {
   }
 
   const int own = order->province();
+  // A refused change must not leave a convoyed army on its landing without its chain.
+  const std::vector<int> route =
+      order->isConvoyedArmy() ? plan.convoyRoute(own) : std::vector<int>{};
   int tail = plan.convoyTail(*order).province();
   Location x = plan.drawCandidate(*order);
   bool convoying = false;
@@ -145,6 +157,13 @@ void mutate(Plan& plan) {
     plan.unlinkConvoy(own);
     order->candidates = own;
     plan.setTarget(*order, order->unit->location, false);
+  }
+  if (!route.empty() && !order->isConvoyedArmy() && !reachesAlone(*order)) {
+    int last = own;
+    for (int sea : route) {
+      if (!plan.linkConvoy(own, last, sea)) break;
+      last = sea;
+    }
   }
 }
 

@@ -46,6 +46,13 @@ void expect_consistent(const Plan& plan) {
     if (order.isArmy()) {
       EXPECT_NE(order.target.coast, FLT) << "army aims at a convoy step";
     }
+    // Only a convoy carries a unit beyond the places it reaches itself.
+    if (!order.isConvoyedArmy() && order.targetProvince() != order.province()) {
+      bool reaches = false;
+      for (const Location& place : order.unit->candidates)
+        reaches = reaches || place.province == order.targetProvince();
+      EXPECT_TRUE(reaches) << order.province() << " aims at " << order.targetProvince();
+    }
     if (order.isConvoyedArmy()) {
       EXPECT_FALSE(order.supporting);
       int next = order.convoyNext;
