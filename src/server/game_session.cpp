@@ -56,6 +56,7 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   if (fault != -1) return fault;
   seats_.assign(kPowers, Seat{});
   refused_.assign(kPowers, 0);
+  late_waives_.assign(kPowers, 0);
   // Clients take the powers in a shuffled order; the last seats go to the opponents.
   seating_order_.clear();
   for (int power = 0; power < kPowers; ++power)
@@ -400,7 +401,12 @@ void GameSession::on_submit(int client, const TokenMessage& message) {
     const TokenMessage order = message.sub_message(i);
     const Token note =
         message.sub_message_is_single_token(i) ? Token() : game_.submit(power, order);
-    if (note != MBV) ++refused_[static_cast<std::size_t>(power)];
+    int& late = late_waives_[static_cast<std::size_t>(power)];
+    if (note == NRS && late > 0 && order.length() == 2 && order.token_at(1) == WVE) {
+      --late;
+    } else if (note != MBV) {
+      ++refused_[static_cast<std::size_t>(power)];
+    }
     if (note == Token()) {
       // Not an order at all: the rest of the message is not read.
       not_understood(client, message, message.sub_message_start(i) - 1);
@@ -504,6 +510,14 @@ std::optional<Clock::time_point> GameSession::next_deadline() const {
 
 void GameSession::process_phase() {
   const rules::Position before = game_.position();
+  std::vector<int> owed(kPowers, 0);
+  for (int power = 0; power < kPowers && before.season == WIN; ++power) {
+    const int surplus = before.centre_count(game_.map(), power) - before.unit_count(power);
+    if (seats_[static_cast<std::size_t>(power)].kind == SeatKind::kClient && surplus > 0 &&
+        !game_.has_decisions(power))
+      owed[static_cast<std::size_t>(power)] = surplus;
+  }
+  late_waives_ = owed;
   const rules::RulesGame::PhaseOutcome outcome = game_.process();
   last_results_ = outcome.results;
   history_[{before.year, before.season.value()}].results = outcome.results;

@@ -132,6 +132,10 @@ class GameSession {
   std::map<int, std::vector<int>> centres_by_year_;
   std::set<int> reported_out_;
   std::vector<int> refused_;
+  // Waives a client could not send in time: it was owed builds with no home centre free,
+  // so the winter was not waited for. They arrive in the next phase and get NRS, but they
+  // were good orders when given.
+  std::vector<int> late_waives_;
 };
 
 }  // namespace quorvel::server
