@@ -8,7 +8,7 @@
 #include "rules/movement.h"
 #include "rules/rules_game.h"
 #include "rules/standard_map.h"
-#include "server/random_opponent.h"
+#include "opponents/random_opponent.h"
 #include "support/positions.h"
 
 namespace {
@@ -92,7 +92,7 @@ void BM_RandomGame(benchmark::State& state) {
     while (game.winner() < 0 && game.position().year <= 1935) {
       for (int power = 0; power < 7; ++power) {
         if (!game.has_decisions(power)) continue;
-        for (const TokenMessage& order : server::random_orders(game, power, rng))
+        for (const TokenMessage& order : opponents::random_orders(game, power, rng))
           game.submit(power, order);
       }
       game.process();

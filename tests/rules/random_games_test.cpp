@@ -5,7 +5,7 @@
 
 #include "game/game_board.h"
 #include "protocol/tokens.h"
-#include "server/random_opponent.h"
+#include "opponents/random_opponent.h"
 #include "support/boards.h"
 
 namespace quorvel {
@@ -55,7 +55,7 @@ TEST_P(RandomGames, SevenRandomPlayersTo1935) {
       const Token season = game.season();
       for (int power = 0; power < 7; ++power) {
         if (!game.has_decisions(power)) continue;
-        for (const TokenMessage& order : server::random_orders(game, power, rng)) {
+        for (const TokenMessage& order : opponents::random_orders(game, power, rng)) {
           ASSERT_EQ(game.submit(power, order), MBV) << order.to_text();
         }
       }
