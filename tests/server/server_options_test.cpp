@@ -22,9 +22,13 @@ TEST(ServerOptions, ValuesFollowTheirLetter) {
   EXPECT_EQ(o.seed, 42u);
 }
 
+TEST(ServerOptions, TheGreedyOpponentCanBeChosen) {
+  EXPECT_EQ(parse_server_options({"-kgreedy"}).options.opponents, OpponentKind::kGreedy);
+}
+
 // A script's typo must stop the server rather than start a game other than the one asked for.
 TEST(ServerOptions, OutOfRangeOrMalformedValuesAreRefused) {
-  for (const char* bad : {"-p65536", "-p", "-p-1", "-p12x", "-p99999999999", "-o8", "-kgreedy",
+  for (const char* bad : {"-p65536", "-p", "-p-1", "-p12x", "-p99999999999", "-o8", "-kgreed",
                           "-y1900", "-i0", "-g", "-m1.5", "-x1", "p16713", "-"}) {
     EXPECT_EQ(parse_server_options({bad}).errors.size(), 1u) << bad;
   }

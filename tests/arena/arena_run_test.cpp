@@ -1,0 +1,107 @@
+#include "arena/arena_run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "support/temp_dir.h"
+
+namespace quorvel::arena {
+namespace {
+
+ArenaOptions options_for(const std::vector<std::string>& args) {
+  const ParsedArenaOptions parsed = parse_arena_options(args);
+  EXPECT_EQ(parsed.error, "");
+  return parsed.options;
+}
+
+std::vector<std::string> lines_of(const ArenaOptions& options) {
+  std::vector<std::string> lines;
+  run_arena(options, [&](const GameResult& result) { lines.push_back(to_json_line(result)); });
+  return lines;
+}
+
+TEST(ArenaRun, PowersRotateSoEveryPlayerPlaysEveryPower) {
+  const ArenaOptions options = options_for({"hold", "random", "greedy"});
+  std::map<std::string, std::map<int, int>> seats;  // player -> power -> games
+  for (int game = 0; game < 7; ++game) {
+    const auto by_power = seating(options.players, game, 7);
+    EXPECT_EQ(by_power[static_cast<std::size_t>(game)]->label, "hold");
+    EXPECT_EQ(by_power[static_cast<std::size_t>((game + 1) % 7)]->label, "random");
+    for (int power = 0; power < 7; ++power)
+      ++seats[by_power[static_cast<std::size_t>(power)]->label][power];
+  }
+  for (int power = 0; power < 7; ++power) {
+    EXPECT_EQ(seats["hold"][power], 1);
+    EXPECT_EQ(seats["random"][power], 1);
+    EXPECT_EQ(seats["greedy"][power], 5);
+  }
+}
+
+// Quorvel plays through the same handling as on a server: it gets its messages, orders
+// every phase and no order of it is refused; the run's output is the same whatever the
+// number of threads, and shards split it without overlap or gap.
+TEST(ArenaRun, QuorvelGamesAreLegalAndRepeatableWhateverTheJobsAndShards) {
+  const std::vector<std::string> base{"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini",
+                                      "greedy",
+                                      "--games",
+                                      "6",
+                                      "--last-year",
+                                      "1903",
+                                      "--seed",
+                                      "40"};
+  auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = base;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return options_for(args);
+  };
+  const std::vector<std::string> alone = lines_of(with({"--jobs", "1"}));
+  ASSERT_EQ(alone.size(), 6u);
+  EXPECT_EQ(lines_of(with({"--jobs", "3"})), alone);
+
+  std::multiset<std::string> sharded;
+  for (const char* shard : {"1/4", "2/4", "3/4", "4/4"}) {
+    for (const std::string& line : lines_of(with({"--shard", shard, "--jobs", "2"})))
+      sharded.insert(line);
+  }
+  EXPECT_EQ(sharded, std::multiset<std::string>(alone.begin(), alone.end()));
+
+  for (const std::string& line : alone) {
+    const auto result = from_json_line(line);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->refused(), 0) << line;
+    // The game started, so every Quorvel joined, and went on to the last year.
+    EXPECT_TRUE(result->solo() || result->years == 3) << line;
+  }
+}
+
+TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
+  testing::TempDir dir;
+  testing::write_file(dir / "binary.ini", std::string("\x01\x02\x03", 3));
+  const std::string binary = (dir / "binary.ini").string();
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"quorvle"}, "unknown player 'quorvle'"},
+      {{"quorvel:/nonexistent/x.ini"}, "'/nonexistent/x.ini' does not exist"},
+      {{"quorvel:" + binary}, "cannot be read as settings"},
+      {{"greedy", "--games", "0"}, "bad value '0' for --games"},
+      {{"greedy", "--shard", "3/2"}, "bad value '3/2' for --shard"},
+      {{"greedy", "--jobs"}, "--jobs needs a value"},
+      {{"greedy", "--colour", "red"}, "unknown option --colour"},
+      {{"--games", "5"}, "no player given"},
+      {{"hold", "hold", "hold", "hold", "hold", "hold", "hold", "hold"}, "more than seven"},
+  };
+  for (const auto& [args, why] : cases) {
+    const std::string error = parse_arena_options(args).error;
+    EXPECT_NE(error.find(why), std::string::npos) << error;
+  }
+  const ArenaOptions o = options_for({"greedy", "--games=5", "--shard", "2/3", "--quiet"});
+  EXPECT_EQ(o.games, 5);
+  EXPECT_EQ(o.shard, 2);
+  EXPECT_EQ(o.shards, 3);
+  EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(games_of_run(o), (std::vector<int>{1, 4}));
+}
+
+}  // namespace
+}  // namespace quorvel::arena

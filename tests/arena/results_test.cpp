@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "arena/game_result.h"
+#include "arena/summary.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace quorvel::arena {
+namespace {
+
+GameResult game(std::uint64_t seed, const std::string& winner,
+                std::vector<std::pair<std::string, int>> seats) {
+  static const char* const kPowers[] = {"AUS", "ENG", "FRA", "GER", "ITA", "RUS", "TUR"};
+  GameResult result;
+  result.seed = seed;
+  result.years = 10;
+  result.winner = winner;
+  for (std::size_t i = 0; i < seats.size(); ++i)
+    result.powers.push_back({kPowers[i], seats[i].first, seats[i].second, 0});
+  return result;
+}
+
+TEST(GameResult, LinesReadBackAndOddLinesAreRefused) {
+  GameResult result = game(12, "", {{"greedy", 4}, {"quorvel:a\"b\\.ini", 5}});
+  result.powers[1].refused = 2;
+  const std::string line = to_json_line(result);
+  EXPECT_EQ(line.rfind("{\"seed\": 12, \"years\": 10, \"result\": \"draw\", \"winner\": null, "
+                       "\"refused\": 2, \"powers\": [",
+                       0),
+            0u)
+      << line;
+  EXPECT_NE(
+      line.find("{\"power\": \"AUS\", \"player\": \"greedy\", \"centres\": 4, \"refused\": 0}"),
+      std::string::npos);
+  const auto back = from_json_line(line);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(to_json_line(*back), line);
+
+  result.winner = "FRA";
+  EXPECT_NE(to_json_line(result).find("\"result\": \"solo\", \"winner\": \"FRA\""),
+            std::string::npos);
+  for (const char* bad : {"", "{", "[]", "{\"seed\": -1}", "{\"seed\": 1, \"years\": 10}",
+                          "{\"seed\": 1, \"years\": 1, \"winner\": 3, \"powers\": []}"}) {
+    EXPECT_FALSE(from_json_line(bad)) << bad;
+  }
+}
+
+// A game is one sample of a player: the mean of its seats in that game.
+TEST(Summary, EachGameIsOneSampleOfEachPlayer) {
+  const std::vector<GameResult> results{
+      game(1, "", {{"q", 2}, {"g", 0}, {"g", 6}}),
+      game(2, "ENG", {{"q", 4}, {"g", 18}, {"g", 0}}),
+      game(3, "", {{"q", 6}, {"g", 1}, {"g", 1}}),
+  };
+  const std::vector<PlayerSummary> players = summarize(results);
+  ASSERT_EQ(players.size(), 2u);
+  EXPECT_EQ(players[0].player, "q");
+  EXPECT_EQ(players[0].games, 3);
+  EXPECT_DOUBLE_EQ(players[0].mean_centres, 4.0);
+  // Standard deviation 2 over 3 games, Student's t with 2 degrees of freedom.
+  EXPECT_NEAR(players[0].interval, 4.303 * 2 / std::sqrt(3.0), 1e-9);
+  EXPECT_EQ(players[1].games, 3);
+  EXPECT_DOUBLE_EQ(players[1].mean_centres, 26.0 / 6);
+  EXPECT_EQ(players[1].solos, 1);
+  EXPECT_EQ(players[1].eliminations, 2);
+}
+
+std::string run(const std::vector<std::string>& args, const testing::TempDir& dir,
+                int expected_status) {
+  testing::ChildProcess arena(QUORVEL_ARENA_BINARY, args, dir.path());
+  EXPECT_EQ(arena.wait_exit(60000), expected_status);
+  return testing::read_file(dir / "stdout.txt");
+}
+
+TEST(ArenaProgram, ShardsMergeIntoTheWholeRunAndBadInputWritesNothing) {
+  testing::TempDir dir;
+  const std::vector<std::string> game{"greedy", "random", "--games", "9", "--last-year", "1904"};
+  auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = game;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  };
+  const std::string whole = run(with({"--out", "all.jsonl"}), dir, 0);
+  run(with({"--shard", "1/2", "--out", "a.jsonl", "--quiet"}), dir, 0);
+  run(with({"--shard", "2/2", "--out", "b.jsonl", "--quiet"}), dir, 0);
+  const std::string merged = run({"merge", "a.jsonl", "b.jsonl"}, dir, 0);
+  // The same table; the merge counts games where the run timed them.
+  EXPECT_EQ(merged.substr(0, merged.rfind("9 games")), whole.substr(0, whole.rfind("9 games")));
+  EXPECT_NE(whole.find("greedy"), std::string::npos);
+
+  testing::write_file(dir / "broken.jsonl", testing::read_file(dir / "a.jsonl") + "{oops\n");
+  run({"merge", "broken.jsonl"}, dir, 2);
+  EXPECT_NE(testing::read_file(dir / "stderr.txt").find("broken.jsonl:"), std::string::npos);
+  run({"greedy", "bogus", "--out", "never.jsonl"}, dir, 2);
+  EXPECT_NE(testing::read_file(dir / "stderr.txt").find("unknown player 'bogus'"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "never.jsonl"));
+}
+
+}  // namespace
+}  // namespace quorvel::arena
