@@ -75,7 +75,7 @@ void GameSession::make_house_seat(Seat& seat, OpponentKind kind) {
   seat.house = kind;
   seat.taken = true;
   seat.map_accepted = true;
-  seat.name = opponents::opponent_player_name(kind);
+  seat.name = std::string(opponents::opponent_player_name(kind));
   seat.version = "1";
 }
 
