@@ -60,19 +60,23 @@ void BM_PlanTurnSpring1901(benchmark::State& state) {
   auto game =
       std::make_unique<Game>(power, rules::standard_start_sco(), rules::standard_start_now());
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
-  RandomSource random(1);
-  for (auto _ : state)
+  std::uint64_t seed = 0;
+  for (auto _ : state) {
+    RandomSource random(1 + seed++ % 200);
     planTurn(game->board, game->options, settings, random);
+  }
 }
 BENCHMARK(BM_PlanTurnSpring1901)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
 
 void BM_PlanTurnCrowded(benchmark::State& state) {
   auto game = std::make_unique<Game>("FRA", kCrowdedSco, kCrowdedNow);
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
-  RandomSource random(1);
+  std::uint64_t seed = 0;
   state.counters["units"] = static_cast<double>(game->board.own_units.size());
-  for (auto _ : state)
+  for (auto _ : state) {
+    RandomSource random(1 + seed++ % 200);
     planTurn(game->board, game->options, settings, random);
+  }
 }
 BENCHMARK(BM_PlanTurnCrowded)->Unit(benchmark::kMicrosecond);
 
