@@ -93,9 +93,9 @@ void Plan::toOrders(GameBoard& game) const {
   } else if (season == tok::WIN && game.adjustment_count >= 0) {
     const int owed = game.adjustment_count;
     int written = 0;
-    // Every removal the plan chose, even beyond the count owed.
+    // The removals the plan chose, never beyond the count owed: the server refuses more.
     for (int province : claimedProvinces()) {
-      if (province >= 0) break;
+      if (province >= 0 || written >= owed) break;
       const PlanOrder* order = claimant(province);
       if (order->unit->power != own) continue;
       game.order_remove(order->province());

@@ -1,6 +1,7 @@
 #include "valuation/plan_evaluator.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "game/game_board.h"
 #include "planning/plan.h"
@@ -252,8 +253,9 @@ int PlanEvaluator::evaluate(const Plan& plan) {
 
   const int owed = game_.adjustment_count;
   if (owed > 0) {
+    // Removals beyond the count are refused by the server (NMR): as wrong as too few.
     const int removals = plan.removalCount(own_power);
-    if (removals < owed) total_ -= 7000 * (owed - removals);
+    total_ -= 7000 * std::abs(owed - removals);
   }
 
   for (int province : provinces_) {

@@ -158,7 +158,7 @@ TEST(PlanText, PhrasesOfEveryPhase) {
   EXPECT_EQ(builds->toText(), "Build Fleet at / Retreat to Stp/nc (value: 0)\r");
 }
 
-TEST(PlanOrders, RemovalsBeyondTheCountAndTheLowestProvinces) {
+TEST(PlanOrders, RemovalsMeetTheCountExactly) {
   PlanningGame game("ENG", "SCO ( ENG LON )",
                     "NOW ( WIN 1901 ) ( ENG FLT NTH ) ( ENG AMY YOR ) ( ENG FLT ECH ) "
                     "( ENG AMY WAL )");
@@ -178,9 +178,10 @@ TEST(PlanOrders, RemovalsBeyondTheCountAndTheLowestProvinces) {
       ASSERT_TRUE(all->setTarget(o, {leaving(o.province()), Token()}, false));
     }
   }
+  // A plan that removes more than owed writes only the count owed.
   all->toOrders(*two.board);
   EXPECT_EQ(two.board->build_submission(),
-            parse("SUB ( ( ENG FLT NTH ) REM ) ( ( ENG AMY WAL ) REM ) ( ( ENG AMY YOR ) REM )"));
+            parse("SUB ( ( ENG AMY WAL ) REM ) ( ( ENG AMY YOR ) REM )"));
 }
 
 TEST(PlanOrders, BuildSlotsThatDoNotBuildAreWaivedTogether) {

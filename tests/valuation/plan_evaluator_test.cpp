@@ -90,7 +90,7 @@ TEST_F(PlanEvaluatorTest, ASupportThatCanBeCutCountsOneTimeInTen) {
   EXPECT_NEAR(bur.pMove, 0.9 * 0.2 + 0.1 * 1.0, 1e-12);
 }
 
-TEST_F(PlanEvaluatorTest, MissingRemovalsCost7000Each) {
+TEST_F(PlanEvaluatorTest, MissingOrExtraRemovalsCost7000Each) {
   game = std::make_unique<PlanningGame>("FRA", "SCO ( FRA PAR )",
                                         "NOW ( WIN 1901 ) ( FRA AMY PAR ) ( FRA AMY BUR ) "
                                         "( FRA AMY PIC )");
@@ -104,6 +104,11 @@ TEST_F(PlanEvaluatorTest, MissingRemovalsCost7000Each) {
   // A removed unit is worth the value of no place.
   EXPECT_EQ(removal->score, -2000);
   EXPECT_EQ(total, outcome("PAR").score + outcome("BUR").score + removal->score - 7000);
+
+  for (const char* name : {"PAR", "BUR"})
+    ASSERT_TRUE(plan->setTarget(order(name), {leaving(province(name)), Token()}, false));
+  EXPECT_EQ(plan->removalCount(FRA.subtoken()), 3);
+  EXPECT_EQ(plan->evaluate(), 3 * removal->score - 7000);
 }
 
 TEST_F(PlanEvaluatorTest, HoldingAForeignCentreIsRewardedInAutumnOnly) {
