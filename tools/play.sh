@@ -4,7 +4,7 @@
 # every power's centres, then the result.
 #
 #   QUORVEL=7          how many powers Quorvel plays (the others get opponents)
-#   OPPONENT=random    the server's opponents: random or hold
+#   OPPONENT=random    the server's opponents: random, hold or greedy
 #   LAST_YEAR=1935     the game is drawn after this year
 #   SETTINGS=games/Quorvel.ini  the settings each Quorvel starts with ("" for none); made
 #                               from data/Quorvel.ini when missing, and replaced by the
