@@ -59,7 +59,7 @@ std::uint64_t player_seed(std::uint64_t game_seed, int power) {
 }  // namespace
 
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year) {
+                     int last_year, const std::string& record_path) {
   static const TokenMessage mdf = parsed(rules::standard_map_text());
   static const TokenMessage now = parsed(rules::standard_start_now());
   static const TokenMessage sco = parsed(rules::standard_start_sco());
@@ -67,9 +67,9 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   server::ServerOptions options;
   options.last_year = last_year;
   options.seed = static_cast<unsigned>(seed);
-  options.record.clear();
+  options.record = record_path;
   Mailbox mailbox;
-  server::GameRecord record("");
+  server::GameRecord record(record_path);
   std::ostream quiet(nullptr);
   server::GameSession session(options, mailbox, record, quiet);
   session.load(mdf, now, sco);

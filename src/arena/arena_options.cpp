@@ -35,7 +35,7 @@ bool read_shard(const std::string& text, int& shard, int& shards) {
 
 std::string arena_usage() {
   return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--jobs J]\n"
-         "                     [--shard K/N] [--out FILE] [--quiet]\n"
+         "                     [--shard K/N] [--out FILE] [--record DIR] [--quiet]\n"
          "       quorvel-arena merge FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
          "        random or hold; one to seven, the last fills the remaining seats\n"
@@ -45,6 +45,7 @@ std::string arena_usage() {
          "  --jobs J       games played at once (the number of cores)\n"
          "  --shard K/N    play only the games i with i mod N = K - 1\n"
          "  --out FILE     one JSON line per game\n"
+         "  --record DIR   the record of each game (every message) as DIR/game-SEED.txt\n"
          "  --quiet        no progress bar\n";
 }
 
@@ -94,6 +95,9 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
     } else if (arg == "--out") {
       ok = !value.empty();
       o.out = value;
+    } else if (arg == "--record") {
+      ok = !value.empty();
+      o.record_dir = value;
     } else {
       return fail("unknown option " + arg);
     }

@@ -16,7 +16,8 @@ struct ArenaOptions {
   int jobs = 1;            // threads; the parser's default is the number of cores
   int shard = 1;           // plays the games i with i mod shards = shard - 1
   int shards = 1;
-  std::string out;  // one JSON line per game
+  std::string out;         // one JSON line per game
+  std::string record_dir;  // the record of game i as game-<seed>.txt
   bool quiet = false;
 };
 
@@ -26,7 +27,7 @@ struct ParsedArenaOptions {
 };
 
 // PLAYER... [--games N] [--seed S] [--last-year Y] [--jobs J] [--shard K/N] [--out FILE]
-// [--quiet]; a value may also follow its option after "=".
+// [--record DIR] [--quiet]; a value may also follow its option after "=".
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args);
 std::string arena_usage();
 

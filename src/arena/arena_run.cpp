@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -33,9 +34,15 @@ std::vector<GameResult> run_arena(const ArenaOptions& options,
   auto worker = [&] {
     for (std::size_t k = next++; k < games.size(); k = next++) {
       const int i = games[k];
+      const std::uint64_t seed = options.seed + static_cast<std::uint64_t>(i);
+      std::string record;
+      if (!options.record_dir.empty()) {
+        record =
+            (std::filesystem::path(options.record_dir) / ("game-" + std::to_string(seed) + ".txt"))
+                .string();
+      }
       GameResult result =
-          play_game(seating(options.players, i, kPowers),
-                    options.seed + static_cast<std::uint64_t>(i), options.last_year);
+          play_game(seating(options.players, i, kPowers), seed, options.last_year, record);
       {
         std::lock_guard guard(lock);
         done[k] = std::move(result);

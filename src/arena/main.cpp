@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -69,6 +70,12 @@ int main(int argc, char** argv) {
   quorvel::LogFiles::process().close();
   quorvel::SetTracing(false);
 
+  if (!options.record_dir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.record_dir, ec);
+    if (!std::filesystem::is_directory(options.record_dir, ec))
+      return refuse("cannot make the record directory " + options.record_dir);
+  }
   std::ofstream out;
   if (!options.out.empty()) {
     out.open(options.out, std::ios::trunc);
