@@ -60,9 +60,11 @@ std::uint64_t player_seed(std::uint64_t game_seed, int power) {
 
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
                      int last_year, const std::string& record_path) {
-  static const TokenMessage mdf = parsed(rules::standard_map_text());
-  static const TokenMessage now = parsed(rules::standard_start_now());
-  static const TokenMessage sco = parsed(rules::standard_start_sco());
+  // Parsed for each game: a message builds its element cache when first read, so one
+  // shared between the threads of a run would be written by several at once.
+  const TokenMessage mdf = parsed(rules::standard_map_text());
+  const TokenMessage now = parsed(rules::standard_start_now());
+  const TokenMessage sco = parsed(rules::standard_start_sco());
 
   server::ServerOptions options;
   options.last_year = last_year;

@@ -10,11 +10,6 @@
 
 namespace quorvel {
 
-ProvinceValuation& ProvinceValuation::instance() {
-  static ProvinceValuation* valuation = new ProvinceValuation(GameBoard::instance());
-  return *valuation;
-}
-
 ProvinceValuation::ProvinceValuation(const GameBoard& board) : board_(board) {
   fear_factors_.fill(1.0);
 }

@@ -14,7 +14,7 @@
 
 namespace quorvel {
 
-// The value of provinces and unit positions for the bot's power, and the process's
+// The value of provinces and unit positions for the bot's power, and the player's
 // settings store. Distances are computed once per map; each position recomputes the
 // per-turn values in a fixed number of passes over flat arrays indexed by province and
 // by a dense Location number.
@@ -23,8 +23,7 @@ class ProvinceValuation : public IniStore {
   static constexpr int kUnreachable = 1000;
   static constexpr int kNoPowerSlot = 256;
 
-  static ProvinceValuation& instance();
-  // A valuation of its own board, for tests and tools; the bot uses instance().
+  // The valuation of a board: each player owns one on its own board.
   explicit ProvinceValuation(const GameBoard& board);
 
   void setupMap();
