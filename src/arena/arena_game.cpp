@@ -113,9 +113,11 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
     }
   };
   deliver_all();
-  // Every phase waits only for players that owe orders; a game that stops short is ended
-  // as a server that is stopped ends it, so that a run always finishes.
-  if (!session.finished()) {
+  // A phase waits for every player that owes orders: a game that stops short has a
+  // player that did not order. It is ended as a stopped server ends it, so that a run
+  // always finishes, and reported.
+  const bool stalled = !session.finished();
+  if (stalled) {
     session.shut_down();
     deliver_all();
   }
@@ -124,6 +126,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   const rules::Position& position = game.position();
   GameResult result;
   result.seed = seed;
+  result.stalled = stalled;
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
   result.years = last - 1900;
   if (game.winner() >= 0)

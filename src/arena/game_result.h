@@ -21,6 +21,7 @@ struct GameResult {
   int years = 0;                    // years played: 10 for a game drawn after 1910
   std::string winner;               // the power that won alone; empty for a draw
   std::vector<PowerResult> powers;  // in token order
+  bool stalled = false;             // a player failed to order; not in the line
 
   int refused() const;
   bool solo() const { return !winner.empty(); }

@@ -91,6 +91,13 @@ int main(int argc, char** argv) {
   if (bar) draw_progress(0, total, 0);
   const std::vector<GameResult> results = run_arena(options, [&](const GameResult& result) {
     if (out.is_open()) out << to_json_line(result) << "\n" << std::flush;
+    if (result.stalled) {
+      if (bar) std::fprintf(stderr, "\n");
+      std::fprintf(
+          stderr,
+          "quorvel-arena: the game of seed %llu stopped after %d years: a player did not order\n",
+          static_cast<unsigned long long>(result.seed), result.years);
+    }
     ++done;
     if (bar) draw_progress(done, total, elapsed());
   });

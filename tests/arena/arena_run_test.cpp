@@ -18,7 +18,10 @@ ArenaOptions options_for(const std::vector<std::string>& args) {
 
 std::vector<std::string> lines_of(const ArenaOptions& options) {
   std::vector<std::string> lines;
-  run_arena(options, [&](const GameResult& result) { lines.push_back(to_json_line(result)); });
+  run_arena(options, [&](const GameResult& result) {
+    EXPECT_FALSE(result.stalled) << result.seed;
+    lines.push_back(to_json_line(result));
+  });
   return lines;
 }
 
