@@ -39,7 +39,7 @@ std::string arena_usage() {
          "       quorvel-arena merge FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
          "        random or hold; one to seven, the last fills the remaining seats\n"
-         "  --games N      games to play (70); powers rotate so each player plays each\n"
+         "  --games N      games to play (70); the powers rotate round the board\n"
          "  --seed S       game i is played with seed S + i (1)\n"
          "  --last-year Y  the games are drawn after this year (1910)\n"
          "  --jobs J       games played at once (the number of cores)\n"
