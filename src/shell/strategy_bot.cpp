@@ -99,7 +99,10 @@ void StrategyBot::OnSCO(const TokenMessage&) {
 }
 
 void StrategyBot::OnNOW(const TokenMessage&) {
-  if (board_.own_units.empty() && board_.own_dislodged_units.empty()) return;
+  // A power whose units are all gone may still own centres to build on: a server waits
+  // for those builds.
+  const bool builds_owed = board_.season == tok::WIN && board_.adjustment_count < 0;
+  if (board_.own_units.empty() && board_.own_dislodged_units.empty() && !builds_owed) return;
   valuation_.evaluateTurn();
   options_.rebuild();
   Trace("NOW processed. It's now %s %.4d", text_of(board_.season).c_str(), board_.year);

@@ -141,12 +141,17 @@ TEST_F(StrategyBotTest, ARecoveryFileWithoutTwoNumbersSendsNothing) {
             std::string::npos);
 }
 
-TEST_F(StrategyBotTest, PositionsWithoutDecisionsSendNothing) {
+TEST_F(StrategyBotTest, OrdersOnlyWhatIsOwedEvenWithoutUnits) {
   start();
   join_as("FRA", 1);
   server.send_text("SCO ( FRA BRE MAR PAR ) ( ENG LON )");
-  // No unit of the bot, though a winter would let it build.
+  // No unit of the bot, but three centres to build on: the server waits for the builds.
   server.send_text("NOW ( WIN 1901 ) ( ENG FLT LON )");
+  const TokenMessage builds = server.read_message();
+  EXPECT_EQ(builds.first_token(), tok::SUB);
+  EXPECT_EQ(builds.sub_message_count(), 4);
+  EXPECT_TRUE(testing::order_faults(bot->board(), builds).empty());
+  server.send_text("NOW ( SPR 1902 ) ( ENG FLT LON )");
   expect_nothing_sent();
   // Three units on three centres: nothing to adjust.
   server.send_text("NOW ( WIN 1901 ) ( FRA AMY PAR ) ( FRA FLT BRE ) ( FRA AMY MAR )");
