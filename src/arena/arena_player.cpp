@@ -2,12 +2,17 @@
 
 #include <filesystem>
 
+#include "settings/builtin_settings.h"
+
 namespace quorvel::arena {
 
 std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& error) {
   ArenaPlayer player;
   player.label = name;
-  if (name == "quorvel") return player;
+  if (name == "quorvel") {
+    player.settings = builtin_settings();
+    return player;
+  }
   if (name.rfind("quorvel:", 0) == 0) {
     const std::string file = name.substr(8);
     // The store reads what it can of any file; an arena run must not quietly play a

@@ -2,7 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
 
+#include "settings/builtin_settings.h"
 #include "shell/logs.h"
 #include "shell/trace.h"
 #include "valuation/truncate.h"
@@ -12,7 +16,18 @@ namespace quorvel {
 LoadedSettings loadSettings(IniStore& store, RandomSource& random) {
   random.restart();
   store.setFileName("Quorvel.ini");
-  if (!store.load()) LogError("Unable to read ini-File Quorvel.ini");
+  if (!store.load()) {
+    LogError("Unable to read ini-File Quorvel.ini");
+    // Without its file the bot would value nothing. It plays by the built-in settings and
+    // writes them there, so that its learning starts from them; a file that exists is
+    // kept as it is, even an empty one.
+    std::error_code ec;
+    if (!std::filesystem::exists("Quorvel.ini", ec) && !ec) {
+      std::istringstream text{std::string(builtin_settings_text())};
+      store.loadFrom(text);
+      if (!store.save()) LogError("Unable to write ini-File Quorvel.ini");
+    }
+  }
   return prepareSettings(store, random);
 }
 

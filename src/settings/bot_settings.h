@@ -87,7 +87,8 @@ struct LoadedSettings {
   bool mutated = false;
 };
 
-// Start-up: loads "Quorvel.ini" into the store, then prepares the settings.
+// Start-up: loads "Quorvel.ini" into the store (the built-in settings, also written there,
+// when there is no such file), then prepares the settings.
 LoadedSettings loadSettings(IniStore& store, RandomSource& random);
 // Settings already in the store: mutates them at random when they ask for it, and reads
 // the annealing settings.

@@ -61,6 +61,10 @@ int IniStore::findKey(const Section& section, const std::string& key) {
 bool IniStore::load() {
   std::ifstream in(fileName, std::ios::binary);
   if (!in) return false;
+  return loadFrom(in);
+}
+
+bool IniStore::loadFrom(std::istream& in) {
   std::string current;
   std::string line;
   while (std::getline(in, line)) {

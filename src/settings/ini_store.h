@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -14,12 +15,18 @@ class IniStore {
   virtual ~IniStore();
 
   void setFileName(const std::string& file_name) { fileName = file_name; }
+  // Comment lines written above the first section.
+  void setHeaderComments(std::vector<std::string> comments) {
+    headerComments = std::move(comments);
+  }
   const std::string& getFileName() const { return fileName; }
 
   // Adds what the file holds to the store; false when it cannot be read, when a line
   // starts with a character that is not printable ASCII (the lines before it stay), or
   // when no section results.
   bool load();
+  // The same from text that is not a file, such as settings built into the program.
+  bool loadFrom(std::istream& in);
   // Writes the whole store in the fixed layout. The file is replaced only once the new
   // content is completely written.
   bool save() const;

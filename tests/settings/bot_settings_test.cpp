@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "settings/builtin_settings.h"
 #include "support/temp_dir.h"
 
 namespace quorvel {
@@ -142,15 +143,31 @@ TEST_F(BotSettingsTest, UnwritableFilesAreReported) {
             "Unable to write ini-File Quorvel.ini\nCouldn't open log file changelog.csv\n");
 }
 
-TEST_F(BotSettingsTest, StartUpWithoutAFileRunsOnDefaults) {
-  const LoadedSettings loaded = loadSettings(store, random);
-  EXPECT_FALSE(loaded.mutated);
-  EXPECT_EQ(loaded.annealing.iterations, 20);
-  EXPECT_TRUE(loaded.annealing.continuousEvaluation);
-  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(0), 20.0);
-  EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(20), 20.0);
+// Without its file the bot plays by the built-in settings and leaves them there, unmutated,
+// for its learning; a file that exists, even an empty one, is read as it is.
+TEST_F(BotSettingsTest, StartUpWithoutAFileWritesAndPlaysTheBuiltInSettings) {
+  const IniStore builtin = builtin_settings();
+  ASSERT_GT(builtin.sectionCount(), 0);
+  loadSettings(store, random);
   EXPECT_EQ(store.getFileName(), "Quorvel.ini");
   EXPECT_EQ(read_file(dir / "errorlog.txt"), "Unable to read ini-File Quorvel.ini\n");
+  IniStore written((dir / "Quorvel.ini").string());
+  ASSERT_TRUE(written.load());
+  for (int s = 0; s < builtin.sectionCount(); ++s) {
+    const std::string& section = builtin.sectionName(s);
+    for (int k = 0; k < builtin.keyCount(section); ++k) {
+      const std::string key = builtin.keyAt(section, k);
+      EXPECT_EQ(written.getValue(section, key, "?"), builtin.getValue(section, key, "!")) << key;
+      EXPECT_NE(store.getValue(section, key, "?"), "?") << key;
+    }
+  }
+
+  write_file(dir / "Quorvel.ini", "");
+  IniStore empty;
+  const LoadedSettings loaded = loadSettings(empty, random);
+  EXPECT_EQ(read_file(dir / "Quorvel.ini"), "");
+  EXPECT_EQ(empty.sectionCount(), 0);
+  EXPECT_EQ(loaded.annealing.iterations, 20);
 }
 
 TEST_F(BotSettingsTest, StartUpReadsTheAnnealingSchedule) {

@@ -1,0 +1,339 @@
+#include "tuning/tuning_run.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+#include "arena/arena_run.h"
+#include "charts/line_chart.h"
+#include "settings/builtin_settings.h"
+#include "tuning/spsa.h"
+#include "tuning/tuned_settings.h"
+
+namespace quorvel::tuning {
+
+namespace {
+
+constexpr int kLastYear = 1911;
+constexpr int kFixedColumns = 6;
+
+struct Measure {
+  double mean = 0;
+  double interval = 0;
+};
+
+struct Step {
+  int iteration = 0;
+  long games = 0;
+  Measure plus;
+  Measure minus;
+  std::vector<double> values;  // the settings reached after the step
+};
+
+template <typename T>
+bool read_number(const std::string& text, T low, T high, T& out) {
+  T value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return false;
+  out = value;
+  return true;
+}
+
+std::vector<std::string> split(const std::string& line) {
+  std::vector<std::string> cells;
+  std::stringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');)
+    cells.push_back(cell);
+  return cells;
+}
+
+std::string header() {
+  std::string line = "iteration,games,plus,plus_interval,minus,minus_interval";
+  for (const TunedSetting& s : tuned_settings())
+    line += "," + s.section + "." + s.key;
+  return line;
+}
+
+std::string csv_line(const Step& step) {
+  std::ostringstream line;
+  line << step.iteration << "," << step.games << "," << step.plus.mean << "," << step.plus.interval
+       << "," << step.minus.mean << "," << step.minus.interval;
+  for (double v : step.values)
+    line << "," << v;
+  return line.str();
+}
+
+// The steps of an earlier run; false when the file is not a progress file of this tuner.
+bool read_steps(const std::string& path, std::vector<Step>& steps, std::string& error) {
+  std::ifstream in(path);
+  std::string line;
+  if (!std::getline(in, line)) return true;  // empty: a new run
+  if (line != header()) {
+    error = path + " is not a progress file of this tuner (its columns differ)";
+    return false;
+  }
+  const std::size_t columns = kFixedColumns + tuned_settings().size();
+  for (int number = 2; std::getline(in, line); ++number) {
+    if (line.empty()) continue;
+    const std::vector<std::string> cells = split(line);
+    Step step;
+    bool ok = cells.size() == columns && read_number(cells[0], 0, 1 << 30, step.iteration) &&
+              read_number(cells[1], 0L, 1L << 50, step.games);
+    double* fields[] = {&step.plus.mean, &step.plus.interval, &step.minus.mean,
+                        &step.minus.interval};
+    for (std::size_t i = 2; ok && i < cells.size(); ++i) {
+      double value = 0;
+      ok = read_number(cells[i], -1e9, 1e9, value);
+      if (i < kFixedColumns) {
+        *fields[i - 2] = value;
+      } else {
+        step.values.push_back(value);
+      }
+    }
+    if (!ok) {
+      error = path + ":" + std::to_string(number) + ": not a line of the tuner";
+      return false;
+    }
+    steps.push_back(std::move(step));
+  }
+  return true;
+}
+
+Measure measure(const std::vector<double>& samples) {
+  Measure m;
+  if (samples.empty()) return m;
+  const double n = static_cast<double>(samples.size());
+  for (double x : samples)
+    m.mean += x / n;
+  if (samples.size() < 2) return m;
+  double squares = 0;
+  for (double x : samples)
+    squares += (x - m.mean) * (x - m.mean);
+  m.interval = 1.96 * std::sqrt(squares / (n - 1) / n);
+  return m;
+}
+
+arena::ArenaPlayer quorvel_player(const std::string& label, IniStore settings) {
+  // The tuner measures the settings themselves, not a mutation of them.
+  settings.setValue("Mutation", "Probability", "0", true);
+  arena::ArenaPlayer player;
+  player.label = label;
+  player.settings = std::move(settings);
+  return player;
+}
+
+// Mean final centres of the candidate's one seat: games / 2 against six greedy players,
+// the rest against six champions.
+Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint64_t seed,
+                 const TuningOptions& options) {
+  std::vector<double> samples;
+  auto play = [&](arena::ArenaPlayer opponent, int games, std::uint64_t first_seed) {
+    arena::ArenaOptions run;
+    run.players.push_back(quorvel_player("candidate", candidate));
+    run.players.push_back(std::move(opponent));
+    run.games = games;
+    run.seed = first_seed;
+    run.last_year = kLastYear;
+    run.jobs = options.jobs;
+    for (const arena::GameResult& game : arena::run_arena(run, nullptr)) {
+      for (const arena::PowerResult& power : game.powers) {
+        if (power.player == "candidate") samples.push_back(power.centres);
+      }
+    }
+  };
+  arena::ArenaPlayer greedy;
+  greedy.label = "greedy";
+  greedy.house = opponents::OpponentKind::kGreedy;
+  const int half = options.games / 2;
+  play(greedy, half, seed);
+  play(quorvel_player("champion", champion), options.games - half, seed + half);
+  return measure(samples);
+}
+
+charts::LineChart progress_chart(const std::vector<Step>& steps) {
+  charts::LineChart chart{"Tuning: mean centres in 1911 of the tuned seat",
+                          "step",
+                          "centres (half against greedy, half against the settings reached)",
+                          {}};
+  charts::Series each{"both candidates", "#1f77b4", {}, false};
+  charts::Series smooth{"mean of the last 10", "#d62728", {}, true};
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    each.points.emplace_back(steps[i].iteration, (steps[i].plus.mean + steps[i].minus.mean) / 2);
+    double sum = 0;
+    const std::size_t from = i >= 9 ? i - 9 : 0;
+    for (std::size_t j = from; j <= i; ++j)
+      sum += (steps[j].plus.mean + steps[j].minus.mean) / 2;
+    smooth.points.emplace_back(steps[i].iteration, sum / static_cast<double>(i - from + 1));
+  }
+  chart.series = {each, smooth};
+  return chart;
+}
+
+bool write_best(const IniStore& base, const std::vector<double>& values, const Step& last,
+                const TuningOptions& options) {
+  IniStore best = with_values(base, values);
+  const std::time_t now = std::time(nullptr);
+  char date[32];
+  std::strftime(date, sizeof date, "%Y-%m-%d", std::gmtime(&now));
+  best.setHeaderComments({
+      " Tuned in the arena by: " + options.command,
+      " " + std::to_string(last.games) + " games in " + std::to_string(last.iteration + 1) +
+          " SPSA steps of " + std::to_string(options.games) +
+          " games each side (half against six greedy players, half against the settings",
+      std::string(" reached so far), to 1911; ") + date + ".",
+  });
+  best.setFileName(options.best);
+  return best.save();
+}
+
+}  // namespace
+
+std::string tuning_usage() {
+  return "usage: quorvel-arena tune [--start FILE] [--games N] [--minutes M] [--max-games G]\n"
+         "                          [--seed S] [--jobs J] [--csv FILE] [--best FILE]\n"
+         "                          [--chart FILE]\n"
+         "  --start FILE   settings to start from (the built-in settings)\n"
+         "  --games N      games per evaluation, half against greedy players (140)\n"
+         "  --minutes M    stop before this time is up (60)\n"
+         "  --max-games G  stop before this many games (no limit)\n"
+         "  --seed S       seed of the games and of the perturbations (1)\n"
+         "  --jobs J       games played at once (the number of cores)\n"
+         "  --csv FILE     progress, one line a step; a run resumes from it (tuning.csv)\n"
+         "  --best FILE    the settings reached, rewritten after every step (tuned.ini)\n"
+         "  --chart FILE   the progress as an SVG chart (tuning.svg)\n";
+}
+
+ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
+  ParsedTuningOptions parsed;
+  TuningOptions& o = parsed.options;
+  o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  o.command = "quorvel-arena tune";
+  for (const std::string& arg : args)
+    o.command += " " + arg;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    std::string value;
+    const std::size_t equals = arg.find('=');
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      parsed.error = "option " + arg + " needs a value";
+      return parsed;
+    }
+    bool ok = true;
+    if (arg == "--start") {
+      o.start = value;
+      ok = !value.empty();
+    } else if (arg == "--games") {
+      ok = read_number(value, 2, 1000000, o.games);
+    } else if (arg == "--minutes") {
+      ok = read_number(value, 0.0, 1e6, o.minutes) && o.minutes > 0;
+    } else if (arg == "--max-games") {
+      ok = read_number(value, 1L, 1L << 50, o.max_games);
+    } else if (arg == "--seed") {
+      ok = read_number<std::uint64_t>(value, 0, 1ULL << 40, o.seed);
+    } else if (arg == "--jobs") {
+      ok = read_number(value, 1, 1024, o.jobs);
+    } else if (arg == "--csv" || arg == "--best" || arg == "--chart") {
+      ok = !value.empty();
+      (arg == "--csv" ? o.csv : arg == "--best" ? o.best : o.chart) = value;
+    } else {
+      parsed.error = "unknown option " + arg;
+      return parsed;
+    }
+    if (!ok) {
+      parsed.error = "bad value '" + value + "' for " + arg;
+      return parsed;
+    }
+  }
+  return parsed;
+}
+
+int run_tuning(const TuningOptions& options, std::ostream& progress) {
+  IniStore base = builtin_settings();
+  if (!options.start.empty()) {
+    std::error_code ec;
+    base = IniStore(options.start);
+    if (!std::filesystem::is_regular_file(options.start, ec) || !base.load()) {
+      progress << "quorvel-arena: cannot read settings from " << options.start << "\n";
+      return 2;
+    }
+  }
+  std::vector<Step> steps;
+  std::string error;
+  if (!read_steps(options.csv, steps, error)) {
+    progress << "quorvel-arena: " << error << "\n";
+    return 2;
+  }
+  Spsa spsa(to_unit(values_of(base)), SpsaGains{}, options.seed);
+  long games = 0;
+  int k = 0;
+  if (!steps.empty()) {
+    spsa.set_point(to_unit(steps.back().values));
+    games = steps.back().games;
+    k = steps.back().iteration + 1;
+    progress << "Resuming from " << options.csv << " after step " << k - 1 << " (" << games
+             << " games)\n";
+  }
+  std::ofstream csv(options.csv, std::ios::app);
+  if (!csv) {
+    progress << "quorvel-arena: cannot write " << options.csv << "\n";
+    return 2;
+  }
+  if (steps.empty()) csv << header() << "\n" << std::flush;
+
+  const auto started = std::chrono::steady_clock::now();
+  auto elapsed = [&] {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  };
+  double step_seconds = 0;
+  while (true) {
+    if (options.max_games > 0 && games + 2L * options.games > options.max_games) break;
+    if (elapsed() + step_seconds > options.minutes * 60) break;
+    const double step_start = elapsed();
+    const Spsa::Probe probe = spsa.probe(k);
+    const IniStore champion = with_values(base, from_unit(spsa.point()));
+    // Both candidates play the same games: their difference is what the step follows.
+    const std::uint64_t seed = options.seed * 1000003ULL + static_cast<std::uint64_t>(k) * 7919;
+    Step step;
+    step.iteration = k;
+    step.plus = evaluate(with_values(base, from_unit(probe.plus)), champion, seed, options);
+    step.minus = evaluate(with_values(base, from_unit(probe.minus)), champion, seed, options);
+    spsa.update(k, probe, step.plus.mean, step.minus.mean);
+    games += 2L * options.games;
+    step.games = games;
+    step.values = from_unit(spsa.point());
+    steps.push_back(step);
+
+    csv << csv_line(step) << "\n" << std::flush;
+    write_best(base, step.values, step, options);
+    charts::write_svg(progress_chart(steps), options.chart);
+    step_seconds = elapsed() - step_start;
+    progress << "step " << k << ": " << std::fixed << std::setprecision(2) << step.plus.mean
+             << " ± " << step.plus.interval << " and " << step.minus.mean << " ± "
+             << step.minus.interval << " centres; " << games << " games, " << std::setprecision(1)
+             << elapsed() / 60 << " min\n"
+             << std::flush;
+    ++k;
+  }
+  if (steps.empty()) {
+    progress << "quorvel-arena: the budget allows no step\n";
+    return 2;
+  }
+  progress << "Settings reached: " << options.best << "; progress: " << options.csv << ", "
+           << options.chart << "\n";
+  return 0;
+}
+
+}  // namespace quorvel::tuning

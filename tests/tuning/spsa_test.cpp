@@ -1,0 +1,73 @@
+#include "tuning/spsa.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "tuning/tuned_settings.h"
+
+namespace quorvel::tuning {
+namespace {
+
+// A noisy bowl in eight dimensions with its top at a known point, one coordinate on the
+// bound: SPSA gets close within a few hundred steps, with both points of a step seeing
+// the same noise as the arena's common seeds give them.
+TEST(Spsa, FindsTheTopOfANoisyBowl) {
+  const std::vector<double> top{0.2, 0.8, 0.5, 0.35, 0.65, 0.1, 0.9, 1.0};
+  std::mt19937 rng(3);
+  std::normal_distribution<double> noise(0.0, 0.05);
+  auto value = [&](const std::vector<double>& x, double shared) {
+    double sum = 0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+      sum -= (x[i] - top[i]) * (x[i] - top[i]);
+    return 10 * sum + shared + noise(rng) * 0.2;
+  };
+  Spsa spsa(std::vector<double>(top.size(), 0.5), SpsaGains{0.5, 0.1, 20, 0.602, 0.101}, 7);
+  for (int k = 0; k < 600; ++k) {
+    const Spsa::Probe probe = spsa.probe(k);
+    const double shared = noise(rng);
+    spsa.update(k, probe, value(probe.plus, shared), value(probe.minus, shared));
+    for (double x : spsa.point())
+      ASSERT_TRUE(x >= 0 && x <= 1);
+  }
+  for (std::size_t i = 0; i < top.size(); ++i)
+    EXPECT_NEAR(spsa.point()[i], top[i], 0.06) << i;
+}
+
+TEST(TunedSettings, ValuesSurviveTheWayThroughAStoreAndTheUnitCube) {
+  IniStore base;
+  base.setValue("Mutation", "Probability", "0.1", true);
+  base.setValue("OwnValues", "sc", "60", true);
+  base.setValue("DistOccValues", "enemysclost", "25", true);
+  base.setValue("DistOccValues", "mysc", "30", true);
+  base.setValue("Annealing", "iterations", "30", true);
+  const std::vector<double> values = values_of(base);
+  ASSERT_EQ(values.size(), tuned_settings().size());
+  // "sc=60" gives 60 to neutral, own and enemy centres alike.
+  auto at = [&](const std::string& section, const std::string& key) {
+    for (std::size_t i = 0; i < tuned_settings().size(); ++i) {
+      if (tuned_settings()[i].section == section && tuned_settings()[i].key == key)
+        return values[i];
+    }
+    ADD_FAILURE() << section << "." << key;
+    return 0.0;
+  };
+  EXPECT_EQ(at("OwnValues", "neutralsc"), 60);
+  EXPECT_EQ(at("OwnValues", "myhc"), 0);
+  EXPECT_EQ(at("DistOccValues", "mysc"), 30);
+  EXPECT_EQ(at("Annealing", "iterations"), 30);
+  EXPECT_DOUBLE_EQ(at("PlanEvaluation", "attack"), 0.8);  // the default when absent
+
+  const IniStore rebuilt = with_values(base, values);
+  EXPECT_EQ(values_of(rebuilt), values);
+  EXPECT_EQ(rebuilt.getValue("Mutation", "Probability", ""), "0.1");
+  EXPECT_EQ(rebuilt.getValue("OwnValues", "sc", "none"), "none");  // tables hold tuned keys
+  const std::vector<double> back = from_unit(to_unit(values));
+  ASSERT_EQ(back.size(), values.size());
+  for (std::size_t i = 0; i < values.size(); ++i)
+    EXPECT_NEAR(back[i], values[i], 1e-9) << tuned_settings()[i].key;
+}
+
+}  // namespace
+}  // namespace quorvel::tuning
