@@ -9,7 +9,7 @@ namespace quorvel::tuning {
 // exponents and the stability constant A as recommended in Spall 1998): step k moves by
 // a / (k + 1 + A)^alpha along the gradient estimate taken at distance c / (k + 1)^gamma.
 struct SpsaGains {
-  double a = 0.02;
+  double a = 0.005;
   double c = 0.05;
   double A = 20;
   double alpha = 0.602;
