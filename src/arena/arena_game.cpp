@@ -129,8 +129,12 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   result.stalled = stalled;
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
   result.years = last - 1900;
-  if (game.winner() >= 0)
+  if (game.winner() >= 0) {
     result.winner = printed_text(TokenMessage(GameBoard::power_token(game.winner())));
+    const StrategyBot* winner = bots[static_cast<std::size_t>(game.winner())].get();
+    if (winner != nullptr && winner->settingsMutated())
+      result.learned = static_cast<const IniStore&>(winner->valuation());
+  }
   for (int power = 0; power < powers; ++power) {
     result.powers.push_back({printed_text(TokenMessage(GameBoard::power_token(power))),
                              by_power[static_cast<std::size_t>(power)]->label,

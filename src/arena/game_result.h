@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/ini_store.h"
+
 namespace quorvel::arena {
 
 // How one power ended a game.
@@ -22,6 +24,9 @@ struct GameResult {
   std::string winner;               // the power that won alone; empty for a draw
   std::vector<PowerResult> powers;  // in token order
   bool stalled = false;             // a player failed to order; not in the line
+  // The settings a Quorvel that won alone after mutating them would keep, as the bot
+  // writes them back to its file; not in the line.
+  std::optional<IniStore> learned;
 
   int refused() const;
   bool solo() const { return !winner.empty(); }

@@ -14,6 +14,7 @@
 #include "arena/summary.h"
 #include "shell/logs.h"
 #include "shell/trace.h"
+#include "tuning/learning_run.h"
 #include "tuning/tuning_run.h"
 
 namespace {
@@ -59,6 +60,14 @@ void draw_progress(std::size_t done, std::size_t total, double seconds) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "merge") return merge({args.begin() + 1, args.end()});
+  if (!args.empty() && args[0] == "learn") {
+    const auto parsed = quorvel::tuning::parse_learning_options({args.begin() + 1, args.end()});
+    if (!parsed.error.empty())
+      return refuse(parsed.error + "\n" + quorvel::tuning::learning_usage());
+    quorvel::LogFiles::process().close();
+    quorvel::SetTracing(false);
+    return quorvel::tuning::run_learning(parsed.options, std::cout);
+  }
   if (!args.empty() && args[0] == "tune") {
     const auto parsed = quorvel::tuning::parse_tuning_options({args.begin() + 1, args.end()});
     if (!parsed.error.empty()) return refuse(parsed.error + "\n" + quorvel::tuning::tuning_usage());
