@@ -146,6 +146,8 @@ class BotBase {
   bool connected = false;
   TokenMessage storedMapMessage;
   bool rejoining = false;
+  // The server ended the session: the close that follows is no lost connection.
+  bool offReceived = false;
   std::set<Token> civilDisorderPowers;
   StartOptions options;
 

@@ -62,6 +62,7 @@ void BotBase::DispatchMessage(const std::uint8_t* body, std::uint32_t length) {
   } else if (first == MIS) {
     OnMIS(msg);
   } else if (first == OFF) {
+    offReceived = true;
     OnOFF(msg);
   } else if (first == OUT) {
     OnOUT(msg);

@@ -199,7 +199,7 @@ void BotBase::HandleLocalEvent(const std::uint8_t* data, std::uint32_t length) {
       return;
   }
   connected = false;
-  OnDisconnected();
+  if (!offReceived) OnDisconnected();
 }
 
 void BotBase::HandleRepresentation(const std::uint8_t* body, std::uint32_t length) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -185,6 +186,28 @@ TEST_F(BotSessionTest, ServerNamesReplacePowersAndProvinces) {
   EXPECT_EQ(table.text_of(tok::LON), "LDN");
   EXPECT_FALSE(table.text_of(tok::FRA));
   EXPECT_EQ(table.text_of(tok::HLO), "HLO");
+}
+
+// The server's OFF and the close of its connection often reach the bot together; only a
+// close without OFF before it is a lost connection.
+TEST(BotEnding, TheCloseThatFollowsOffIsNoLostConnection) {
+  testing::TempDir dir;
+  testing::WorkingDirectory cwd{dir.path()};
+  std::uint8_t closed[10] = {platform::kLocalEvent};
+  const std::uint16_t event = platform::kEventClosed;
+  std::memcpy(closed + 8, &event, sizeof event);
+  std::uint8_t off[6] = {platform::kDiplomacyMessage, 0, 2, 0};
+  const std::uint16_t token = tok::OFF.value();
+  std::memcpy(off + 4, &token, sizeof token);
+  for (const bool off_first : {true, false}) {
+    BotBase bot;
+    ::testing::internal::CaptureStderr();
+    if (off_first) BotBase::OnReceive(off, sizeof off, 0);
+    BotBase::OnReceive(closed, sizeof closed, 0);
+    bot.DrainQueue();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("Quorvel: Server Disconnected") != std::string::npos, !off_first) << said;
+  }
 }
 
 TEST_F(BotSessionTest, ADroppedConnectionIsReportedAndLaterSendsAreNot) {
