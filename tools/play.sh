@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Plays one game on this machine: quorvel-server on a free port and Quorvel players, each
 # in a directory of its own under games/<date-time>/<power>/. Prints a line per year with
-# every power's centres, then the result.
+# every power's centres, then the result, and draws games/<date-time>/centres.svg.
 #
 #   QUORVEL=7          how many powers Quorvel plays (the others get opponents)
 #   OPPONENT=random    the server's opponents: random, hold or greedy
@@ -9,27 +9,38 @@
 #   SETTINGS=games/Quorvel.ini  the settings each Quorvel starts with ("" for none); made
 #                               from data/Quorvel.ini when missing, and replaced by the
 #                               settings of a Quorvel that won with mutated ones
+#   GAMES=games        where the games go;  BUILD=build  where the programs are
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 players=${QUORVEL:-7}
 opponent=${OPPONENT:-random}
 last_year=${LAST_YEAR:-1935}
-settings=${SETTINGS-games/Quorvel.ini}
-root=$(pwd)
+games=${GAMES:-games}
+build=${BUILD:-build}
+settings=${SETTINGS-$games/Quorvel.ini}
 
-if [[ ! -x build/quorvel || ! -x build/quorvel-server ]]; then
-  echo "build/quorvel and build/quorvel-server are missing: run make first" >&2
+if [[ ! -x $build/quorvel || ! -x $build/quorvel-server ]]; then
+  echo "$build/quorvel and $build/quorvel-server are missing: run make first" >&2
   exit 1
 fi
+build=$(cd "$build" && pwd)
 
-game="games/$(date +%Y%m%d-%H%M%S)"
-mkdir -p "$game"
-if [[ "$settings" == games/Quorvel.ini && ! -f games/Quorvel.ini ]]; then
-  cp data/Quorvel.ini games/Quorvel.ini
+# A folder no other game can take, even one started in the same second: mkdir either
+# makes it or fails.
+mkdir -p "$games"
+stamp=$(date +%Y%m%d-%H%M%S)
+game="$games/$stamp"
+for n in $(seq 2 1000); do
+  mkdir "$game" 2> /dev/null && break
+  game="$games/$stamp-$n"
+done
+[[ -d "$game" ]] || { echo "cannot make a folder for the game in $games" >&2; exit 1; }
+if [[ "$settings" == "$games/Quorvel.ini" && ! -f "$settings" ]]; then
+  cp data/Quorvel.ini "$settings"
 fi
-build/quorvel-server -p0 -o"$players" -k"$opponent" -y"$last_year" -g"$game/game.txt" \
-  > "$game/server.txt" 2> "$game/server-errors.txt" &
+"$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -g"$game/game.txt" \
+  -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
 server=$!
 pids=()
 cleanup() {
@@ -59,33 +70,44 @@ for i in $(seq 1 "$players"); do
   seat="$game/seat$i"
   mkdir -p "$seat"
   [[ -n "$settings" && -f "$settings" ]] && cp "$settings" "$seat/Quorvel.ini"
-  (cd "$seat" && exec "$root/build/quorvel" -i127.0.0.1 -p"$port" -l1 > stdout.txt 2> stderr.txt) &
+  (cd "$seat" && exec "$build/quorvel" -i127.0.0.1 -p"$port" -l1 > stdout.txt 2> stderr.txt) &
   pids+=($!)
 done
 
-# Once the game has begun every player knows its power: name its directory after it.
+# Every player writes its power to recovery.txt when the game begins: its folder takes the
+# power's name, during the game and, for any seat still unnamed, once it is over.
 powers=(AUS ENG FRA GER ITA RUS TUR)
+name_seats() {
+  for i in $(seq 1 "$players"); do
+    local seat="$game/seat$i"
+    [[ -s "$seat/recovery.txt" ]] || continue
+    local token power
+    # The other pass may have named this seat meanwhile.
+    token=$(cut -d' ' -f1 "$seat/recovery.txt" 2> /dev/null) || continue
+    [[ "$token" =~ ^[0-9]+$ ]] && ((token >= 16640 && token < 16647)) || continue
+    power=${powers[$((token - 16640))]:-}
+    if [[ -n "$power" && ! -e "$game/$power" ]]; then
+      mv -T "$seat" "$game/$power" 2> /dev/null || true
+    fi
+  done
+  return 0
+}
 (
   for _ in $(seq 1 600); do
-    ready=1
-    for i in $(seq 1 "$players"); do [[ -s "$game/seat$i/recovery.txt" ]] || ready=0; done
-    if [[ $ready == 1 ]]; then
-      for i in $(seq 1 "$players"); do
-        token=$(cut -d' ' -f1 "$game/seat$i/recovery.txt")
-        power=${powers[$((token - 16640))]:-seat$i}
-        mv "$game/seat$i" "$game/$power"
-      done
-      exit 0
-    fi
+    name_seats
+    [[ -z "$(ls -d "$game"/seat* 2> /dev/null)" ]] && exit 0
     sleep 0.1
   done
 ) &
+namer=$!
 
 tail -n +2 -f --pid="$server" "$game/server.txt" &
 wait "$server"
 status=$?
 for pid in "${pids[@]}"; do wait "$pid" 2> /dev/null || true; done
-sleep 0.2
+kill "$namer" 2> /dev/null || true
+wait "$namer" 2> /dev/null || true
+name_seats
 
 # Learning: a player that won with mutated settings wrote them back and logged them.
 if [[ -n "$settings" && -f "$settings" ]]; then
@@ -97,4 +119,7 @@ if [[ -n "$settings" && -f "$settings" ]]; then
   done
 fi
 echo "The record of the game: $game/game.txt"
+if [[ -f "$game/centres.svg" ]]; then
+  echo "The chart of the game: $game/centres.svg"
+fi
 exit $status

@@ -127,6 +127,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   GameResult result;
   result.seed = seed;
   result.stalled = stalled;
+  result.centres_by_year = session.centres_by_year();
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
   result.years = last - 1900;
   if (game.winner() >= 0) {

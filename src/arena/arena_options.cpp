@@ -35,7 +35,7 @@ bool read_shard(const std::string& text, int& shard, int& shards) {
 
 std::string arena_usage() {
   return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--jobs J]\n"
-         "                     [--shard K/N] [--out FILE] [--record DIR] [--quiet]\n"
+         "                     [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet]\n"
          "       quorvel-arena merge FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
          "        random or hold; one to seven, the last fills the remaining seats\n"
@@ -46,6 +46,7 @@ std::string arena_usage() {
          "  --shard K/N    play only the games i with i mod N = K - 1\n"
          "  --out FILE     one JSON line per game\n"
          "  --record DIR   the record of each game (every message) as DIR/game-SEED.txt\n"
+         "  --chart FILE   each player's mean centres per year, as an SVG chart\n"
          "  --quiet        no progress bar\n";
 }
 
@@ -95,6 +96,9 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
     } else if (arg == "--out") {
       ok = !value.empty();
       o.out = value;
+    } else if (arg == "--chart") {
+      ok = !value.empty();
+      o.chart = value;
     } else if (arg == "--record") {
       ok = !value.empty();
       o.record_dir = value;

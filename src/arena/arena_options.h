@@ -18,6 +18,7 @@ struct ArenaOptions {
   int shards = 1;
   std::string out;         // one JSON line per game
   std::string record_dir;  // the record of game i as game-<seed>.txt
+  std::string chart;       // mean centres per year of each player, as SVG
   bool quiet = false;
 };
 
@@ -27,7 +28,7 @@ struct ParsedArenaOptions {
 };
 
 // PLAYER... [--games N] [--seed S] [--last-year Y] [--jobs J] [--shard K/N] [--out FILE]
-// [--record DIR] [--quiet]; a value may also follow its option after "=".
+// [--record DIR] [--chart FILE] [--quiet]; a value may also follow its option after "=".
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args);
 std::string arena_usage();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ struct GameResult {
   // The settings a Quorvel that won alone after mutating them would keep, as the bot
   // writes them back to its file; not in the line.
   std::optional<IniStore> learned;
+  // Every power's centres after each year's autumn, by year; not in the line.
+  std::map<int, std::vector<int>> centres_by_year;
 
   int refused() const;
   bool solo() const { return !winner.empty(); }

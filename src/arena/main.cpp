@@ -121,6 +121,9 @@ int main(int argc, char** argv) {
   if (bar) std::fprintf(stderr, "\n");
   const double seconds = elapsed();
   print_summary(std::cout, summarize(results));
+  if (!options.chart.empty() &&
+      !quorvel::charts::write_svg(mean_centres_chart(results), options.chart))
+    std::cerr << "quorvel-arena: cannot write " << options.chart << "\n";
   std::cout << results.size() << " games in " << std::fixed << std::setprecision(1) << seconds
             << " s: " << std::setprecision(1)
             << (seconds > 0 ? static_cast<double>(results.size()) / seconds : 0.0) << " games/s\n";

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <iomanip>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <sstream>
@@ -65,6 +66,52 @@ std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
     }
   }
   return players;
+}
+
+charts::LineChart mean_centres_chart(const std::vector<GameResult>& results) {
+  static const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#ff7f0e",
+                                         "#9467bd", "#8c564b", "#e377c2"};
+  int first = 0;
+  int last = 0;
+  for (const GameResult& game : results) {
+    if (game.centres_by_year.empty()) continue;
+    first = first == 0 ? game.centres_by_year.begin()->first
+                       : std::min(first, game.centres_by_year.begin()->first);
+    last = std::max(last, game.centres_by_year.rbegin()->first);
+  }
+  std::vector<std::string> players;
+  std::map<std::string, std::map<int, std::pair<double, int>>> sums;  // year -> sum, games
+  for (const GameResult& game : results) {
+    if (game.centres_by_year.empty()) continue;
+    for (int year = first; year <= last; ++year) {
+      auto at = game.centres_by_year.upper_bound(year);
+      if (at == game.centres_by_year.begin()) continue;
+      const std::vector<int>& counts = std::prev(at)->second;
+      std::map<std::string, std::pair<double, int>> seats;
+      for (std::size_t p = 0; p < game.powers.size() && p < counts.size(); ++p) {
+        seats[game.powers[p].player].first += counts[p];
+        seats[game.powers[p].player].second += 1;
+      }
+      for (const auto& [player, seat] : seats) {
+        if (!sums.count(player)) players.push_back(player);
+        auto& cell = sums[player][year];
+        cell.first += seat.first / seat.second;
+        cell.second += 1;
+      }
+    }
+  }
+  charts::LineChart chart{"Mean centres per seat, " + std::to_string(results.size()) + " games",
+                          "year",
+                          "supply centres",
+                          {},
+                          true};
+  for (std::size_t i = 0; i < players.size(); ++i) {
+    charts::Series series{players[i], kPalette[i % std::size(kPalette)], {}, false};
+    for (const auto& [year, cell] : sums[players[i]])
+      series.points.emplace_back(year, cell.first / cell.second);
+    chart.series.push_back(std::move(series));
+  }
+  return chart;
 }
 
 void print_summary(std::ostream& out, const std::vector<PlayerSummary>& players) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "arena/game_result.h"
+#include "charts/line_chart.h"
 
 namespace quorvel::arena {
 
@@ -25,5 +26,9 @@ struct PlayerSummary {
 // Players in the order they first appear in the results.
 std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results);
 void print_summary(std::ostream& out, const std::vector<PlayerSummary>& players);
+
+// Each player's mean centres per seat, year by year (a game that ended early keeps its
+// last count), one line per player.
+charts::LineChart mean_centres_chart(const std::vector<GameResult>& results);
 
 }  // namespace quorvel::arena

@@ -48,7 +48,7 @@ std::string number(double x) {
 }
 
 // Ticks at 1, 2 or 5 times a power of ten, about five over the range.
-std::vector<double> ticks(double low, double high) {
+std::vector<double> ticks(double low, double high, bool whole) {
   const double span = high - low;
   const double rough = span / 5;
   const double magnitude = std::pow(10, std::floor(std::log10(rough)));
@@ -57,6 +57,7 @@ std::vector<double> ticks(double low, double high) {
     step = m * magnitude;
     if (span / step <= 6) break;
   }
+  if (whole) step = std::max(step, 1.0);
   std::vector<double> result;
   for (double t = std::ceil(low / step) * step; t <= high + step * 1e-9; t += step)
     result.push_back(std::abs(t) < step * 1e-9 ? 0 : t);
@@ -104,13 +105,13 @@ std::string to_svg(const LineChart& chart) {
   svg << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   svg << "<text x=\"" << kWidth / 2 << "\" y=\"28\" text-anchor=\"middle\" font-size=\"16\">"
       << escaped(chart.title) << "</text>\n";
-  for (double t : ticks(x_low, x_high)) {
+  for (double t : ticks(x_low, x_high, chart.whole_x)) {
     svg << "<line x1=\"" << number(px(t)) << "\" y1=\"" << kTop << "\" x2=\"" << number(px(t))
         << "\" y2=\"" << kTop + plot_h << "\" stroke=\"#e0e0e0\"/>\n";
     svg << "<text x=\"" << number(px(t)) << "\" y=\"" << kTop + plot_h + 18
         << "\" text-anchor=\"middle\">" << number(t) << "</text>\n";
   }
-  for (double t : ticks(y_low, y_high)) {
+  for (double t : ticks(y_low, y_high, false)) {
     svg << "<line x1=\"" << kLeft << "\" y1=\"" << number(py(t)) << "\" x2=\"" << kLeft + plot_w
         << "\" y2=\"" << number(py(t)) << "\" stroke=\"#e0e0e0\"/>\n";
     svg << "<text x=\"" << kLeft - 8 << "\" y=\"" << number(py(t) + 4) << "\" text-anchor=\"end\">"

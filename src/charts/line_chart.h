@@ -20,6 +20,7 @@ struct LineChart {
   std::string x_label;
   std::string y_label;
   std::vector<Series> series;
+  bool whole_x = false;  // ticks on whole numbers only, as for years or steps
 };
 
 std::string to_svg(const LineChart& chart);

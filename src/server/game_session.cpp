@@ -580,14 +580,13 @@ void GameSession::end_game(const TokenMessage& result) {
     output_.close(client);
 
   // The result, and every power's centres year by year.
-  std::string headline;
   if (result.first_token() == SLO) {
-    headline = "Result: " + power_name(result.token_at(2).subtoken()) + " wins alone in " +
+    outcome_ = power_name(result.token_at(2).subtoken()) + " wins alone in " +
                std::to_string(position.season == WIN ? position.year : position.year - 1);
   } else {
-    headline =
-        "Result: draw after " + std::to_string(std::min(position.year - 1, options_.last_year));
+    outcome_ = "draw after " + std::to_string(std::min(position.year - 1, options_.last_year));
   }
+  const std::string headline = "Result: " + outcome_;
   progress_ << headline << "\n";
   record_.write(headline);
   std::ostringstream table;

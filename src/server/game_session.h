@@ -57,6 +57,10 @@ class GameSession {
   const rules::RulesGame& game() const { return game_; }
   // Orders of the power that the rules refused, its house opponent's included.
   int refused(int power) const { return refused_[static_cast<std::size_t>(power)]; }
+  // Every power's centres after each year's autumn, by year.
+  const std::map<int, std::vector<int>>& centres_by_year() const { return centres_by_year_; }
+  // "FRA wins alone in 1915" or "draw after 1935" once the game has ended.
+  const std::string& outcome() const { return outcome_; }
   // When the next time limit or warning falls due, if any.
   std::optional<Clock::time_point> next_deadline() const;
 
@@ -132,6 +136,7 @@ class GameSession {
   std::map<int, std::vector<int>> centres_by_year_;
   std::set<int> reported_out_;
   std::vector<int> refused_;
+  std::string outcome_;
   // Waives a client could not send in time: it was owed builds with no home centre free,
   // so the winter was not waited for. They arrive in the next phase and get NRS, but they
   // were good orders when given.

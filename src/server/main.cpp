@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "game/game_board.h"
 #include "rules/adjudicate_command.h"
 #include "rules/standard_map.h"
+#include "server/centres_chart.h"
 #include "server/game_record.h"
 #include "server/game_session.h"
 #include "server/server_options.h"
@@ -70,5 +72,15 @@ int main(int argc, char** argv) {
   record.write("listening on port " + std::to_string(tcp.port()));
   session.maybe_start();
   tcp.run(session);
+  if (!options.chart.empty() && session.finished() && !session.outcome().empty()) {
+    std::vector<std::string> names;
+    for (int power = 0; power < session.game().map().power_count(); ++power)
+      names.push_back(printed_text(TokenMessage(GameBoard::power_token(power))));
+    if (!charts::write_svg(
+            server::centres_chart(session.centres_by_year(), names, session.outcome()),
+            options.chart)) {
+      std::cerr << "quorvel-server: cannot write the chart " << options.chart << "\n";
+    }
+  }
   return 0;
 }

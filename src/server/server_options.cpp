@@ -34,6 +34,7 @@ std::string server_usage() {
          "  -iSECONDS  how long a connection may wait before its IM, or stop in the middle\n"
          "             of a message (30)\n"
          "  -gFILE     the game record (game.txt)\n"
+         "  -cFILE     a chart of every power's centres per year, as SVG, at the end\n"
          "  -sSEED     seed of the opponents' play and of the seating (the time)\n"
          "  --help     this text\n";
 }
@@ -78,6 +79,10 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
         break;
       case 'i':
         ok = read_number(value, 1, 3600, o.im_seconds);
+        break;
+      case 'c':
+        ok = !value.empty();
+        o.chart = value;
         break;
       case 'g':
         ok = !value.empty();

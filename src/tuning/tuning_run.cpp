@@ -162,7 +162,8 @@ charts::LineChart progress_chart(const std::vector<Step>& steps) {
   charts::LineChart chart{"Tuning: mean centres in 1911 of the tuned seat",
                           "step",
                           "centres (half against greedy, half against the settings reached)",
-                          {}};
+                          {},
+                          true};
   charts::Series each{"both candidates", "#1f77b4", {}, false};
   charts::Series smooth{"mean of the last 10", "#d62728", {}, true};
   for (std::size_t i = 0; i < steps.size(); ++i) {

@@ -1,0 +1,70 @@
+// make play's script, as a user runs it twice at the same moment.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++n;
+  return n;
+}
+
+TEST(PlayScript, GamesStartedTogetherKeepTheirOwnFoldersNamedAfterThePowers) {
+  testing::TempDir dir;
+  const fs::path games = dir / "games";
+  const std::string env =
+      "GAMES=" + games.string() + " BUILD=" + QUORVEL_BUILD_DIR + " QUORVEL=7 LAST_YEAR=1901";
+  const std::string script = std::string(QUORVEL_SOURCE_DIR) + "/tools/play.sh";
+  std::vector<std::unique_ptr<testing::ChildProcess>> runs;
+  std::vector<std::unique_ptr<testing::TempDir>> outputs;
+  for (int i = 0; i < 2; ++i) {
+    outputs.push_back(std::make_unique<testing::TempDir>());
+    runs.push_back(std::make_unique<testing::ChildProcess>(
+        "/bin/sh", std::vector<std::string>{"-c", "env " + env + " " + script},
+        outputs.back()->path()));
+  }
+  for (auto& run : runs)
+    ASSERT_EQ(run->wait_exit(180000), 0);
+
+  std::set<fs::path> folders;
+  for (const auto& entry : fs::directory_iterator(games)) {
+    if (entry.is_directory()) folders.insert(entry.path());
+  }
+  ASSERT_EQ(folders.size(), 2u);
+  const std::set<std::string> powers{"AUS", "ENG", "FRA", "GER", "ITA", "RUS", "TUR"};
+  for (const fs::path& game : folders) {
+    const std::string record = testing::read_file(game / "game.txt");
+    EXPECT_EQ(count(record, " plays Quorvel 1.1"), 7u) << game;
+    EXPECT_EQ(count(record, "Result: draw after 1901"), 1u) << game;
+    std::set<std::string> seats;
+    for (const auto& entry : fs::directory_iterator(game)) {
+      if (!entry.is_directory()) continue;
+      seats.insert(entry.path().filename().string());
+      // The close after OFF is the expected end of the game.
+      EXPECT_EQ(testing::read_file(entry.path() / "stderr.txt"), "") << entry.path();
+    }
+    EXPECT_EQ(seats, powers) << game;
+    const std::string chart = testing::read_file(game / "centres.svg");
+    EXPECT_EQ(count(chart, "<polyline"), 7u);
+    EXPECT_NE(chart.find("Centres per year: draw after 1901"), std::string::npos);
+  }
+  for (const auto& output : outputs) {
+    const std::string said = testing::read_file(output->path() / "stdout.txt");
+    EXPECT_NE(said.find("The chart of the game: " + games.string()), std::string::npos) << said;
+  }
+}
+
+}  // namespace
+}  // namespace quorvel
