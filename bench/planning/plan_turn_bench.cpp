@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "base/random_source.h"
@@ -13,6 +14,7 @@
 #include "protocol/tokens.h"
 #include "rules/standard_map.h"
 #include "settings/bot_settings.h"
+#include "settings/builtin_settings.h"
 #include "support/positions.h"
 #include "valuation/plan_evaluator.h"
 #include "valuation/province_valuation.h"
@@ -42,7 +44,9 @@ struct Game {
   ProvinceValuation valuation{board};
   UnitOptionTable options{board, valuation};
 
-  Game(const char* power, std::string_view sco, std::string_view now) {
+  // Default settings, or the shipped (built-in) ones.
+  Game(const char* power, std::string_view sco, std::string_view now, bool shipped = false) {
+    if (shipped) static_cast<IniStore&>(valuation) = builtin_settings();
     if (board.set_map(bench::standard_map_message()) != -1) std::abort();
     valuation.setupMap();
     board.set_own_power(*TokenTextTable::instance().token_of(power));
@@ -55,10 +59,10 @@ struct Game {
 const char* const kPowers[] = {"AUS", "ENG", "FRA", "GER", "ITA", "RUS", "TUR"};
 
 void BM_PlanTurnSpring1901(benchmark::State& state) {
-  const char* power = kPowers[state.range(0)];
-  state.SetLabel(power);
-  auto game =
-      std::make_unique<Game>(power, rules::standard_start_sco(), rules::standard_start_now());
+  const char* power = kPowers[state.range(0) % 7];
+  state.SetLabel(std::string(power) + (state.range(0) >= 7 ? " shipped" : ""));
+  auto game = std::make_unique<Game>(power, rules::standard_start_sco(),
+                                     rules::standard_start_now(), state.range(0) >= 7);
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
   std::uint64_t seed = 0;
   for (auto _ : state) {
@@ -66,10 +70,12 @@ void BM_PlanTurnSpring1901(benchmark::State& state) {
     planTurn(game->board, game->options, settings, random);
   }
 }
-BENCHMARK(BM_PlanTurnSpring1901)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+// 0-6: default settings; 7-13: the shipped settings.
+BENCHMARK(BM_PlanTurnSpring1901)->DenseRange(0, 13)->Unit(benchmark::kMicrosecond);
 
 void BM_PlanTurnCrowded(benchmark::State& state) {
-  auto game = std::make_unique<Game>("FRA", kCrowdedSco, kCrowdedNow);
+  auto game = std::make_unique<Game>("FRA", kCrowdedSco, kCrowdedNow, state.range(0) == 1);
+  state.SetLabel(state.range(0) == 1 ? "shipped" : "default");
   AnnealingSettings settings = readAnnealingSettings(game->valuation);
   std::uint64_t seed = 0;
   state.counters["units"] = static_cast<double>(game->board.own_units.size());
@@ -78,7 +84,7 @@ void BM_PlanTurnCrowded(benchmark::State& state) {
     planTurn(game->board, game->options, settings, random);
   }
 }
-BENCHMARK(BM_PlanTurnCrowded)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlanTurnCrowded)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Plan evaluations per second on the crowded position's 17-unit plan.
 void BM_EvaluatePlan17(benchmark::State& state) {

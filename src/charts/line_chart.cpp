@@ -132,6 +132,14 @@ std::string to_svg(const LineChart& chart) {
       if (std::isfinite(x) && std::isfinite(y)) svg << number(px(x)) << "," << number(py(y)) << " ";
     }
     svg << "\"/>\n";
+    // Few points get marks, so that a single one shows at all.
+    if (s.points.size() <= 60) {
+      for (const auto& [x, y] : s.points) {
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        svg << "<circle cx=\"" << number(px(x)) << "\" cy=\"" << number(py(y))
+            << "\" r=\"3\" fill=\"" << escaped(s.colour) << "\"/>\n";
+      }
+    }
     const double lx = kLeft + plot_w + 15;
     svg << "<line x1=\"" << lx << "\" y1=\"" << legend_y << "\" x2=\"" << lx + 25 << "\" y2=\""
         << legend_y << "\" stroke=\"" << escaped(s.colour) << "\" stroke-width=\"2\""
