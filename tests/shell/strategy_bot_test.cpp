@@ -174,7 +174,7 @@ TEST_F(StrategyBotTest, TracesWhatItThoughtAtLogLevelTwo) {
   const std::string trace = read_file(dir / "tracelog.txt");
   for (const char* line :
        {"MDF processed. The map is called standard.", "HLO processed. I am ENG , my passcode is 3",
-        "SCO received.", "NOW processed. It's now SPR  1901", "Evaluated 400 plans in",
+        "SCO received.", "NOW processed. It's now SPR  1901", "Evaluated ", " plans in ",
         "Best plan's value: ", "Best plan's improved value: ", "Generated plan:",
         "Move-Orders sent.", "I lose. The winner is FRA ."}) {
     EXPECT_NE(trace.find(line), std::string::npos) << line << " in\n" << trace;
