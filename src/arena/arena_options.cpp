@@ -1,22 +1,13 @@
 #include "arena/arena_options.h"
 
+#include "arena/read_number.h"
+
 #include <algorithm>
-#include <charconv>
 #include <thread>
 
 namespace quorvel::arena {
 
 namespace {
-
-template <typename T>
-bool read_number(const std::string& text, T low, T high, T& out) {
-  T value{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-    return false;
-  out = value;
-  return true;
-}
 
 bool read_shard(const std::string& text, int& shard, int& shards) {
   const std::size_t slash = text.find('/');

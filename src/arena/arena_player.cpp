@@ -14,19 +14,9 @@ std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& er
     return player;
   }
   if (name.rfind("quorvel:", 0) == 0) {
-    const std::string file = name.substr(8);
-    // The store reads what it can of any file; an arena run must not quietly play a
-    // player on settings other than those asked for.
-    std::error_code ec;
-    if (file.empty() || !std::filesystem::is_regular_file(file, ec)) {
-      error = "settings file '" + file + "' does not exist";
-      return std::nullopt;
-    }
-    player.settings.setFileName(file);
-    if (!player.settings.load()) {
-      error = "settings file '" + file + "' cannot be read as settings";
-      return std::nullopt;
-    }
+    auto settings = settings_from_file(name.substr(8), error);
+    if (!settings) return std::nullopt;
+    player.settings = std::move(*settings);
     return player;
   }
   if (const auto kind = opponents::opponent_kind(name)) {
@@ -35,6 +25,29 @@ std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& er
   }
   error = "unknown player '" + name + "' (quorvel, quorvel:FILE, greedy, random or hold)";
   return std::nullopt;
+}
+
+ArenaPlayer quorvel_player(const std::string& label, IniStore settings) {
+  ArenaPlayer player;
+  player.label = label;
+  player.settings = std::move(settings);
+  return player;
+}
+
+std::optional<IniStore> settings_from_file(const std::string& path, std::string& error) {
+  // The store reads what it can of any file; a run must not quietly play on settings
+  // other than those asked for.
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+    error = "settings file '" + path + "' does not exist";
+    return std::nullopt;
+  }
+  IniStore settings(path);
+  if (!settings.load()) {
+    error = "settings file '" + path + "' cannot be read as settings";
+    return std::nullopt;
+  }
+  return settings;
 }
 
 }  // namespace quorvel::arena

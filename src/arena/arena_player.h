@@ -22,4 +22,9 @@ struct ArenaPlayer {
 // The player the name stands for; on failure error says why and nullopt comes back.
 std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& error);
 
+// A Quorvel playing by the settings.
+ArenaPlayer quorvel_player(const std::string& label, IniStore settings);
+// The settings of a file, which must exist and read as settings; else error says why.
+std::optional<IniStore> settings_from_file(const std::string& path, std::string& error);
+
 }  // namespace quorvel::arena

@@ -1,12 +1,11 @@
 #include "tuning/learning_run.h"
 
-#include <charconv>
-#include <filesystem>
 #include <iomanip>
 #include <ostream>
 #include <thread>
 
 #include "arena/arena_run.h"
+#include "arena/read_number.h"
 #include "arena/summary.h"
 #include "settings/bot_settings.h"
 #include "settings/builtin_settings.h"
@@ -15,22 +14,7 @@ namespace quorvel::tuning {
 
 namespace {
 
-template <typename T>
-bool read_number(const std::string& text, T low, T high, T& out) {
-  T value{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-    return false;
-  out = value;
-  return true;
-}
-
-arena::ArenaPlayer quorvel(const std::string& label, const IniStore& settings) {
-  arena::ArenaPlayer player;
-  player.label = label;
-  player.settings = settings;
-  return player;
-}
+using arena::read_number;
 
 // One seat of `one` against six of `six`, the powers rotating, to 1911.
 arena::PlayerSummary one_against_six(const arena::ArenaPlayer& one, const arena::ArenaPlayer& six,
@@ -102,12 +86,13 @@ ParsedLearningOptions parse_learning_options(const std::vector<std::string>& arg
 int run_learning(const LearningOptions& options, std::ostream& out) {
   IniStore start = builtin_settings();
   if (!options.start.empty()) {
-    std::error_code ec;
-    start = IniStore(options.start);
-    if (!std::filesystem::is_regular_file(options.start, ec) || !start.load()) {
-      out << "quorvel-arena: cannot read settings from " << options.start << "\n";
+    std::string error;
+    auto file = arena::settings_from_file(options.start, error);
+    if (!file) {
+      out << "quorvel-arena: " << error << "\n";
       return 2;
     }
+    start = std::move(*file);
   }
   if (read(start, BotSettings::kMutationProbability) == 0.0)
     out << "The start settings never mutate (Mutation Probability 0): nothing can be learned.\n";
@@ -118,7 +103,7 @@ int run_learning(const LearningOptions& options, std::ostream& out) {
   int solos = 0;
   for (int game = 0; game < options.games; ++game) {
     arena::ArenaOptions run;
-    run.players = {quorvel("learning", learned)};
+    run.players = {arena::quorvel_player("learning", learned)};
     run.games = 1;
     run.seed = options.seed + static_cast<std::uint64_t>(game);
     run.last_year = options.last_year;
@@ -141,10 +126,12 @@ int run_learning(const LearningOptions& options, std::ostream& out) {
 
   out << "\nOne learned seat against six with the start settings, to 1911:\n";
   const arena::PlayerSummary one =
-      one_against_six(quorvel("learned", learned), quorvel("start", start), options, out);
+      one_against_six(arena::quorvel_player("learned", learned),
+                      arena::quorvel_player("start", start), options, out);
   out << "\nOne start seat against six with the learned settings, to 1911:\n";
   const arena::PlayerSummary other =
-      one_against_six(quorvel("start", start), quorvel("learned", learned), options, out);
+      one_against_six(arena::quorvel_player("start", start),
+                      arena::quorvel_player("learned", learned), options, out);
   out << std::fixed << std::setprecision(2) << "\nLearned alone among start: " << one.mean_centres
       << " ± " << one.interval << " centres; start alone among learned: " << other.mean_centres
       << " ± " << other.interval << " (an even seat holds 34/7 = 4.86).\n"

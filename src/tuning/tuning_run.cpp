@@ -1,10 +1,8 @@
 #include "tuning/tuning_run.h"
 
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
@@ -12,6 +10,7 @@
 #include <thread>
 
 #include "arena/arena_run.h"
+#include "arena/read_number.h"
 #include "charts/line_chart.h"
 #include "settings/builtin_settings.h"
 #include "tuning/spsa.h"
@@ -20,6 +19,8 @@
 namespace quorvel::tuning {
 
 namespace {
+
+using arena::read_number;
 
 constexpr int kLastYear = 1911;
 constexpr int kFixedColumns = 6;
@@ -36,16 +37,6 @@ struct Step {
   Measure minus;
   std::vector<double> values;  // the settings reached after the step
 };
-
-template <typename T>
-bool read_number(const std::string& text, T low, T high, T& out) {
-  T value{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-    return false;
-  out = value;
-  return true;
-}
 
 std::vector<std::string> split(const std::string& line) {
   std::vector<std::string> cells;
@@ -121,13 +112,10 @@ Measure measure(const std::vector<double>& samples) {
   return m;
 }
 
-arena::ArenaPlayer quorvel_player(const std::string& label, IniStore settings) {
-  // The tuner measures the settings themselves, not a mutation of them.
+// The tuner measures the settings themselves, not a mutation of them.
+arena::ArenaPlayer unmutated_player(const std::string& label, IniStore settings) {
   settings.setValue("Mutation", "Probability", "0", true);
-  arena::ArenaPlayer player;
-  player.label = label;
-  player.settings = std::move(settings);
-  return player;
+  return arena::quorvel_player(label, std::move(settings));
 }
 
 // Mean final centres of the candidate's one seat: games / 2 against six greedy players,
@@ -137,7 +125,7 @@ Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint6
   std::vector<double> samples;
   auto play = [&](arena::ArenaPlayer opponent, int games, std::uint64_t first_seed) {
     arena::ArenaOptions run;
-    run.players.push_back(quorvel_player("candidate", candidate));
+    run.players.push_back(unmutated_player("candidate", candidate));
     run.players.push_back(std::move(opponent));
     run.games = games;
     run.seed = first_seed;
@@ -154,7 +142,7 @@ Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint6
   greedy.house = opponents::OpponentKind::kGreedy;
   const int half = options.games / 2;
   play(greedy, half, seed);
-  play(quorvel_player("champion", champion), options.games - half, seed + half);
+  play(unmutated_player("champion", champion), options.games - half, seed + half);
   return measure(samples);
 }
 
@@ -264,12 +252,13 @@ ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
 int run_tuning(const TuningOptions& options, std::ostream& progress) {
   IniStore base = builtin_settings();
   if (!options.start.empty()) {
-    std::error_code ec;
-    base = IniStore(options.start);
-    if (!std::filesystem::is_regular_file(options.start, ec) || !base.load()) {
-      progress << "quorvel-arena: cannot read settings from " << options.start << "\n";
+    std::string error;
+    auto start = arena::settings_from_file(options.start, error);
+    if (!start) {
+      progress << "quorvel-arena: " << error << "\n";
       return 2;
     }
+    base = std::move(*start);
   }
   std::vector<Step> steps;
   std::string error;
