@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <random>
+#include <sstream>
 
+#include "support/temp_dir.h"
 #include "tuning/tuned_settings.h"
+#include "tuning/tuning_run.h"
 
 namespace quorvel::tuning {
 namespace {
@@ -67,6 +70,25 @@ TEST(TunedSettings, ValuesSurviveTheWayThroughAStoreAndTheUnitCube) {
   ASSERT_EQ(back.size(), values.size());
   for (std::size_t i = 0; i < values.size(); ++i)
     EXPECT_NEAR(back[i], values[i], 1e-9) << tuned_settings()[i].key;
+}
+
+// A run resumes from its CSV; a file that is not one is left as it is, and nothing is
+// played or written.
+TEST(TuningRun, AProgressFileOfAnotherKindIsLeftAlone) {
+  ::quorvel::testing::TempDir dir;
+  const std::string foreign = "name,score\nanna,3\n";
+  ::quorvel::testing::write_file(dir / "progress.csv", foreign);
+  TuningOptions options;
+  options.csv = (dir / "progress.csv").string();
+  options.best = (dir / "best.ini").string();
+  options.chart = (dir / "chart.svg").string();
+  options.games = 2;
+  std::ostringstream said;
+  EXPECT_EQ(run_tuning(options, said), 2);
+  EXPECT_NE(said.str().find("not a progress file"), std::string::npos) << said.str();
+  EXPECT_EQ(::quorvel::testing::read_file(dir / "progress.csv"), foreign);
+  EXPECT_FALSE(std::filesystem::exists(dir / "best.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "chart.svg"));
 }
 
 }  // namespace
