@@ -77,8 +77,9 @@ std::vector<TunedSetting> make_settings() {
   list.push_back(real(kMinorityEndValue, 0.5, 2.0));
   list.push_back(real(kMinorityStartSlopeFactor, 0.0, 2.0));
   list.push_back(real(kMinorityEndSlopeFactor, 0.0, 2.0));
-  // Search effort: 40 cycles keep a crowded phase near 1.3 ms, inside the 2 ms goal.
-  list.push_back(real(kIterations, 5, 40));
+  // Search effort: with the shipped 8-to-2 changes per cycle, 200 cycles keep a crowded
+  // phase near 1.6 ms, inside the 2 ms goal.
+  list.push_back(real(kIterations, 5, 200));
   return list;
 }
 
