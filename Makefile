@@ -22,7 +22,7 @@ play: quorvel
 	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) tools/play.sh
 
 test:
-	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON
+	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON
 	cmake --build build-test -j $(JOBS)
 	ctest --test-dir build-test --output-on-failure -j $(JOBS)
 

@@ -70,7 +70,6 @@ bool BotBase::Start(const StartOptions& start_options, platform::DialogWindow* d
   config->logging = options.logLevel > 0;
   config->log_level = static_cast<std::uint8_t>(options.logLevel & 0xFF);
   config->log_file_name = "tcpip_output.txt";
-  config->max_held_bytes = 5000000;
   config->link_state = &link_state_word;
   config->last_error = &link_error_word;
   if (dcsp_start(config) == 0) {

@@ -42,7 +42,11 @@ namespace quorvel {
 
 // Lets test failures show messages and tokens as text.
 inline void PrintTo(const TokenMessage& message, std::ostream* out) {
-  *out << (message.is_empty() ? "<empty>" : "'" + message.to_text() + "'");
+  if (message.is_empty()) {
+    *out << "<empty>";
+  } else {
+    *out << '\'' << message.to_text() << '\'';
+  }
 }
 inline void PrintTo(Token token, std::ostream* out) {
   *out << (token == Token() ? "<none>" : TokenMessage(token).to_text());
