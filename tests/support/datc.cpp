@@ -177,41 +177,44 @@ void Datc::process() {
   last_results = game.process().results;
 }
 
-bool Datc::has(const std::string& unit) const {
-  const TokenMessage expected = bare_unit(unit);
-  const auto there = game.position().units.find(expected.sub_message(2).first_token().subtoken());
-  return there != game.position().units.end() &&
-         rules::unit_message(game.map(), there->second) == expected;
-}
-
-Token Datc::result(const std::string& unit) const {
-  const TokenMessage expected = bare_unit(unit);
-  for (const TokenMessage& ord : last_results) {
-    if (ord.sub_message(2).sub_message(0) == expected) return ord.sub_message(3).first_token();
-  }
-  ADD_FAILURE() << "no result for " << unit;
-  return Token();
-}
-
-bool Datc::dislodged(const std::string& unit) const {
+std::string Datc::result(const std::string& unit) const {
   const TokenMessage expected = bare_unit(unit);
   for (const TokenMessage& ord : last_results) {
     if (ord.sub_message(2).sub_message(0) == expected) {
-      return ord.sub_message(3).token_at(1) == tok::RET;
+      const TokenMessage result = ord.sub_message(3);
+      std::string text;
+      for (int i = 0; i < result.length(); ++i)
+        text += (text.empty() ? "" : " ") + words(TokenMessage(result.token_at(i)).to_text())[0];
+      return text;
     }
   }
-  return false;
+  ADD_FAILURE() << "no result for " << unit;
+  return "";
 }
 
-std::set<std::string> Datc::retreats(const std::string& unit) const {
-  std::set<std::string> names;
-  const auto w = words(unit.substr(unit.find(':') + 1));
-  const int p = parse(province_of(w[1])).first_token().subtoken();
-  const auto entry = game.position().dislodged.find(p);
-  if (entry == game.position().dislodged.end()) return names;
-  for (const Location& to : entry->second.retreats)
-    names.insert(game.map().name(to.province));
-  return names;
+std::set<std::string> Datc::position_lines() const {
+  const rules::RulesMap& map = game.map();
+  // "ENG FLT ( SPA NCS )" -> "ENG: F SPA/NC".
+  auto unit_line = [&](const rules::Unit& unit) {
+    const auto w = words(rules::unit_message(map, unit).to_text());
+    std::string where = w[2] == "(" ? w[3] + "/" + w[4].substr(0, 2) : w[2];
+    return w[0] + ": " + (w[1] == "AMY" ? "A " : "F ") + where;
+  };
+  std::set<std::string> lines;
+  for (const auto& [province, unit] : game.position().units)
+    lines.insert(unit_line(unit));
+  for (const auto& [province, entry] : game.position().dislodged) {
+    std::set<std::string> names;
+    for (const Location& to : entry.retreats) {
+      const auto w = words(rules::location_message(map, to).to_text());
+      names.insert(w[0] == "(" ? w[1] + "/" + w[2].substr(0, 2) : w[0]);
+    }
+    std::string line = unit_line(entry.unit) + " ->";
+    for (const std::string& name : names)
+      line += " " + name;
+    lines.insert(line);
+  }
+  return lines;
 }
 
 }  // namespace quorvel::testing

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/token.h"
 #include "protocol/token_message.h"
 #include "rules/rules_game.h"
 #include "support/messages.h"
@@ -27,19 +28,18 @@ class Datc {
   void orders(const std::vector<std::string>& texts);
   void process();
 
-  // After processing: whether the unit stands there; the result of its order (first
-  // token), and whether it was dislodged.
-  bool has(const std::string& unit) const;
-  Token result(const std::string& unit) const;
-  bool dislodged(const std::string& unit) const;
-  std::set<std::string> retreats(const std::string& unit) const;
+  // The units as "ENG: F NTH", the dislodged ones as "ENG: A YOR -> EDI LVP" (their
+  // retreats by name).
+  std::set<std::string> position_lines() const;
+  // After processing: the result of the unit's order, as "BNC RET".
+  std::string result(const std::string& unit) const;
   Token season() const { return game.season(); }
+
+  // The order a text stands for, as its power would submit it.
+  TokenMessage order_message(const std::string& text) const;
 
   rules::RulesGame game;
   std::vector<TokenMessage> last_results;
-
- private:
-  TokenMessage order_message(const std::string& text) const;
 };
 
 }  // namespace quorvel::testing
