@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include "arena/arena_run.h"
-#include "shell/logs.h"
-#include "shell/trace.h"
+#include "base/logs.h"
+#include "base/trace.h"
 
 namespace quorvel::arena {
 namespace {

@@ -16,7 +16,7 @@
 #include "settings/bot_settings.h"
 #include "settings/builtin_settings.h"
 #include "support/positions.h"
-#include "valuation/plan_evaluator.h"
+#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace {

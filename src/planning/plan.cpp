@@ -2,7 +2,7 @@
 #include "planning/plan.h"
 
 #include "protocol/tokens.h"
-#include "valuation/plan_evaluator.h"
+#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {

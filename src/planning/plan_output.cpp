@@ -3,7 +3,7 @@
 #include "planning/plan.h"
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
-#include "valuation/plan_evaluator.h"
+#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {

@@ -6,10 +6,10 @@
 
 #include "planning/plan.h"
 #include "protocol/tokens.h"
-#include "shell/trace.h"
-#include "valuation/plan_evaluator.h"
+#include "base/trace.h"
+#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
-#include "valuation/truncate.h"
+#include "base/truncate.h"
 
 namespace quorvel {
 

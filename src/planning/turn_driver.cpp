@@ -6,8 +6,8 @@
 #include "planning/unit_option_table.h"
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
-#include "shell/trace.h"
-#include "valuation/plan_evaluator.h"
+#include "base/trace.h"
+#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "settings/builtin_settings.h"
-#include "shell/logs.h"
-#include "shell/trace.h"
-#include "valuation/truncate.h"
+#include "base/logs.h"
+#include "base/trace.h"
+#include "base/truncate.h"
 
 namespace quorvel {
 

@@ -2,7 +2,7 @@
 
 #include "base/random_source.h"
 #include "settings/ini_store.h"
-#include "valuation/shape_curve.h"
+#include "base/shape_curve.h"
 
 namespace quorvel {
 

@@ -6,7 +6,7 @@
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
 #include "shell/bot_base.h"
-#include "shell/logs.h"
+#include "base/logs.h"
 
 namespace quorvel {
 

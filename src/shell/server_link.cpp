@@ -12,8 +12,8 @@
 #include "platform/dialog_window.h"
 #include "protocol/token_text_table.h"
 #include "shell/bot_base.h"
-#include "shell/logs.h"
-#include "shell/trace.h"
+#include "base/logs.h"
+#include "base/trace.h"
 
 namespace quorvel {
 

@@ -7,7 +7,7 @@
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
-#include "shell/trace.h"
+#include "base/trace.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {

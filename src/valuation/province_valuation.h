@@ -8,7 +8,7 @@
 #include "game/game_board.h"
 #include "game/location.h"
 #include "settings/ini_store.h"
-#include "valuation/shape_curve.h"
+#include "base/shape_curve.h"
 #include "valuation/value_distribution.h"
 #include "valuation/value_table.h"
 

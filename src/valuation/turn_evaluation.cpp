@@ -6,7 +6,7 @@
 
 #include "protocol/tokens.h"
 #include "valuation/province_valuation.h"
-#include "valuation/truncate.h"
+#include "base/truncate.h"
 
 namespace quorvel {
 

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "settings/ini_store.h"
-#include "shell/logs.h"
+#include "base/logs.h"
 
 namespace quorvel {
 

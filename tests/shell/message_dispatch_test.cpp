@@ -8,7 +8,7 @@
 #include "game/game_board.h"
 #include "protocol/tokens.h"
 #include "shell/bot_base.h"
-#include "shell/logs.h"
+#include "base/logs.h"
 #include "support/boards.h"
 #include "support/messages.h"
 #include "support/temp_dir.h"

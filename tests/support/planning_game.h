@@ -7,7 +7,7 @@
 #include "planning/plan.h"
 #include "planning/unit_option_table.h"
 #include "support/boards.h"
-#include "valuation/plan_evaluator.h"
+#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel::testing {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "valuation/shape_curve.h"
+#include "base/shape_curve.h"
 #include "valuation/value_distribution.h"
 
 namespace quorvel {

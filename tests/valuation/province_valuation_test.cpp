@@ -8,7 +8,7 @@
 #include "protocol/tokens.h"
 #include "support/boards.h"
 #include "support/temp_dir.h"
-#include "valuation/truncate.h"
+#include "base/truncate.h"
 
 namespace quorvel {
 namespace {

@@ -8,8 +8,6 @@
 
 namespace quorvel {
 
-class TokenMessage;
-
 enum class TrafficDirection { kIncoming, kOutgoing };
 
 // The error log "errorlog.txt" and the traffic log "tcpiplog.txt" of one directory.
@@ -31,7 +29,12 @@ class LogFiles {
   void error(const char* format, std::va_list args);
   void set_traffic_logging(bool on);
   bool traffic_logging() const;
-  void traffic(TrafficDirection direction, const TokenMessage& message);
+  // Any message that prints itself with to_text(), printed only when traffic is logged.
+  template <typename Message>
+  void traffic(TrafficDirection direction, const Message& message) {
+    if (traffic_logging()) traffic_text(direction, message.to_text());
+  }
+  void traffic_text(TrafficDirection direction, std::string_view text);
   void event(std::string_view text);
   // Closes both files; nothing is written afterwards.
   void close();
@@ -51,7 +54,10 @@ class LogFiles {
 
 void LogError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void SetTrafficLogging(bool on);
-void LogTraffic(TrafficDirection direction, const TokenMessage& message);
+template <typename Message>
+void LogTraffic(TrafficDirection direction, const Message& message) {
+  LogFiles::process().traffic(direction, message);
+}
 void LogEvent(std::string_view text);
 void CloseLogs();
 

@@ -1,4 +1,4 @@
-#include "valuation/plan_evaluator.h"
+#include "planning/plan_evaluator.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "protocol/tokens.h"
 #include "support/planning_game.h"
-#include "valuation/binomial.h"
+#include "base/binomial.h"
 
 namespace quorvel {
 namespace {

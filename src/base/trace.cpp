@@ -1,4 +1,4 @@
-#include "shell/trace.h"
+#include "base/trace.h"
 
 #include <cstdarg>
 #include <cstdio>

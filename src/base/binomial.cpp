@@ -1,4 +1,4 @@
-#include "valuation/binomial.h"
+#include "base/binomial.h"
 
 #include <array>
 #include <cmath>

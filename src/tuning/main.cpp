@@ -12,8 +12,8 @@
 #include "arena/arena_options.h"
 #include "arena/arena_run.h"
 #include "arena/summary.h"
-#include "shell/logs.h"
-#include "shell/trace.h"
+#include "base/logs.h"
+#include "base/trace.h"
 #include "tuning/learning_run.h"
 #include "tuning/tuning_run.h"
 

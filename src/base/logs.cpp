@@ -1,8 +1,6 @@
-#include "shell/logs.h"
+#include "base/logs.h"
 
 #include <string>
-
-#include "protocol/token_message.h"
 
 namespace quorvel {
 
@@ -45,9 +43,8 @@ bool LogFiles::traffic_logging() const {
   return traffic_logging_;
 }
 
-void LogFiles::traffic(TrafficDirection direction, const TokenMessage& message) {
-  if (!traffic_logging()) return;
-  write_traffic_line(direction == TrafficDirection::kIncoming ? ">> " : "<< ", message.to_text());
+void LogFiles::traffic_text(TrafficDirection direction, std::string_view text) {
+  write_traffic_line(direction == TrafficDirection::kIncoming ? ">> " : "<< ", text);
 }
 
 void LogFiles::event(std::string_view text) {
@@ -84,10 +81,6 @@ void LogError(const char* format, ...) {
 
 void SetTrafficLogging(bool on) {
   LogFiles::process().set_traffic_logging(on);
-}
-
-void LogTraffic(TrafficDirection direction, const TokenMessage& message) {
-  LogFiles::process().traffic(direction, message);
 }
 
 void LogEvent(std::string_view text) {

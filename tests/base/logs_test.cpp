@@ -1,4 +1,4 @@
-#include "shell/logs.h"
+#include "base/logs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "valuation/shape_curve.h"
+#include "base/shape_curve.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "valuation/plan_evaluator.h"
+#include "planning/plan_evaluator.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,9 +7,9 @@
 #include "planning/plan.h"
 #include "protocol/tokens.h"
 #include "settings/bot_settings.h"
-#include "valuation/binomial.h"
+#include "base/binomial.h"
 #include "valuation/province_valuation.h"
-#include "valuation/truncate.h"
+#include "base/truncate.h"
 
 namespace quorvel {
 
