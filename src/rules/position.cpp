@@ -1,5 +1,6 @@
 #include "rules/position.h"
 
+#include "game/board_position.h"
 #include "game/game_board.h"
 #include "protocol/tokens.h"
 #include "rules/rules_map.h"
@@ -7,17 +8,17 @@
 namespace quorvel::rules {
 
 int Position::read_now(const RulesMap& map, const TokenMessage& now) {
-  GameBoard scratch = map.board();
-  const int fault = scratch.set_position(now);
+  BoardPosition read;
+  const int fault = read_position(map.board(), now, read);
   if (fault != -1) return fault;
-  season = scratch.season;
-  year = scratch.year;
+  season = read.season;
+  year = read.year;
   units.clear();
   dislodged.clear();
-  for (const auto& [p, record] : scratch.units) {
+  for (const auto& [p, record] : read.units) {
     units[p] = Unit{record.power, record.unit_type, record.location};
   }
-  for (const auto& [p, record] : scratch.dislodged_units) {
+  for (const auto& [p, record] : read.dislodged_units) {
     dislodged[p] = DislodgedUnit{Unit{record.power, record.unit_type, record.location},
                                  record.retreat_options};
   }
@@ -31,15 +32,12 @@ int Position::read_now(const RulesMap& map, const TokenMessage& now) {
 }
 
 int Position::read_sco(const RulesMap& map, const TokenMessage& sco) {
-  GameBoard scratch = map.board();
-  // A centre the message does not name belongs to nobody.
-  for (MapProvince& province : scratch.provinces)
-    province.owner = tok::UNO;
-  const int fault = scratch.set_centres(sco);
+  std::vector<std::pair<int, Token>> named;
+  const int fault = read_centres(map.board(), sco, named);
   if (fault != -1) return fault;
+  // A centre the message does not name belongs to nobody.
   owners.assign(static_cast<std::size_t>(map.province_count()), tok::UNO);
-  for (int p = 0; p < map.province_count(); ++p) {
-    const Token owner = scratch.provinces[static_cast<std::size_t>(p)].owner;
+  for (const auto& [p, owner] : named) {
     owners[static_cast<std::size_t>(p)] = owner.category() == CATEGORY_POWER ? owner : tok::UNO;
   }
   return -1;

@@ -7,7 +7,7 @@
 namespace quorvel::rules {
 
 int RulesMap::load(const TokenMessage& mdf) {
-  const int fault = board_.set_map(mdf);
+  const int fault = read_map(mdf, board_);
   const int provinces = std::max(board_.province_count, 0);
   const int powers = std::max(board_.power_count, 0);
   supply_centres_ = 0;

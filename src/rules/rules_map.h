@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "game/game_board.h"
+#include "game/board_map.h"
 #include "game/location.h"
 #include "protocol/token_message.h"
 
 namespace quorvel::rules {
 
-// The map as the rules see it, read from a map definition message by the game model's
-// map reading.
+// The map as the rules see it, read from a map definition message as the bot's board
+// reads it.
 class RulesMap {
  public:
   // -1, or the position of the first fault in the message.
@@ -42,10 +42,10 @@ class RulesMap {
     return neighbours_[static_cast<std::size_t>(p)];
   }
 
-  const GameBoard& board() const { return board_; }
+  const BoardMap& board() const { return board_; }
 
  private:
-  GameBoard board_;
+  BoardMap board_;
   int supply_centres_ = 0;
   std::vector<std::vector<int>> homes_;
   std::vector<std::vector<int>> neighbours_;
