@@ -31,7 +31,10 @@ class Mailbox : public server::SessionOutput {
 class SeatLink : public MessageSink {
  public:
   SeatLink(server::GameSession& session, int client) : session_(session), client_(client) {}
-  void deliver(const TokenMessage& message) override { session_.on_message(client_, message); }
+  // Arena games have no time limits, so the session's time never matters.
+  void deliver(const TokenMessage& message) override {
+    session_.on_message(client_, message, server::Clock::time_point());
+  }
 
  private:
   server::GameSession& session_;
@@ -99,7 +102,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
     bot->ConnectInProcess(*links[static_cast<std::size_t>(power)]);
     bot->SendInitialMessage();
   }
-  session.maybe_start();
+  session.maybe_start(server::Clock::time_point());
 
   auto deliver_all = [&] {
     while (!mailbox.pending.empty()) {

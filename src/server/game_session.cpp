@@ -10,18 +10,13 @@
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
+#include "server/game_report.h"
 
 namespace quorvel::server {
 
 namespace {
 
 using namespace tok;
-
-constexpr int kPowers = 7;
-
-std::string power_name(int power) {
-  return printed_text(TokenMessage(GameBoard::power_token(power)));
-}
 
 TokenMessage text_message(const std::string& text) {
   TokenMessage message;
@@ -54,15 +49,15 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   int fault = game_.load_map(mdf);
   if (fault == -1) fault = game_.load_position(now, sco);
   if (fault != -1) return fault;
-  seats_.assign(kPowers, Seat{});
-  refused_.assign(kPowers, 0);
-  late_waives_.assign(kPowers, 0);
+  seats_.assign(powers(), Seat{});
+  refused_.assign(powers(), 0);
+  late_waives_.assign(powers(), 0);
   // Clients take the powers in a shuffled order; the last seats go to the opponents.
   seating_order_.clear();
-  for (int power = 0; power < kPowers; ++power)
+  for (int power = 0; power < powers(); ++power)
     seating_order_.push_back(power);
   std::shuffle(seating_order_.begin(), seating_order_.end(), rng_);
-  for (int i = 0; i < kPowers; ++i) {
+  for (int i = 0; i < powers(); ++i) {
     Seat& seat = seats_[static_cast<std::size_t>(seating_order_[static_cast<std::size_t>(i)])];
     seat.passcode = 1 + static_cast<int>(rng_() % 8000);
     if (i >= options_.open_seats) make_house_seat(seat, options_.opponents);
@@ -82,7 +77,7 @@ void GameSession::make_house_seat(Seat& seat, OpponentKind kind) {
 void GameSession::fix_seats(const std::vector<std::optional<OpponentKind>>& by_power) {
   if (started_ || seats_.empty()) return;
   seating_order_.clear();
-  for (int power = 0; power < kPowers; ++power) {
+  for (int power = 0; power < powers(); ++power) {
     Seat& seat = seats_[static_cast<std::size_t>(power)];
     seat = Seat{SeatKind::kClient, OpponentKind::kHolder, -1, false, "", "", seat.passcode};
     const auto kind = static_cast<std::size_t>(power) < by_power.size()
@@ -127,7 +122,8 @@ void GameSession::on_connect(int client, const std::string& peer) {
   record_.write(who(client) + " connected from " + peer);
 }
 
-void GameSession::on_disconnect(int client) {
+void GameSession::on_disconnect(int client, Clock::time_point now) {
+  now_ = now;
   const auto found = clients_.find(client);
   if (found == clients_.end()) return;
   record_.write(who(client) + " disconnected");
@@ -188,7 +184,51 @@ TokenMessage GameSession::hello(int power) const {
          variant();
 }
 
-void GameSession::on_message(int client, const TokenMessage& message) {
+// Who may send a message of a kind, and in what form; a message that is not allowed gets
+// REJ, one not in the form HUH.
+enum class GameSession::Guard { kAnyone, kStarted, kPlayer };
+enum class GameSession::Form { kAny, kBare };
+
+struct GameSession::Handler {
+  Token kind;
+  Form form;
+  Guard guard;
+  void (GameSession::*handle)(int client, const TokenMessage& message);
+};
+
+const std::vector<GameSession::Handler>& GameSession::handlers() {
+  using S = GameSession;
+  static const std::vector<Handler> table = {
+      {NME, Form::kAny, Guard::kAnyone, &S::on_join},
+      {OBS, Form::kAny, Guard::kAnyone, &S::on_observe},
+      {IAM, Form::kAny, Guard::kAnyone, &S::on_rejoin},
+      {MAP, Form::kBare, Guard::kAnyone, &S::on_map_request},
+      {MDF, Form::kBare, Guard::kAnyone, &S::on_map_definition_request},
+      {YES, Form::kAny, Guard::kAnyone, &S::on_answer},
+      {REJ, Form::kAny, Guard::kAnyone, &S::on_answer},
+      {HLO, Form::kBare, Guard::kPlayer, &S::on_hello_request},
+      {SCO, Form::kBare, Guard::kStarted, &S::on_centres_request},
+      {NOW, Form::kBare, Guard::kStarted, &S::on_position_request},
+      {ORD, Form::kBare, Guard::kAnyone, &S::on_results_request},
+      {SUB, Form::kAny, Guard::kAnyone, &S::on_submit},
+      {MIS, Form::kBare, Guard::kPlayer, &S::on_missing_request},
+      {GOF, Form::kBare, Guard::kPlayer, &S::on_go_flag},
+      {NOT, Form::kAny, Guard::kAnyone, &S::on_not},
+      {TME, Form::kAny, Guard::kAnyone, &S::on_time},
+      {DRW, Form::kBare, Guard::kPlayer, &S::on_draw},
+      {HST, Form::kAny, Guard::kAnyone, &S::on_history},
+      {SND, Form::kAny, Guard::kAnyone, &S::on_press},
+      {ADM, Form::kAny, Guard::kAnyone, &S::on_admin},
+  };
+  return table;
+}
+
+bool GameSession::plays_started_game(int client) const {
+  return started_ && player_power(client) >= 0;
+}
+
+void GameSession::on_message(int client, const TokenMessage& message, Clock::time_point now) {
+  now_ = now;
   if (!clients_.count(client) || finished_) return;
   if (record_.is_open()) record_.write(who(client) + " >> " + printed_text(message));
   if (!message.sub_message_is_single_token(0)) {
@@ -196,81 +236,95 @@ void GameSession::on_message(int client, const TokenMessage& message) {
     return;
   }
   const Token kind = message.first_token();
-  const int power = player_power(client);
-  if (kind == NME) {
-    on_join(client, message);
-  } else if (kind == OBS) {
-    on_observe(client, message);
-  } else if (kind == IAM) {
-    on_rejoin(client, message);
-  } else if (kind == MAP && message.length() == 1) {
-    send(client, map_message());
-  } else if (kind == MDF && message.length() == 1) {
-    send(client, mdf_);
-  } else if (kind == YES || kind == REJ) {
-    on_answer(client, message);
-  } else if (kind == HLO && message.length() == 1) {
-    send(client, started_ && power >= 0 ? hello(power) : REJ & message);
-  } else if (kind == SCO && message.length() == 1) {
-    send(client, started_ ? game_.position().sco_message(game_.map()) : REJ & message);
-  } else if (kind == NOW && message.length() == 1) {
-    send(client, started_ ? game_.position().now_message(game_.map()) : REJ & message);
-  } else if (kind == ORD && message.length() == 1) {
-    if (last_results_.empty()) send(client, REJ & message);
-    for (const TokenMessage& result : last_results_)
-      send(client, result);
-  } else if (kind == SUB) {
-    on_submit(client, message);
-  } else if (kind == MIS && message.length() == 1) {
-    send(client, started_ && power >= 0 ? game_.missing_message(power) : REJ & message);
-  } else if (kind == GOF && message.length() == 1) {
-    if (!started_ || power < 0) {
+  for (const Handler& handler : handlers()) {
+    if (handler.kind != kind) continue;
+    if (handler.form == Form::kBare && message.length() != 1) break;
+    const bool allowed = handler.guard == Guard::kAnyone ||
+                         (handler.guard == Guard::kStarted && started_) ||
+                         (handler.guard == Guard::kPlayer && plays_started_game(client));
+    if (!allowed) {
       send(client, REJ & message);
-      return;
-    }
-    seats_[static_cast<std::size_t>(power)].ready = true;
-    send(client, YES & message);
-    check_ready();
-  } else if (kind == NOT) {
-    const TokenMessage inner = message.sub_message(1);
-    const Token what = inner.token_at(0);
-    if (what == GOF && started_ && power >= 0) {
-      seats_[static_cast<std::size_t>(power)].ready = false;
-      send(client, YES & message);
-    } else if (what == DRW && started_ && power >= 0) {
-      seats_[static_cast<std::size_t>(power)].draw = false;
-      send(client, YES & message);
-    } else if (what == TME) {
-      clients_[client].warnings.clear();
-      send(client, YES & message);
     } else {
-      send(client, REJ & message);
+      (this->*handler.handle)(client, message);
     }
-  } else if (kind == TME) {
-    on_time(client, message);
-  } else if (kind == DRW && message.length() == 1) {
-    if (!started_ || power < 0) {
-      send(client, REJ & message);
-      return;
-    }
-    seats_[static_cast<std::size_t>(power)].draw = true;
+    return;
+  }
+  not_understood(client, message, 0);
+}
+
+void GameSession::on_map_request(int client, const TokenMessage&) {
+  send(client, map_message());
+}
+
+void GameSession::on_map_definition_request(int client, const TokenMessage&) {
+  send(client, mdf_);
+}
+
+void GameSession::on_hello_request(int client, const TokenMessage&) {
+  send(client, hello(player_power(client)));
+}
+
+void GameSession::on_centres_request(int client, const TokenMessage&) {
+  send(client, game_.position().sco_message(game_.map()));
+}
+
+void GameSession::on_position_request(int client, const TokenMessage&) {
+  send(client, game_.position().now_message(game_.map()));
+}
+
+void GameSession::on_results_request(int client, const TokenMessage& message) {
+  if (last_results_.empty()) send(client, REJ & message);
+  for (const TokenMessage& result : last_results_)
+    send(client, result);
+}
+
+void GameSession::on_missing_request(int client, const TokenMessage&) {
+  send(client, game_.missing_message(player_power(client)));
+}
+
+void GameSession::on_go_flag(int client, const TokenMessage& message) {
+  seats_[static_cast<std::size_t>(player_power(client))].ready = true;
+  send(client, YES & message);
+  check_ready();
+}
+
+void GameSession::on_not(int client, const TokenMessage& message) {
+  const Token what = message.sub_message(1).token_at(0);
+  if (what == GOF && plays_started_game(client)) {
+    seats_[static_cast<std::size_t>(player_power(client))].ready = false;
     send(client, YES & message);
-    bool all = true;
-    for (int p = 0; p < kPowers; ++p) {
-      if (!game_.eliminated(p) && !seats_[static_cast<std::size_t>(p)].draw) all = false;
-    }
-    if (all) end_game(TokenMessage(DRW));
-  } else if (kind == HST) {
-    on_history(client, message);
-  } else if (kind == SND) {
-    // No press at level 0.
-    send(client, REJ & message);
-  } else if (kind == ADM && message.sub_message_count() == 3) {
-    for (const auto& [other, info] : clients_) {
-      if (other != client) send(other, message);
-    }
+  } else if (what == DRW && plays_started_game(client)) {
+    seats_[static_cast<std::size_t>(player_power(client))].draw = false;
+    send(client, YES & message);
+  } else if (what == TME) {
+    clients_[client].warnings.clear();
+    send(client, YES & message);
   } else {
+    send(client, REJ & message);
+  }
+}
+
+void GameSession::on_draw(int client, const TokenMessage& message) {
+  seats_[static_cast<std::size_t>(player_power(client))].draw = true;
+  send(client, YES & message);
+  for (int p = 0; p < powers(); ++p) {
+    if (!game_.eliminated(p) && !seats_[static_cast<std::size_t>(p)].draw) return;
+  }
+  end_game(TokenMessage(DRW));
+}
+
+void GameSession::on_press(int client, const TokenMessage& message) {
+  // No press at level 0.
+  send(client, REJ & message);
+}
+
+void GameSession::on_admin(int client, const TokenMessage& message) {
+  if (message.sub_message_count() != 3) {
     not_understood(client, message, 0);
+    return;
+  }
+  for (const auto& [other, info] : clients_) {
+    if (other != client) send(other, message);
   }
 }
 
@@ -312,7 +366,7 @@ void GameSession::on_rejoin(int client, const TokenMessage& message) {
   const Token power = message.sub_message(1).token_at(0);
   const Token code = message.sub_message(2).token_at(0);
   const bool valid = message.sub_message_count() == 3 && info.power < 0 && !info.observer &&
-                     power.category() == CATEGORY_POWER && power.subtoken() < kPowers &&
+                     power.category() == CATEGORY_POWER && power.subtoken() < powers() &&
                      code.is_number();
   if (!valid) {
     send(client, REJ & message);
@@ -343,7 +397,7 @@ void GameSession::on_answer(int client, const TokenMessage& message) {
   const int power = player_power(client);
   if (power >= 0)
     seats_[static_cast<std::size_t>(power)].map_accepted = message.first_token() == YES;
-  maybe_start();
+  maybe_start(now_);
 }
 
 void GameSession::on_time(int client, const TokenMessage& message) {
@@ -352,8 +406,7 @@ void GameSession::on_time(int client, const TokenMessage& message) {
     return;
   }
   if (message.length() == 1) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::seconds>(*deadline_ - Clock::now()).count();
+    const auto left = std::chrono::duration_cast<std::chrono::seconds>(*deadline_ - now_).count();
     send(client, TME & Token::from_number(static_cast<int>(std::max<long long>(left, 0))));
     return;
   }
@@ -418,7 +471,8 @@ void GameSession::on_submit(int client, const TokenMessage& message) {
   check_ready();
 }
 
-void GameSession::maybe_start() {
+void GameSession::maybe_start(Clock::time_point now) {
+  now_ = now;
   if (started_ || finished_) return;
   for (const Seat& seat : seats_) {
     const bool absent = seat.kind == SeatKind::kClient && seat.client == -1;
@@ -426,7 +480,7 @@ void GameSession::maybe_start() {
   }
   started_ = true;
   record_.write("game starts");
-  for (int power = 0; power < kPowers; ++power) {
+  for (int power = 0; power < powers(); ++power) {
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     record_.write(power_name(power) + " is played by " + seat.name + " " + seat.version);
     if (seat.client >= 0) send(seat.client, hello(power));
@@ -451,8 +505,8 @@ void GameSession::begin_phase() {
   }
   const int seconds = seconds_for(position.season);
   deadline_.reset();
-  if (seconds > 0) deadline_ = Clock::now() + std::chrono::seconds(seconds);
-  for (int power = 0; power < kPowers; ++power) {
+  if (seconds > 0) deadline_ = now_ + std::chrono::seconds(seconds);
+  for (int power = 0; power < powers(); ++power) {
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     if (seat.kind != SeatKind::kHouse || !game_.has_decisions(power)) continue;
     for (const TokenMessage& order : opponents::house_orders(seat.house, game_, power, rng_)) {
@@ -469,7 +523,7 @@ void GameSession::check_ready() {
   processing_ = true;
   while (started_ && !finished_) {
     bool ready = true;
-    for (int power = 0; power < kPowers && ready; ++power) {
+    for (int power = 0; power < powers() && ready; ++power) {
       const Seat& seat = seats_[static_cast<std::size_t>(power)];
       if (seat.kind != SeatKind::kClient || seat.disorder || !game_.has_decisions(power)) continue;
       if (game_.orders_missing(power) || !seat.ready) ready = false;
@@ -481,6 +535,7 @@ void GameSession::check_ready() {
 }
 
 void GameSession::tick(Clock::time_point now) {
+  now_ = now;
   if (!started_ || finished_) return;
   if (deadline_) {
     const auto left = std::chrono::duration_cast<std::chrono::seconds>(*deadline_ - now).count();
@@ -510,8 +565,8 @@ std::optional<Clock::time_point> GameSession::next_deadline() const {
 
 void GameSession::process_phase() {
   const rules::Position before = game_.position();
-  std::vector<int> owed(kPowers, 0);
-  for (int power = 0; power < kPowers && before.season == WIN; ++power) {
+  std::vector<int> owed(powers(), 0);
+  for (int power = 0; power < powers() && before.season == WIN; ++power) {
     const int surplus = before.centre_count(game_.map(), power) - before.unit_count(power);
     if (seats_[static_cast<std::size_t>(power)].kind == SeatKind::kClient && surplus > 0 &&
         !game_.has_decisions(power))
@@ -525,9 +580,9 @@ void GameSession::process_phase() {
     broadcast(result);
   if (outcome.centres_updated) {
     broadcast(game_.position().sco_message(game_.map()));
-    print_centres();
+    record_centres();
   }
-  for (int power = 0; power < kPowers; ++power) {
+  for (int power = 0; power < powers(); ++power) {
     if (!game_.eliminated(power) || reported_out_.count(power)) continue;
     reported_out_.insert(power);
     seats_[static_cast<std::size_t>(power)].eliminated_in = before.year;
@@ -544,19 +599,15 @@ void GameSession::process_phase() {
   }
 }
 
-void GameSession::print_centres() {
+void GameSession::record_centres() {
   const rules::Position& position = game_.position();
   // The autumn just ended leads to a winter of the same year or the next spring.
   const int year = position.season == WIN ? position.year : position.year - 1;
   std::vector<int>& counts = centres_by_year_[year];
   counts.clear();
-  progress_ << year << ":";
-  for (int power = 0; power < kPowers; ++power) {
-    const int centres = position.centre_count(game_.map(), power);
-    counts.push_back(centres);
-    progress_ << " " << power_name(power) << " " << std::setw(2) << centres;
-  }
-  progress_ << std::endl;
+  for (int power = 0; power < powers(); ++power)
+    counts.push_back(position.centre_count(game_.map(), power));
+  progress_ << centres_line(year, counts) << std::endl;
 }
 
 void GameSession::end_game(const TokenMessage& result) {
@@ -565,7 +616,7 @@ void GameSession::end_game(const TokenMessage& result) {
   broadcast(result);
   const rules::Position& position = game_.position();
   TokenMessage summary = SMR & rules::turn_message(position.season, position.year);
-  for (int power = 0; power < kPowers; ++power) {
+  for (int power = 0; power < powers(); ++power) {
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     TokenMessage entry =
         ((GameBoard::power_token(power) & text_message(seat.name)) & text_message(seat.version)) +
@@ -589,23 +640,16 @@ void GameSession::end_game(const TokenMessage& result) {
   const std::string headline = "Result: " + outcome_;
   progress_ << headline << "\n";
   record_.write(headline);
-  std::ostringstream table;
-  table << std::left << std::setw(6) << "Power" << std::setw(18) << "Player";
-  for (const auto& [year, counts] : centres_by_year_)
-    table << std::right << std::setw(5) << year;
-  table << std::right << std::setw(7) << "final"
-        << "\n";
-  for (int power = 0; power < kPowers; ++power) {
+  std::vector<std::string> players;
+  std::vector<int> final_counts;
+  for (int power = 0; power < powers(); ++power) {
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
-    table << std::left << std::setw(6) << power_name(power) << std::setw(18)
-          << (seat.name + " " + seat.version).substr(0, 17);
-    for (const auto& [year, counts] : centres_by_year_) {
-      table << std::right << std::setw(5) << counts[static_cast<std::size_t>(power)];
-    }
-    table << std::right << std::setw(7) << position.centre_count(game_.map(), power) << "\n";
+    players.push_back(seat.name + " " + seat.version);
+    final_counts.push_back(position.centre_count(game_.map(), power));
   }
-  progress_ << table.str() << std::flush;
-  std::istringstream lines(table.str());
+  const std::string table = result_table(centres_by_year_, players, final_counts);
+  progress_ << table << std::flush;
+  std::istringstream lines(table);
   for (std::string line; std::getline(lines, line);)
     record_.write(line);
 }

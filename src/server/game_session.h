@@ -38,14 +38,16 @@ class GameSession {
   int load(const TokenMessage& mdf, const TokenMessage& now, const TokenMessage& sco);
 
   void on_connect(int client, const std::string& peer);
-  void on_message(int client, const TokenMessage& message);
+  // Each entry that may start or end a phase takes the time it is called at; the session
+  // never reads a clock.
+  void on_message(int client, const TokenMessage& message, Clock::time_point now);
   // A message whose brackets do not balance, as the tokens it held.
   void on_unbalanced(int client, const std::vector<Token>& tokens);
-  void on_disconnect(int client);
+  void on_disconnect(int client, Clock::time_point now);
   // Time limits and warnings; processes a phase whose time has run out.
   void tick(Clock::time_point now);
   // Starts the game if every seat is ready, as one with no seat for clients is at once.
-  void maybe_start();
+  void maybe_start(Clock::time_point now);
   // Who plays each power, when the host decides it rather than the seating draw: a house
   // opponent, or (none) a client; clients that join take their powers in power order.
   void fix_seats(const std::vector<std::optional<OpponentKind>>& by_power);
@@ -87,6 +89,12 @@ class GameSession {
     std::vector<int> warnings;  // seconds before the deadline
   };
 
+  enum class Guard;
+  enum class Form;
+  struct Handler;
+  // One handler per message kind.
+  static const std::vector<Handler>& handlers();
+
   void send(int client, const TokenMessage& message);
   void broadcast(const TokenMessage& message);
   std::string who(int client) const;
@@ -98,6 +106,20 @@ class GameSession {
   void on_answer(int client, const TokenMessage& message);
   void on_time(int client, const TokenMessage& message);
   void on_history(int client, const TokenMessage& message);
+  void on_map_request(int client, const TokenMessage& message);
+  void on_map_definition_request(int client, const TokenMessage& message);
+  void on_hello_request(int client, const TokenMessage& message);
+  void on_centres_request(int client, const TokenMessage& message);
+  void on_position_request(int client, const TokenMessage& message);
+  void on_results_request(int client, const TokenMessage& message);
+  void on_missing_request(int client, const TokenMessage& message);
+  void on_go_flag(int client, const TokenMessage& message);
+  void on_not(int client, const TokenMessage& message);
+  void on_draw(int client, const TokenMessage& message);
+  void on_press(int client, const TokenMessage& message);
+  void on_admin(int client, const TokenMessage& message);
+  // A player of a started game: the guard of most requests.
+  bool plays_started_game(int client) const;
   void not_understood(int client, const TokenMessage& message, int error_at);
   void make_house_seat(Seat& seat, OpponentKind kind);
 
@@ -109,8 +131,10 @@ class GameSession {
   void check_ready();
   void process_phase();
   void end_game(const TokenMessage& result);
-  void print_centres();
+  // Keeps the year's centres and prints their line.
+  void record_centres();
   int player_power(int client) const;
+  int powers() const { return game_.map().power_count(); }
 
   ServerOptions options_;
   SessionOutput& output_;
@@ -126,6 +150,7 @@ class GameSession {
   bool finished_ = false;
   bool processing_ = false;
   std::optional<Clock::time_point> deadline_;
+  Clock::time_point now_;  // as the entry being run was called
   std::vector<TokenMessage> last_results_;
   struct Turn {
     std::vector<TokenMessage> results;

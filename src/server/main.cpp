@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   std::cout << "quorvel-server: listening on port " << tcp.port() << std::endl;
   record.write("listening on port " + std::to_string(tcp.port()));
-  session.maybe_start();
+  session.maybe_start(server::Clock::now());
   tcp.run(session);
   if (!options.chart.empty() && session.finished() && !session.outcome().empty()) {
     std::vector<std::string> names;

@@ -214,7 +214,7 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
           words[i] = read_big_endian(body + 2 * i);
         TokenMessage message;
         if (message.set_from_words(words.data(), static_cast<int>(words.size())) == -1) {
-          session.on_message(id, message);
+          session.on_message(id, message, Clock::now());
         } else {
           session.on_unbalanced(id, std::vector<Token>(words.begin(), words.end()));
         }
@@ -236,7 +236,7 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
              now - connection.stalled_since > std::chrono::seconds(options_.im_seconds)) {
     refuse(connection, kMessageTooShort);
   }
-  if (connection.closing && connection.greeted) session.on_disconnect(id);
+  if (connection.closing && connection.greeted) session.on_disconnect(id, Clock::now());
   return true;
 }
 
@@ -256,7 +256,7 @@ void TcpServer::drop(int id, GameSession& session) {
   const bool greeted = found->second.greeted && !found->second.closing;
   ::close(found->second.fd);
   connections_.erase(found);
-  if (greeted) session.on_disconnect(id);
+  if (greeted) session.on_disconnect(id, Clock::now());
 }
 
 void TcpServer::run(GameSession& session) {
@@ -324,7 +324,7 @@ void TcpServer::run(GameSession& session) {
       const bool tell = found->second.greeted && !found->second.closing;
       ::close(found->second.fd);
       connections_.erase(found);
-      if (tell) session.on_disconnect(id);
+      if (tell) session.on_disconnect(id, Clock::now());
     }
   }
 }

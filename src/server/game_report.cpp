@@ -1,0 +1,42 @@
+#include "server/game_report.h"
+
+#include <iomanip>
+#include <sstream>
+
+#include "game/game_board.h"
+#include "protocol/token_message.h"
+
+namespace quorvel::server {
+
+std::string power_name(int power) {
+  return printed_text(TokenMessage(GameBoard::power_token(power)));
+}
+
+std::string centres_line(int year, const std::vector<int>& counts) {
+  std::ostringstream line;
+  line << year << ":";
+  for (std::size_t power = 0; power < counts.size(); ++power)
+    line << " " << power_name(static_cast<int>(power)) << " " << std::setw(2) << counts[power];
+  return line.str();
+}
+
+std::string result_table(const std::map<int, std::vector<int>>& centres_by_year,
+                         const std::vector<std::string>& players,
+                         const std::vector<int>& final_counts) {
+  std::ostringstream table;
+  table << std::left << std::setw(6) << "Power" << std::setw(18) << "Player";
+  for (const auto& [year, counts] : centres_by_year)
+    table << std::right << std::setw(5) << year;
+  table << std::right << std::setw(7) << "final"
+        << "\n";
+  for (std::size_t power = 0; power < players.size(); ++power) {
+    table << std::left << std::setw(6) << power_name(static_cast<int>(power)) << std::setw(18)
+          << players[power].substr(0, 17);
+    for (const auto& [year, counts] : centres_by_year)
+      table << std::right << std::setw(5) << counts[power];
+    table << std::right << std::setw(7) << final_counts[power] << "\n";
+  }
+  return table.str();
+}
+
+}  // namespace quorvel::server
