@@ -3,8 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include "arena/arena_run.h"
-#include "base/logs.h"
-#include "base/trace.h"
 
 namespace quorvel::arena {
 namespace {
@@ -12,8 +10,6 @@ namespace {
 constexpr int kGames = 14;
 
 void BM_ArenaQuorvelAgainstGreedy(benchmark::State& state) {
-  LogFiles::process().close();
-  SetTracing(false);
   ParsedArenaOptions parsed = parse_arena_options(
       {"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "greedy", "--games", std::to_string(kGames)});
   if (!parsed.error.empty()) {

@@ -5,8 +5,10 @@
 #include <string_view>
 
 #include "base/random_source.h"
+#include "base/trace.h"
 #include "game/game_board.h"
 #include "planning/plan.h"
+#include "planning/plan_evaluator.h"
 #include "planning/plan_search.h"
 #include "planning/turn_driver.h"
 #include "planning/unit_option_table.h"
@@ -16,7 +18,6 @@
 #include "settings/bot_settings.h"
 #include "settings/builtin_settings.h"
 #include "support/positions.h"
-#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace {
@@ -41,15 +42,17 @@ const char* const kCrowdedNow =
 
 struct Game {
   GameBoard board;
+  TraceLog trace;
   ProvinceValuation valuation{board};
   UnitOptionTable options{board, valuation};
 
   // Default settings, or the shipped (built-in) ones.
   Game(const char* power, std::string_view sco, std::string_view now, bool shipped = false) {
+    trace.switch_on(false);
     if (shipped) static_cast<IniStore&>(valuation) = builtin_settings();
     if (board.set_map(bench::standard_map_message()) != -1) std::abort();
     valuation.setupMap();
-    board.set_own_power(*TokenTextTable::instance().token_of(power));
+    board.set_own_power(*TokenTextTable::standard().token_of(power));
     if (board.set_centres(parsed(sco)) != -1 || board.set_position(parsed(now)) != -1) std::abort();
     valuation.evaluateTurn();
     options.rebuild();
@@ -67,7 +70,7 @@ void BM_PlanTurnSpring1901(benchmark::State& state) {
   std::uint64_t seed = 0;
   for (auto _ : state) {
     RandomSource random(1 + seed++ % 200);
-    planTurn(game->board, game->options, settings, random);
+    planTurn(game->board, game->options, settings, random, game->trace);
   }
 }
 // 0-6: default settings; 7-13: the shipped settings.
@@ -81,7 +84,7 @@ void BM_PlanTurnCrowded(benchmark::State& state) {
   state.counters["units"] = static_cast<double>(game->board.own_units.size());
   for (auto _ : state) {
     RandomSource random(1 + seed++ % 200);
-    planTurn(game->board, game->options, settings, random);
+    planTurn(game->board, game->options, settings, random, game->trace);
   }
 }
 BENCHMARK(BM_PlanTurnCrowded)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

@@ -10,11 +10,6 @@ LogFiles::~LogFiles() {
   close();
 }
 
-LogFiles& LogFiles::process() {
-  static LogFiles* logs = new LogFiles();
-  return *logs;
-}
-
 std::FILE* LogFiles::open(std::FILE*& file, const char* name) {
   if (file == nullptr && !closed_) {
     const std::filesystem::path path = directory_.empty() ? name : directory_ / name;
@@ -23,7 +18,14 @@ std::FILE* LogFiles::open(std::FILE*& file, const char* name) {
   return file;
 }
 
-void LogFiles::error(const char* format, std::va_list args) {
+void LogFiles::error(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  verror(format, args);
+  va_end(args);
+}
+
+void LogFiles::verror(const char* format, std::va_list args) {
   std::lock_guard guard(lock_);
   std::FILE* file = open(error_file_, "errorlog.txt");
   if (file == nullptr) return;
@@ -70,25 +72,6 @@ void LogFiles::close() {
     if (*file != nullptr) std::fclose(*file);
     *file = nullptr;
   }
-}
-
-void LogError(const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  LogFiles::process().error(format, args);
-  va_end(args);
-}
-
-void SetTrafficLogging(bool on) {
-  LogFiles::process().set_traffic_logging(on);
-}
-
-void LogEvent(std::string_view text) {
-  LogFiles::process().event(text);
-}
-
-void CloseLogs() {
-  LogFiles::process().close();
 }
 
 }  // namespace quorvel

@@ -22,11 +22,8 @@ class LogFiles {
   LogFiles(const LogFiles&) = delete;
   LogFiles& operator=(const LogFiles&) = delete;
 
-  // The process's logs in the working directory; never destroyed, so that static
-  // objects may log while they are torn down.
-  static LogFiles& process();
-
-  void error(const char* format, std::va_list args);
+  void error(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void verror(const char* format, std::va_list args);
   void set_traffic_logging(bool on);
   bool traffic_logging() const;
   // Any message that prints itself with to_text(), printed only when traffic is logged.
@@ -51,14 +48,5 @@ class LogFiles {
   bool traffic_logging_ = false;
   bool closed_ = false;
 };
-
-void LogError(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void SetTrafficLogging(bool on);
-template <typename Message>
-void LogTraffic(TrafficDirection direction, const Message& message) {
-  LogFiles::process().traffic(direction, message);
-}
-void LogEvent(std::string_view text);
-void CloseLogs();
 
 }  // namespace quorvel

@@ -1,77 +1,64 @@
 #include "base/trace.h"
 
 #include <cstdarg>
-#include <cstdio>
-#include <mutex>
-#include <string>
-#include <vector>
 
 namespace quorvel {
 
 namespace {
 
-// Lines traced before the command line is known (the bot traces while it is
-// constructed) wait here, up to a bound, until the channel is switched on or off.
+// Lines kept while the channel is neither on nor off, at most.
 constexpr std::size_t kMaxEarlyLines = 256;
-
-struct TraceChannel {
-  std::mutex lock;
-  bool configured = false;
-  bool on = false;
-  std::filesystem::path path = "tracelog.txt";
-  std::FILE* file = nullptr;
-  std::vector<std::string> early;
-};
-
-TraceChannel& channel() {
-  static TraceChannel* trace = new TraceChannel();
-  return *trace;
-}
-
-void write_line(TraceChannel& trace, const std::string& line) {
-  if (trace.file == nullptr) trace.file = std::fopen(trace.path.c_str(), "w");
-  if (trace.file == nullptr) return;
-  std::fputs(line.c_str(), trace.file);
-  std::fputc('\n', trace.file);
-  std::fflush(trace.file);
-}
 
 }  // namespace
 
-void SetTracing(bool on, const std::filesystem::path& directory) {
-  TraceChannel& trace = channel();
-  std::lock_guard guard(trace.lock);
-  trace.configured = true;
-  trace.on = on;
-  trace.path = directory.empty() ? "tracelog.txt" : directory / "tracelog.txt";
-  if (on) {
-    for (const std::string& line : trace.early)
-      write_line(trace, line);
-  } else if (trace.file != nullptr) {
-    std::fclose(trace.file);
-    trace.file = nullptr;
-  }
-  trace.early.clear();
+TraceLog::~TraceLog() {
+  if (file_ != nullptr) std::fclose(file_);
 }
 
-void Trace(const char* format, ...) {
-  TraceChannel& trace = channel();
-  std::lock_guard guard(trace.lock);
-  if (trace.configured && !trace.on) return;
+void TraceLog::write(const std::string& line) {
+  if (file_ == nullptr) file_ = std::fopen(path_.c_str(), "w");
+  if (file_ == nullptr) return;
+  std::fputs(line.c_str(), file_);
+  std::fputc('\n', file_);
+  std::fflush(file_);
+}
+
+void TraceLog::switch_on(bool on, const std::filesystem::path& directory) {
+  std::lock_guard guard(lock_);
+  configured_ = true;
+  on_ = on;
+  path_ = directory.empty() ? "tracelog.txt" : directory / "tracelog.txt";
+  if (on) {
+    for (const std::string& line : early_)
+      write(line);
+  } else if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  early_.clear();
+}
+
+void TraceLog::line(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
+  vline(format, args);
+  va_end(args);
+}
+
+void TraceLog::vline(const char* format, std::va_list args) {
+  std::lock_guard guard(lock_);
+  if (configured_ && !on_) return;
   std::va_list copy;
   va_copy(copy, args);
   const int size = std::vsnprintf(nullptr, 0, format, copy);
   va_end(copy);
-  std::string line(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-  if (size > 0) std::vsnprintf(line.data(), line.size() + 1, format, args);
-  va_end(args);
-  if (!trace.configured) {
-    if (trace.early.size() < kMaxEarlyLines) trace.early.push_back(std::move(line));
+  std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+  if (size > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  if (!configured_) {
+    if (early_.size() < kMaxEarlyLines) early_.push_back(std::move(text));
     return;
   }
-  write_line(trace, line);
+  write(text);
 }
 
 }  // namespace quorvel

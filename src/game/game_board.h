@@ -11,6 +11,7 @@
 #include "game/location.h"
 #include "protocol/token.h"
 #include "protocol/token_message.h"
+#include "protocol/token_text_table.h"
 
 namespace quorvel {
 
@@ -20,8 +21,6 @@ namespace quorvel {
 // board's arrays.
 class GameBoard : public BoardMap, public BoardPosition {
  public:
-  static GameBoard& instance();
-
   // Map definition.
   int set_map(const TokenMessage& mdf);
   std::string province_text(int province) const;
@@ -49,6 +48,9 @@ class GameBoard : public BoardMap, public BoardPosition {
   static Token power_token(int power_index) { return Token(CATEGORY_POWER, power_index); }
 
   std::string map_name;
+
+  // The texts place names are printed with: the standard ones, or a bot's own.
+  const TokenTextTable* tokens = &TokenTextTable::standard();
 
   // Position.
   Token own_power;

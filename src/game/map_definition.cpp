@@ -4,11 +4,6 @@
 
 namespace quorvel {
 
-GameBoard& GameBoard::instance() {
-  static GameBoard board;
-  return board;
-}
-
 int GameBoard::set_map(const TokenMessage& mdf) {
   return read_map(mdf, *this);
 }
@@ -17,7 +12,7 @@ std::string GameBoard::province_text(int province) const {
   if (province < 0 || province >= kMaxProvinces) return "???";
   const MapProvince& record = provinces[static_cast<std::size_t>(province)];
   if (!record.defined) return "???";
-  std::string text = printed_text(TokenMessage(record.token));
+  std::string text = printed_text(TokenMessage(record.token), *tokens);
   if (record.has_army_moves) {
     for (std::size_t i = 1; i < text.size(); ++i) {
       if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');

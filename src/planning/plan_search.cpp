@@ -4,12 +4,12 @@
 #include <list>
 #include <map>
 
-#include "planning/plan.h"
-#include "protocol/tokens.h"
 #include "base/trace.h"
-#include "planning/plan_evaluator.h"
-#include "valuation/province_valuation.h"
 #include "base/truncate.h"
+#include "planning/plan.h"
+#include "planning/plan_evaluator.h"
+#include "protocol/tokens.h"
+#include "valuation/province_valuation.h"
 
 namespace quorvel {
 
@@ -167,7 +167,7 @@ void mutate(Plan& plan) {
   }
 }
 
-long searchPlan(Plan& best, Plan& work, const AnnealingSettings& settings) {
+long searchPlan(Plan& best, Plan& work, const AnnealingSettings& settings, TraceLog& trace) {
   int best_value = best.evaluate();
   const std::clock_t started = std::clock();
   long count = 0;
@@ -188,9 +188,9 @@ long searchPlan(Plan& best, Plan& work, const AnnealingSettings& settings) {
   }
   const std::clock_t finished = std::clock();
   best_value = best.evaluate();
-  Trace("Evaluated %li plans in %2.1f seconds.", count,
-        static_cast<double>(finished - started) / CLOCKS_PER_SEC);
-  Trace("Best plan's value: %d", best_value);
+  trace.line("Evaluated %li plans in %2.1f seconds.", count,
+             static_cast<double>(finished - started) / CLOCKS_PER_SEC);
+  trace.line("Best plan's value: %d", best_value);
   return count;
 }
 
@@ -216,15 +216,15 @@ void addSupports(Plan& plan) {
   }
 }
 
-void improveWithSupports(Plan& best, Plan& work, int best_value) {
+void improveWithSupports(Plan& best, Plan& work, int best_value, TraceLog& trace) {
   work.assign(best);
   addSupports(work);
   const int value = work.evaluate();
-  Trace("Best plan's improved value: %d", value);
+  trace.line("Best plan's improved value: %d", value);
   if (value >= best_value) {
     best.assign(work);
   } else {
-    Trace("! Additional supports result in worse valuation !");
+    trace.line("! Additional supports result in worse valuation !");
   }
 }
 

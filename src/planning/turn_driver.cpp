@@ -1,19 +1,19 @@
 #include "planning/turn_driver.h"
 
+#include "base/trace.h"
 #include "game/game_board.h"
 #include "planning/plan.h"
+#include "planning/plan_evaluator.h"
 #include "planning/plan_search.h"
 #include "planning/unit_option_table.h"
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
-#include "base/trace.h"
-#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {
 
 void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSettings& settings,
-              RandomSource& random) {
+              RandomSource& random, TraceLog& trace) {
   Plan best(random);
   Plan work(random);
   PlanEvaluator evaluator(game, options.valuation());
@@ -25,19 +25,19 @@ void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSe
   if (movement) addConvoyCandidates(best);
   randomize(best);
 
-  searchPlan(best, work, settings);
+  searchPlan(best, work, settings, trace);
   evaluator.afterSearch();
   if (movement) {
-    improveWithSupports(best, work, best.evaluate());
+    improveWithSupports(best, work, best.evaluate(), trace);
     evaluator.afterSearch();
   }
 
-  Trace("Generated plan:");
+  trace.line("Generated plan:");
   // Evaluated once more so that the values in the text are the chosen plan's.
   best.evaluate();
-  Trace("%s", best.toText().c_str());
+  trace.line("%s", best.toText().c_str());
   best.toOrders(game);
-  Trace("Move-Orders sent.");
+  trace.line("Move-Orders sent.");
 }
 
 }  // namespace quorvel

@@ -187,7 +187,10 @@ bool TokenMessage::copy_out(Token* buffer, int capacity) const {
 }
 
 int TokenMessage::parse_text(std::string_view text) {
-  const TokenTextTable& table = TokenTextTable::instance();
+  return parse_text(text, TokenTextTable::standard());
+}
+
+int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table) {
   const int size = static_cast<int>(text.size());
   std::vector<Token> parsed;
   int depth = 0;
@@ -246,7 +249,10 @@ int TokenMessage::parse_text(std::string_view text) {
 }
 
 std::string TokenMessage::to_text() const {
-  const TokenTextTable& table = TokenTextTable::instance();
+  return to_text(TokenTextTable::standard());
+}
+
+std::string TokenMessage::to_text(const TokenTextTable& table) const {
   std::string out;
   out.reserve(static_cast<std::size_t>(std::max(length(), 0)) * 4);
   bool in_string = false;
@@ -272,7 +278,11 @@ std::string TokenMessage::to_text() const {
 }
 
 std::string printed_text(const TokenMessage& message) {
-  std::string text = message.to_text();
+  return printed_text(message, TokenTextTable::standard());
+}
+
+std::string printed_text(const TokenMessage& message, const TokenTextTable& table) {
+  std::string text = message.to_text(table);
   if (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }

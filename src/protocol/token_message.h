@@ -9,6 +9,8 @@
 
 namespace quorvel {
 
+class TokenTextTable;
+
 // One DAIDE message, or a piece of one: tokens in which BRA and KET nest.
 //
 // An empty message (no tokens at all, length -1) differs from a message of zero tokens
@@ -54,8 +56,12 @@ class TokenMessage {
 
   // Answers -1, or the character position of the first error; after an error the
   // message keeps what it held before.
+  // Both read token texts from the standard table, or from the table given (a bot's,
+  // which the server's representation message may have changed).
   int parse_text(std::string_view text);
+  int parse_text(std::string_view text, const TokenTextTable& table);
   std::string to_text() const;
+  std::string to_text(const TokenTextTable& table) const;
 
  private:
   // Counts top-level elements and resets the sub-message cache.
@@ -80,5 +86,6 @@ bool operator==(const TokenMessage& a, const TokenMessage& b);
 
 // to_text without its trailing space: a message, or a name, on a line of its own.
 std::string printed_text(const TokenMessage& message);
+std::string printed_text(const TokenMessage& message, const TokenTextTable& table);
 
 }  // namespace quorvel

@@ -4,8 +4,8 @@
 
 namespace quorvel {
 
-TokenTextTable& TokenTextTable::instance() {
-  static TokenTextTable table;
+const TokenTextTable& TokenTextTable::standard() {
+  static const TokenTextTable table;
   return table;
 }
 

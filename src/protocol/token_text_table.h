@@ -9,13 +9,14 @@
 
 namespace quorvel {
 
-// The process's one table of token texts and its reverse. The server may replace the
-// names of powers and provinces.
+// A table of token texts and its reverse. A bot keeps its own, in which the server's
+// representation message may replace the names of powers and provinces.
 class TokenTextTable {
  public:
-  // Built with the standard texts on first use.
-  static TokenTextTable& instance();
+  // The standard texts, built on first use and never changed.
+  static const TokenTextTable& standard();
 
+  // The standard texts.
   TokenTextTable();
 
   // False, and nothing changes, when the token already has a text or the text a token.

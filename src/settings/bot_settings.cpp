@@ -6,18 +6,17 @@
 #include <sstream>
 #include <string>
 
-#include "settings/builtin_settings.h"
 #include "base/logs.h"
-#include "base/trace.h"
 #include "base/truncate.h"
+#include "settings/builtin_settings.h"
 
 namespace quorvel {
 
-LoadedSettings loadSettings(IniStore& store, RandomSource& random) {
+LoadedSettings loadSettings(IniStore& store, RandomSource& random, LogFiles& logs) {
   random.restart();
   store.setFileName("Quorvel.ini");
   if (!store.load()) {
-    LogError("Unable to read ini-File Quorvel.ini");
+    logs.error("Unable to read ini-File Quorvel.ini");
     // Without its file the bot would value nothing. It plays by the built-in settings and
     // writes them there, so that its learning starts from them; a file that exists is
     // kept as it is, even an empty one.
@@ -25,7 +24,7 @@ LoadedSettings loadSettings(IniStore& store, RandomSource& random) {
     if (!std::filesystem::exists("Quorvel.ini", ec) && !ec) {
       std::istringstream text{std::string(builtin_settings_text())};
       store.loadFrom(text);
-      if (!store.save()) LogError("Unable to write ini-File Quorvel.ini");
+      if (!store.save()) logs.error("Unable to write ini-File Quorvel.ini");
     }
   }
   return prepareSettings(store, random);
@@ -67,7 +66,6 @@ bool mutateSettings(IniStore& store, RandomSource& random) {
       }
     }
   }
-  Trace("Settings mutated.");
   return true;
 }
 
@@ -83,16 +81,16 @@ AnnealingSettings readAnnealingSettings(const IniStore& store) {
   return annealing;
 }
 
-void onGameWon(IniStore& store, bool mutated) {
+void onGameWon(IniStore& store, bool mutated, LogFiles& logs) {
   if (!mutated) return;
-  if (!store.save()) LogError("Unable to write ini-File Quorvel.ini");
-  writeChangeLog(store);
+  if (!store.save()) logs.error("Unable to write ini-File Quorvel.ini");
+  writeChangeLog(store, logs);
 }
 
-void writeChangeLog(const IniStore& store) {
+void writeChangeLog(const IniStore& store, LogFiles& logs) {
   std::FILE* file = std::fopen("changelog.csv", "a");
   if (file == nullptr) {
-    LogError("Couldn't open log file changelog.csv");
+    logs.error("Couldn't open log file changelog.csv");
     return;
   }
   std::string line;

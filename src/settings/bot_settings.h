@@ -1,8 +1,9 @@
 #pragma once
 
+#include "base/logs.h"
 #include "base/random_source.h"
-#include "settings/ini_store.h"
 #include "base/shape_curve.h"
+#include "settings/ini_store.h"
 
 namespace quorvel {
 
@@ -89,7 +90,7 @@ struct LoadedSettings {
 
 // Start-up: loads "Quorvel.ini" into the store (the built-in settings, also written there,
 // when there is no such file), then prepares the settings.
-LoadedSettings loadSettings(IniStore& store, RandomSource& random);
+LoadedSettings loadSettings(IniStore& store, RandomSource& random, LogFiles& logs);
 // Settings already in the store: mutates them at random when they ask for it, and reads
 // the annealing settings.
 LoadedSettings prepareSettings(IniStore& store, RandomSource& random);
@@ -97,7 +98,7 @@ LoadedSettings prepareSettings(IniStore& store, RandomSource& random);
 bool mutateSettings(IniStore& store, RandomSource& random);
 AnnealingSettings readAnnealingSettings(const IniStore& store);
 // After a won game: keeps mutated settings and records them in "changelog.csv".
-void onGameWon(IniStore& store, bool mutated);
-void writeChangeLog(const IniStore& store);
+void onGameWon(IniStore& store, bool mutated, LogFiles& logs);
+void writeChangeLog(const IniStore& store, LogFiles& logs);
 
 }  // namespace quorvel

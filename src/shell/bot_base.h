@@ -2,18 +2,22 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/logs.h"
+#include "base/trace.h"
+#include "game/game_board.h"
 #include "protocol/token.h"
 #include "protocol/token_message.h"
 #include "shell/start_options.h"
 
 namespace quorvel {
 
-class GameBoard;
 namespace platform {
 class DialogWindow;
 }
@@ -36,16 +40,23 @@ class MessageSink {
 // observer; a playing bot overrides the handlers it needs.
 class BotBase {
  public:
-  // The process's bot on the comms link, playing on the process's board.
+  // The process's bot on the comms link, playing on a board of its own.
   BotBase();
-  // A bot on its own board; only the process's bot receives from the comms link.
+  // A bot on the board given; only the process's bot receives from the comms link and
+  // writes log files (the others' logs and trace are closed).
   BotBase(GameBoard& board, bool process_bot);
   virtual ~BotBase();
   BotBase(const BotBase&) = delete;
   BotBase& operator=(const BotBase&) = delete;
 
-  // The one bot of the process, registered by the constructor.
+  // The one bot of the process, registered by the constructor: the comms link's receive
+  // callback and the window find it here, as their C interface carries no bot.
   static BotBase* instance();
+
+  // The bot's error and traffic logs ("errorlog.txt", "tcpiplog.txt") and its trace.
+  LogFiles& logs() { return logs_; }
+  TraceLog& trace() { return trace_; }
+  const TokenTextTable& tokens() const { return tokens_; }
 
   // Handlers, in slot order.
   virtual bool Start(const StartOptions& options, platform::DialogWindow* window);
@@ -131,10 +142,22 @@ class BotBase {
   void DispatchMessage(const std::uint8_t* body, std::uint32_t length);
 
   bool is_connected() const { return connected; }
+  const GameBoard& board() const { return *game; }
   const StartOptions& start_options() const { return options; }
   const std::set<Token>& civil_disorder_powers() const { return civilDisorderPowers; }
 
  protected:
+  void LogError(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void LogEvent(std::string_view text) { logs_.event(text); }
+  void LogTraffic(TrafficDirection direction, const TokenMessage& message) {
+    if (logs_.traffic_logging()) logs_.traffic_text(direction, Text(message));
+  }
+  // A message as this bot prints it: with its server's names.
+  std::string Text(const TokenMessage& message) const { return message.to_text(tokens_); }
+  void Trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // "REJ( command ) message received : ...".
+  void LogRefusal(const char* command, const TokenMessage& msg);
+
   void HandleIncoming(const QueuedMessage& entry);
   void HandleLocalEvent(const std::uint8_t* data, std::uint32_t length);
   void HandleRepresentation(const std::uint8_t* body, std::uint32_t length);
@@ -152,6 +175,10 @@ class BotBase {
   StartOptions options;
 
  private:
+  TokenTextTable tokens_;
+  LogFiles logs_;
+  TraceLog trace_;
+  std::unique_ptr<GameBoard> own_board_;
   bool process_bot_;
   MessageSink* sink_ = nullptr;
   void DispatchAnswer(const TokenMessage& msg);

@@ -1,12 +1,12 @@
 // Incoming messages to handlers, the join and rejoin handshakes, and the standard answers.
 #include <cstring>
 
+#include "base/logs.h"
 #include "game/game_board.h"
 #include "platform/dialog_window.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
 #include "shell/bot_base.h"
-#include "base/logs.h"
 
 namespace quorvel {
 
@@ -80,7 +80,7 @@ void BotBase::DispatchMessage(const std::uint8_t* body, std::uint32_t length) {
   } else if (first == ADM) {
     OnADM(msg);
   } else {
-    LogError("Unexpected first token in message : %s", msg.to_text().c_str());
+    LogError("Unexpected first token in message : %s", Text(msg).c_str());
   }
 }
 
@@ -189,7 +189,7 @@ void BotBase::ProcessHello(const TokenMessage& msg) {
 }
 
 void BotBase::ProcessMap(const TokenMessage& msg) {
-  std::string name = msg.sub_message(1).to_text();
+  std::string name = Text(msg.sub_message(1));
   const std::size_t first = name.find('\'');
   const std::size_t last = name.rfind('\'');
   if (first != std::string::npos && first < last) name = name.substr(first + 1, last - first - 1);
@@ -222,8 +222,8 @@ void BotBase::RequestMap() {
 void BotBase::SendName(const std::string& name, const std::string& version) {
   TokenMessage name_text;
   TokenMessage version_text;
-  name_text.parse_text("'" + name + "'");
-  version_text.parse_text("'" + version + "'");
+  name_text.parse_text("'" + name + "'", tokens_);
+  version_text.parse_text("'" + version + "'", tokens_);
   Send(NME & name_text & version_text);
 }
 
@@ -256,7 +256,7 @@ void BotBase::OnFRM(const TokenMessage& msg) {
 }
 
 void BotBase::OnHUH(const TokenMessage& msg) {
-  LogError("HUH message received : %s", msg.to_text().c_str());
+  LogError("HUH message received : %s", Text(msg).c_str());
 }
 
 void BotBase::OnLOD(const TokenMessage& msg) {
@@ -304,12 +304,12 @@ void BotBase::OnTHX(const TokenMessage& msg) {
   }
 
   if (!replacement.is_empty() && replacement != order) {
-    LogError("THX returned %s for order '%s'. Replacing with '%s'", note_element.to_text().c_str(),
-             order.to_text().c_str(), replacement.to_text().c_str());
+    LogError("THX returned %s for order '%s'. Replacing with '%s'", Text(note_element).c_str(),
+             Text(order).c_str(), Text(replacement).c_str());
     Send(SUB & replacement);
   } else if (note != MBV) {
     LogError("THX returned %s for order '%s'. No replacement order sent.",
-             note_element.to_text().c_str(), order.to_text().c_str());
+             Text(note_element).c_str(), Text(order).c_str());
   }
 }
 
@@ -331,61 +331,57 @@ void BotBase::OnRejNME(const TokenMessage&, const TokenMessage&) {
 bool BotBase::GetRejoinIdentity(Token& power, std::int32_t& passcode) {
   if (!options.rejoinGiven) return false;
   // A power the token table does not know cannot be named to the server.
-  const auto token = TokenTextTable::instance().token_of(options.rejoinPower);
+  const auto token = tokens_.token_of(options.rejoinPower);
   if (!token) return false;
   power = *token;
   passcode = options.rejoinPasscode;
   return true;
 }
 
-namespace {
-
-void log_refusal(const char* command, const TokenMessage& msg) {
-  LogError("REJ( %s ) message received : %s", command, msg.to_text().c_str());
+void BotBase::LogRefusal(const char* command, const TokenMessage& msg) {
+  LogError("REJ( %s ) message received : %s", command, Text(msg).c_str());
 }
-
-}  // namespace
 
 void BotBase::OnRejIAM(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("IAM()", msg);
+  LogRefusal("IAM()", msg);
 }
 void BotBase::OnRejHLO(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("HLO()", msg);
+  LogRefusal("HLO()", msg);
 }
 void BotBase::OnRejNOW(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("NOW()", msg);
+  LogRefusal("NOW()", msg);
 }
 void BotBase::OnRejSCO(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("SCO()", msg);
+  LogRefusal("SCO()", msg);
 }
 void BotBase::OnRejHST(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("HST()", msg);
+  LogRefusal("HST()", msg);
 }
 void BotBase::OnRejSUB(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("SUB()", msg);
+  LogRefusal("SUB()", msg);
 }
 void BotBase::OnRejGOF(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("GOF()", msg);
+  LogRefusal("GOF()", msg);
 }
 void BotBase::OnRejORD(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("ORD()", msg);
+  LogRefusal("ORD()", msg);
 }
 void BotBase::OnRejTME(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("TME()", msg);
+  LogRefusal("TME()", msg);
 }
 void BotBase::OnRejDRW(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("DRW()", msg);
+  LogRefusal("DRW()", msg);
 }
 void BotBase::OnRejSND(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("SND()", msg);
+  LogRefusal("SND()", msg);
 }
 void BotBase::OnRejADM(const TokenMessage&, const TokenMessage&) {}
 void BotBase::OnRejMIS(const TokenMessage&, const TokenMessage&) {}
 void BotBase::OnRejNotGOF(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("NOT( GOF() )", msg);
+  LogRefusal("NOT( GOF() )", msg);
 }
 void BotBase::OnRejNotDRW(const TokenMessage& msg, const TokenMessage&) {
-  log_refusal("NOT( DRW() )", msg);
+  LogRefusal("NOT( DRW() )", msg);
 }
 void BotBase::OnYesNME(const TokenMessage&, const TokenMessage&) {}
 void BotBase::OnYesOBS(const TokenMessage&, const TokenMessage&) {}

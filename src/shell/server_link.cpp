@@ -6,14 +6,14 @@
 #include <cstring>
 #include <new>
 
+#include "base/logs.h"
+#include "base/trace.h"
 #include "game/game_board.h"
 #include "platform/comms_link.h"
 #include "platform/daide_framing.h"
 #include "platform/dialog_window.h"
 #include "protocol/token_text_table.h"
 #include "shell/bot_base.h"
-#include "base/logs.h"
-#include "base/trace.h"
 
 namespace quorvel {
 
@@ -34,18 +34,41 @@ T read_host(const std::uint8_t* bytes) {
 
 }  // namespace
 
-BotBase::BotBase() : BotBase(GameBoard::instance(), true) {}
+BotBase::BotBase() : own_board_(std::make_unique<GameBoard>()), process_bot_(true) {
+  game = own_board_.get();
+  game->tokens = &tokens_;
+  process_bot.store(this);
+}
 
 BotBase::BotBase(GameBoard& board, bool is_process_bot)
     : game(&board), process_bot_(is_process_bot) {
-  if (process_bot_) process_bot.store(this);
+  game->tokens = &tokens_;
+  if (process_bot_) {
+    process_bot.store(this);
+  } else {
+    logs_.close();
+    trace_.switch_on(false);
+  }
 }
 
 BotBase::~BotBase() {
   if (!process_bot_) return;
-  CloseLogs();
   BotBase* self = this;
   process_bot.compare_exchange_strong(self, nullptr);
+}
+
+void BotBase::LogError(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  logs_.verror(format, args);
+  va_end(args);
+}
+
+void BotBase::Trace(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  trace_.vline(format, args);
+  va_end(args);
 }
 
 BotBase* BotBase::instance() {
@@ -56,8 +79,8 @@ bool BotBase::Start(const StartOptions& start_options, platform::DialogWindow* d
   options = start_options;
   window = dialog;
   if (!options.logLevelGiven) options.logLevel = 0;
-  SetTrafficLogging(options.logLevel > 0);
-  SetTracing(options.logLevel >= 2);
+  logs_.set_traffic_logging(options.logLevel > 0);
+  trace_.switch_on(options.logLevel >= 2);
 
   bool result = false;
   platform::CommsConfig* config = dcsp_configure("tandril.cfg");
@@ -103,7 +126,7 @@ void BotBase::OnReceive(const std::uint8_t* data, std::uint32_t length, std::uin
   try {
     entry.data.assign(data, data + length);
   } catch (const std::bad_alloc&) {
-    LogError("Failed to allocate memory to queue message");
+    bot->LogError("Failed to allocate memory to queue message");
     return;
   }
   entry.length = length;
@@ -203,7 +226,7 @@ void BotBase::HandleLocalEvent(const std::uint8_t* data, std::uint32_t length) {
 
 void BotBase::HandleRepresentation(const std::uint8_t* body, std::uint32_t length) {
   if (length == 0) return;
-  TokenTextTable& table = TokenTextTable::instance();
+  TokenTextTable& table = tokens_;
   table.clear_powers_and_provinces();
   for (std::uint32_t at = 0; at + platform::kRepresentationEntryBytes <= length;
        at += platform::kRepresentationEntryBytes) {

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
+#include "base/trace.h"
 #include "game/game_board.h"
 #include "planning/turn_driver.h"
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
-#include "base/trace.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {
@@ -16,14 +16,10 @@ namespace {
 
 constexpr const char* kRecoveryFile = "recovery.txt";
 
-std::string text_of(Token token) {
-  return TokenMessage(token).to_text();
-}
-
-void writeRecoveryFile(const TokenMessage& hello) {
+void writeRecoveryFile(const TokenMessage& hello, TraceLog& trace) {
   std::FILE* file = std::fopen(kRecoveryFile, "w");
   if (file == nullptr) {
-    Trace("Couldn't open recovery file recovery.txt");
+    trace.line("Couldn't open recovery file recovery.txt");
     return;
   }
   std::fprintf(file, "%hu %hu", hello.token_at(2).value(), hello.token_at(5).value());
@@ -44,10 +40,11 @@ StrategyBot::StrategyBot(const PlayerSetup& setup)
     static_cast<IniStore&>(valuation_) = *setup.settings;
     loaded = prepareSettings(valuation_, random_);
   } else {
-    loaded = loadSettings(valuation_, random_);
+    loaded = loadSettings(valuation_, random_, logs());
   }
   annealing_ = loaded.annealing;
   mutated_ = loaded.mutated;
+  if (mutated_) Trace("Settings mutated.");
 }
 
 void StrategyBot::SendInitialMessage() {
@@ -74,7 +71,7 @@ void StrategyBot::OnRejNME(const TokenMessage&, const TokenMessage&) {
   }
   const TokenMessage rejoin = tok::IAM & Token(static_cast<std::uint16_t>(power)) &
                               Token(static_cast<std::uint16_t>(passcode));
-  Trace("Trying to reconnect: %s", rejoin.to_text().c_str());
+  Trace("Trying to reconnect: %s", Text(rejoin).c_str());
   Send(rejoin);
 }
 
@@ -83,14 +80,15 @@ void StrategyBot::OnYesIAM(const TokenMessage&, const TokenMessage&) {
 }
 
 void StrategyBot::OnHLO(const TokenMessage& msg) {
-  if (keeps_files_) writeRecoveryFile(msg);
+  if (keeps_files_) writeRecoveryFile(msg, trace());
   valuation_.setupPower();
-  Trace("HLO processed. I am %s, my passcode is %d", text_of(board_.own_power).c_str(),
+  Trace("HLO processed. I am %s, my passcode is %d", Text(TokenMessage(board_.own_power)).c_str(),
         board_.passcode);
 }
 
 void StrategyBot::OnMDF(const TokenMessage&) {
-  valuation_.setupMap();
+  for (const std::string& problem : valuation_.setupMap())
+    LogError("%s", problem.c_str());
   Trace("MDF processed. The map is called %s.", board_.map_name.c_str());
 }
 
@@ -105,7 +103,7 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   if (board_.own_units.empty() && board_.own_dislodged_units.empty() && !builds_owed) return;
   valuation_.evaluateTurn();
   options_.rebuild();
-  Trace("NOW processed. It's now %s %.4d", text_of(board_.season).c_str(), board_.year);
+  Trace("NOW processed. It's now %s %.4d", Text(TokenMessage(board_.season)).c_str(), board_.year);
   if (board_.game_over) {
     Trace("Game over.");
     return;
@@ -113,7 +111,7 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   const Token season = board_.season;
   if (is_movement_season(season) || is_retreat_season(season) ||
       (season == tok::WIN && board_.adjustment_count != 0)) {
-    planTurn(board_, options_, annealing_, random_);
+    planTurn(board_, options_, annealing_, random_, trace());
   }
   SubmitOrders();
 }
@@ -122,9 +120,9 @@ void StrategyBot::OnSLO(const TokenMessage& msg) {
   const Token winner = msg.token_at(2);
   if (winner == board_.own_power) {
     Trace("I win.");
-    if (keeps_files_) onGameWon(valuation_, mutated_);
+    if (keeps_files_) onGameWon(valuation_, mutated_, logs());
   } else {
-    Trace("I lose. The winner is %s.", text_of(winner).c_str());
+    Trace("I lose. The winner is %s.", Text(TokenMessage(winner)).c_str());
   }
 }
 

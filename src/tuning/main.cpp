@@ -12,8 +12,6 @@
 #include "arena/arena_options.h"
 #include "arena/arena_run.h"
 #include "arena/summary.h"
-#include "base/logs.h"
-#include "base/trace.h"
 #include "tuning/learning_run.h"
 #include "tuning/tuning_run.h"
 
@@ -64,15 +62,11 @@ int main(int argc, char** argv) {
     const auto parsed = quorvel::tuning::parse_learning_options({args.begin() + 1, args.end()});
     if (!parsed.error.empty())
       return refuse(parsed.error + "\n" + quorvel::tuning::learning_usage());
-    quorvel::LogFiles::process().close();
-    quorvel::SetTracing(false);
     return quorvel::tuning::run_learning(parsed.options, std::cout);
   }
   if (!args.empty() && args[0] == "tune") {
     const auto parsed = quorvel::tuning::parse_tuning_options({args.begin() + 1, args.end()});
     if (!parsed.error.empty()) return refuse(parsed.error + "\n" + quorvel::tuning::tuning_usage());
-    quorvel::LogFiles::process().close();
-    quorvel::SetTracing(false);
     return quorvel::tuning::run_tuning(parsed.options, std::cout);
   }
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
@@ -82,10 +76,6 @@ int main(int argc, char** argv) {
   const ParsedArenaOptions parsed = parse_arena_options(args);
   if (!parsed.error.empty()) return refuse(parsed.error + "\n" + arena_usage());
   const ArenaOptions& options = parsed.options;
-
-  // The players of this process leave no files: no logs, no trace.
-  quorvel::LogFiles::process().close();
-  quorvel::SetTracing(false);
 
   if (!options.record_dir.empty()) {
     std::error_code ec;

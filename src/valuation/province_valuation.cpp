@@ -14,7 +14,7 @@ ProvinceValuation::ProvinceValuation(const GameBoard& board) : board_(board) {
   fear_factors_.fill(1.0);
 }
 
-void ProvinceValuation::setupMap() {
+std::vector<std::string> ProvinceValuation::setupMap() {
   province_count_ = std::max(board_.province_count, 0);
   supply_centre_count_ = 0;
   for (int p = 0; p < province_count_; ++p) {
@@ -33,7 +33,7 @@ void ProvinceValuation::setupMap() {
   }
   first_location_[static_cast<std::size_t>(province_count_)] = static_cast<int>(locations_.size());
 
-  readSettings();
+  std::vector<std::string> problems = readSettings();
   buildDistances();
 
   const std::size_t provinces = static_cast<std::size_t>(province_count_);
@@ -52,9 +52,10 @@ void ProvinceValuation::setupMap() {
   before_extra_.assign(places, 0);
   occupation_.assign(places, 0);
   best_safe_neighbour_.assign(places, 0);
+  return problems;
 }
 
-void ProvinceValuation::readSettings() {
+std::vector<std::string> ProvinceValuation::readSettings() {
   const double fear_end_slope = read(*this, BotSettings::kFearEndSlopeFactor);
   const double fear_start_slope = read(*this, BotSettings::kFearStartSlopeFactor);
   const double fear_end = read(*this, BotSettings::kFearEndValue);
@@ -80,9 +81,15 @@ void ProvinceValuation::readSettings() {
   dist_occ_values_ = ValueTable{};
   extra_occ_values_ = ValueTable{};
   own_values_ = ValueTable{};
-  dist_occ_values_.add_section(*this, BotSettings::kDistOccValues);
-  extra_occ_values_.add_section(*this, BotSettings::kExtraOccValues);
-  own_values_.add_section(*this, BotSettings::kOwnValues);
+  std::vector<std::string> problems;
+  for (auto [table, section] : {std::pair{&dist_occ_values_, BotSettings::kDistOccValues},
+                                std::pair{&extra_occ_values_, BotSettings::kExtraOccValues},
+                                std::pair{&own_values_, BotSettings::kOwnValues}}) {
+    for (const std::string& key : table->add_section(*this, section)) {
+      problems.push_back("Unknown key '" + key + "' in ini-file, section [" + section + "].");
+    }
+  }
+  return problems;
 }
 
 void ProvinceValuation::buildDistances() {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/shape_curve.h"
 #include "game/game_board.h"
 #include "game/location.h"
 #include "settings/ini_store.h"
-#include "base/shape_curve.h"
 #include "valuation/value_distribution.h"
 #include "valuation/value_table.h"
 
@@ -26,7 +26,8 @@ class ProvinceValuation : public IniStore {
   // The valuation of a board: each player owns one on its own board.
   explicit ProvinceValuation(const GameBoard& board);
 
-  void setupMap();
+  // Answers the settings problems found, as error log lines ("Unknown key ...").
+  std::vector<std::string> setupMap();
   void setupPower() {}
   void evaluateTurn();
 
@@ -84,7 +85,7 @@ class ProvinceValuation : public IniStore {
                : fallback;
   }
 
-  void readSettings();
+  std::vector<std::string> readSettings();
   void buildDistances();
   void computeDistances();
   void computeMinorityFactors();

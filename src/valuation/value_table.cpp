@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "settings/ini_store.h"
-#include "base/logs.h"
 
 namespace quorvel {
 
@@ -59,13 +58,14 @@ bool ValueTable::add_key(const std::string& key, int value) {
   return true;
 }
 
-void ValueTable::add_section(const IniStore& store, const std::string& section) {
+std::vector<std::string> ValueTable::add_section(const IniStore& store,
+                                                 const std::string& section) {
+  std::vector<std::string> unknown;
   for (int i = 0; i < store.keyCount(section); ++i) {
     const std::string key = store.keyAt(section, i);
-    if (!add_key(key, store.getInt(section, key, 0))) {
-      LogError("Unknown key '%s' in ini-file, section [%s].", key.c_str(), section.c_str());
-    }
+    if (!add_key(key, store.getInt(section, key, 0))) unknown.push_back(key);
   }
+  return unknown;
 }
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace quorvel {
 
@@ -20,8 +21,8 @@ struct ValueTable {
   int inner_border = 0;
   int outer_border = 0;
 
-  // Adds every key of the section; unknown keys are reported in the error log.
-  void add_section(const IniStore& store, const std::string& section);
+  // Adds every key of the section; answers the keys that name no slot.
+  std::vector<std::string> add_section(const IniStore& store, const std::string& section);
   // Adds one key's value; false when the key names no slot.
   bool add_key(const std::string& key, int value);
 };

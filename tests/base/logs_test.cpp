@@ -17,20 +17,12 @@ namespace {
 using testing::read_file;
 using testing::TempDir;
 
-void error_line(LogFiles& logs, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void error_line(LogFiles& logs, const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  logs.error(format, args);
-  va_end(args);
-}
-
 TEST(Logs, ErrorLogHasOneFormattedLinePerCall) {
   TempDir dir;
   LogFiles logs(dir.path());
   EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
-  error_line(logs, "Failed to set map - Error location %d", 17);
-  error_line(logs, "Bad TCP/IP address '%s'", "host");
+  logs.error("Failed to set map - Error location %d", 17);
+  logs.error("Bad TCP/IP address '%s'", "host");
   // Flushed at once: readable while the file is still open.
   EXPECT_EQ(read_file(dir / "errorlog.txt"),
             "Failed to set map - Error location 17\nBad TCP/IP address 'host'\n");
@@ -42,7 +34,7 @@ TEST(Logs, TrafficLogStaysClosedUntilSwitchedOn) {
   logs.traffic(TrafficDirection::kIncoming, TokenMessage(tok::HLO));
   logs.event("Connected OK");
   EXPECT_FALSE(std::filesystem::exists(dir / "tcpiplog.txt"));
-  error_line(logs, "x");
+  logs.error("x");
   EXPECT_TRUE(std::filesystem::exists(dir / "errorlog.txt"));
 }
 
@@ -68,7 +60,7 @@ TEST(Logs, FilesOfAnEarlierRunAreReplaced) {
   {
     LogFiles logs(dir.path());
     logs.set_traffic_logging(true);
-    error_line(logs, "new");
+    logs.error("new");
     logs.event("Connected OK");
   }
   EXPECT_EQ(read_file(dir / "errorlog.txt"), "new\n");
@@ -79,10 +71,10 @@ TEST(Logs, NothingIsWrittenAfterClosing) {
   TempDir dir;
   LogFiles logs(dir.path());
   logs.set_traffic_logging(true);
-  error_line(logs, "before");
+  logs.error("before");
   logs.close();
   // A late line must not reopen, and so empty, the file.
-  error_line(logs, "after");
+  logs.error("after");
   logs.event("after");
   EXPECT_EQ(read_file(dir / "errorlog.txt"), "before\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "tcpiplog.txt"));
@@ -92,9 +84,9 @@ TEST(Logs, UnopenableFileMakesWritesSilentAndIsRetried) {
   TempDir dir;
   const auto missing = dir / "not-yet";
   LogFiles logs(missing);
-  error_line(logs, "lost");
+  logs.error("lost");
   std::filesystem::create_directory(missing);
-  error_line(logs, "kept");
+  logs.error("kept");
   EXPECT_EQ(read_file(missing / "errorlog.txt"), "kept\n");
 }
 
@@ -103,7 +95,7 @@ TEST(Logs, ErrorLinesFromTwoThreadsStayWhole) {
   LogFiles logs(dir.path());
   auto writer = [&logs](char mark) {
     for (int i = 0; i < 500; ++i)
-      error_line(logs, "%c%c%c%c%c%c%c%c", mark, mark, mark, mark, mark, mark, mark, mark);
+      logs.error("%c%c%c%c%c%c%c%c", mark, mark, mark, mark, mark, mark, mark, mark);
   };
   std::thread first(writer, 'a');
   std::thread second(writer, 'b');
@@ -119,15 +111,14 @@ TEST(Logs, ErrorLinesFromTwoThreadsStayWhole) {
   EXPECT_EQ(count, 1000);
 }
 
-TEST(Logs, ProcessLogsWriteToTheWorkingDirectory) {
+TEST(Logs, WithoutADirectoryTheyWriteToTheWorkingDirectory) {
   TempDir dir;
   testing::WorkingDirectory cwd(dir.path());
-  LogError("Unexpected Message type - %d", 9);
-  SetTrafficLogging(true);
-  LogTraffic(TrafficDirection::kOutgoing, TokenMessage(tok::OBS));
-  LogEvent("Close Message received");
-  CloseLogs();
-  LogError("too late");
+  LogFiles logs;
+  logs.error("Unexpected Message type - %d", 9);
+  logs.set_traffic_logging(true);
+  logs.traffic(TrafficDirection::kOutgoing, TokenMessage(tok::OBS));
+  logs.event("Close Message received");
   EXPECT_EQ(read_file(dir / "errorlog.txt"), "Unexpected Message type - 9\n");
   EXPECT_EQ(read_file(dir / "tcpiplog.txt"), "<< OBS \n== Close Message received\n");
 }

@@ -2,6 +2,8 @@
 // phase; every submission must be one a strict server accepts.
 #include <gtest/gtest.h>
 
+#include "base/trace.h"
+
 #include <memory>
 #include <random>
 #include <string>
@@ -114,7 +116,9 @@ class RandomPositions : public ::testing::TestWithParam<int> {
     options->rebuild();
     if (board->season != WIN || board->adjustment_count != 0) {
       RandomSource random(seed);
-      planTurn(*board, *options, annealing, random);
+      TraceLog trace;
+      trace.switch_on(false);
+      planTurn(*board, *options, annealing, random, trace);
     }
     const TokenMessage submission = board->build_submission();
     ++planned;

@@ -147,19 +147,19 @@ TEST_F(PlanSearchTest, EvaluationCountFollowsTheSchedule) {
   auto best = game.plan();
   randomize(*best);
   Plan work(game.random);
-  EXPECT_EQ(searchPlan(*best, work, settings), 400);
+  EXPECT_EQ(searchPlan(*best, work, settings, game.trace), 400);
   settings.continuousEvaluation = false;
-  EXPECT_EQ(searchPlan(*best, work, settings), 20);
+  EXPECT_EQ(searchPlan(*best, work, settings, game.trace), 20);
 
   settings.iterations = 0;
   const std::string before = best->toText();
-  EXPECT_EQ(searchPlan(*best, work, settings), 0);
+  EXPECT_EQ(searchPlan(*best, work, settings, game.trace), 0);
   EXPECT_EQ(best->toText(), before);
 
   settings.iterations = 10;
   settings.continuousEvaluation = true;
   settings.curve = ShapeCurve::build(10, 0.5, 0.5, 1, 1);
-  EXPECT_EQ(searchPlan(*best, work, settings), 0);
+  EXPECT_EQ(searchPlan(*best, work, settings, game.trace), 0);
 }
 
 TEST_F(PlanSearchTest, TheSearchNeverLosesValue) {
@@ -171,7 +171,7 @@ TEST_F(PlanSearchTest, TheSearchNeverLosesValue) {
     randomize(*best);
     const int start = best->evaluate();
     Plan work(game.random);
-    searchPlan(*best, work, readAnnealingSettings(*game.valuation));
+    searchPlan(*best, work, readAnnealingSettings(*game.valuation), game.trace);
     EXPECT_GE(best->evaluate(), start);
     expect_consistent(*best);
   }

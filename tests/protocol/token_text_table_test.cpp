@@ -79,19 +79,19 @@ TEST(TokenTextTable, AddRefusesATakenTokenOrText) {
 }
 
 TEST(TokenTextTable, ClearingPowersAndProvincesKeepsTheRest) {
-  TokenTextTable& table = TokenTextTable::instance();
-  const TokenTextTable saved = table;
+  TokenTextTable table;
   table.clear_powers_and_provinces();
-  EXPECT_EQ((TokenMessage(tok::HLO) & tok::ENG & tok::STP & tok::WVE).to_text(),
+  EXPECT_EQ((TokenMessage(tok::HLO) & tok::ENG & tok::STP & tok::WVE).to_text(table),
             "HLO ( ??? ) ( ??? ) ( WVE ) ");
   EXPECT_FALSE(table.token_of("ENG"));
   EXPECT_FALSE(table.token_of("STP"));
   EXPECT_TRUE(table.add(tok::ENG, "ANG"));
-  EXPECT_EQ(TokenMessage(tok::ENG).to_text(), "ANG ");
+  EXPECT_EQ(TokenMessage(tok::ENG).to_text(table), "ANG ");
   TokenMessage parsed;
-  EXPECT_EQ(parsed.parse_text("ang"), -1);
+  EXPECT_EQ(parsed.parse_text("ang", table), -1);
   EXPECT_EQ(parsed.first_token(), tok::ENG);
-  table = saved;
+  // The standard table is not changed by any other.
+  EXPECT_EQ(TokenMessage(tok::ENG).to_text(), "ENG ");
 }
 
 }  // namespace

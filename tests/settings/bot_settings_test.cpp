@@ -27,6 +27,7 @@ class BotSettingsTest : public ::testing::Test {
   testing::WorkingDirectory cwd{dir.path()};
   IniStore store;
   RandomSource random;
+  LogFiles logs;
 };
 
 TEST_F(BotSettingsTest, ZeroProbabilityDrawsNothing) {
@@ -114,18 +115,18 @@ TEST_F(BotSettingsTest, NegativeIntegersRoundHalfUp) {
 
 TEST_F(BotSettingsTest, ChangeLogLineHasOneColumnPerKey) {
   load("[OwnValues]\nsc=10\nhc=5\n[PlanEvaluation]\nattack=0.8\n");
-  writeChangeLog(store);
-  writeChangeLog(store);
+  writeChangeLog(store, logs);
+  writeChangeLog(store, logs);
   EXPECT_EQ(read_file(dir / "changelog.csv"), "10,5,0.8,\n10,5,0.8,\n");
 }
 
 TEST_F(BotSettingsTest, AWinKeepsMutatedSettingsOnly) {
   load("[OwnValues]\nsc=10\n");
   store.setInt("OwnValues", "sc", 11);
-  onGameWon(store, false);
+  onGameWon(store, false, logs);
   EXPECT_EQ(read_file(dir / "Quorvel.ini"), "[OwnValues]\nsc=10\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "changelog.csv"));
-  onGameWon(store, true);
+  onGameWon(store, true, logs);
   EXPECT_EQ(read_file(dir / "Quorvel.ini"), "[OwnValues]\nsc=11\n\n");
   EXPECT_EQ(read_file(dir / "changelog.csv"), "11,\n");
 }
@@ -134,11 +135,11 @@ TEST_F(BotSettingsTest, UnwritableFilesAreReported) {
   load("[OwnValues]\nsc=10\n");
   std::filesystem::remove(dir / "Quorvel.ini");
   std::filesystem::create_directory(dir / "Quorvel.ini");
-  onGameWon(store, true);
+  onGameWon(store, true, logs);
   EXPECT_EQ(read_file(dir / "changelog.csv"), "10,\n");
   std::filesystem::remove(dir / "changelog.csv");
   std::filesystem::create_directory(dir / "changelog.csv");
-  writeChangeLog(store);
+  writeChangeLog(store, logs);
   EXPECT_EQ(read_file(dir / "errorlog.txt"),
             "Unable to write ini-File Quorvel.ini\nCouldn't open log file changelog.csv\n");
 }
@@ -148,7 +149,7 @@ TEST_F(BotSettingsTest, UnwritableFilesAreReported) {
 TEST_F(BotSettingsTest, StartUpWithoutAFileWritesAndPlaysTheBuiltInSettings) {
   const IniStore builtin = builtin_settings();
   ASSERT_GT(builtin.sectionCount(), 0);
-  loadSettings(store, random);
+  loadSettings(store, random, logs);
   EXPECT_EQ(store.getFileName(), "Quorvel.ini");
   EXPECT_EQ(read_file(dir / "errorlog.txt"), "Unable to read ini-File Quorvel.ini\n");
   IniStore written((dir / "Quorvel.ini").string());
@@ -164,7 +165,7 @@ TEST_F(BotSettingsTest, StartUpWithoutAFileWritesAndPlaysTheBuiltInSettings) {
 
   write_file(dir / "Quorvel.ini", "");
   IniStore empty;
-  const LoadedSettings loaded = loadSettings(empty, random);
+  const LoadedSettings loaded = loadSettings(empty, random, logs);
   EXPECT_EQ(read_file(dir / "Quorvel.ini"), "");
   EXPECT_EQ(empty.sectionCount(), 0);
   EXPECT_EQ(loaded.annealing.iterations, 20);
@@ -174,7 +175,7 @@ TEST_F(BotSettingsTest, StartUpReadsTheAnnealingSchedule) {
   write_file(dir / "Quorvel.ini",
              "[Annealing]\niterations=10\nstartValue=30\nendValue=10\ncontinuousEvaluation=0\n");
   IniStore fresh;
-  const LoadedSettings loaded = loadSettings(fresh, random);
+  const LoadedSettings loaded = loadSettings(fresh, random, logs);
   EXPECT_EQ(loaded.annealing.iterations, 10);
   EXPECT_FALSE(loaded.annealing.continuousEvaluation);
   EXPECT_DOUBLE_EQ(loaded.annealing.curve.at(0), 30.0);

@@ -99,7 +99,7 @@ TEST_F(BotSessionTest, JoinsAsObserverAndFeedsTheGameModel) {
   server.send_text(testing::kStartNow);
   finish();
 
-  const GameBoard& board = GameBoard::instance();
+  const GameBoard& board = bot.board();
   EXPECT_EQ(board.map_name, "standard");
   EXPECT_EQ(board.province_count, 75);
   EXPECT_EQ(board.own_power, tok::FRA);
@@ -181,11 +181,12 @@ TEST_F(BotSessionTest, ServerNamesReplacePowersAndProvinces) {
   server.send_representation({0x41, 0x01, 'A', 'N', 'G', 0, 0x55, 0x3A, 'L', 'D', 'N', 0, 0x41});
   expect_next("OBS");
   finish();
-  const TokenTextTable& table = TokenTextTable::instance();
+  const TokenTextTable& table = bot.tokens();
   EXPECT_EQ(table.text_of(tok::ENG), "ANG");
   EXPECT_EQ(table.text_of(tok::LON), "LDN");
   EXPECT_FALSE(table.text_of(tok::FRA));
   EXPECT_EQ(table.text_of(tok::HLO), "HLO");
+  EXPECT_EQ(TokenTextTable::standard().text_of(tok::ENG), "ENG");
 }
 
 // The server's OFF and the close of its connection often reach the bot together; only a

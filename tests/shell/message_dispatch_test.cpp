@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "base/logs.h"
 #include "game/game_board.h"
 #include "protocol/tokens.h"
 #include "shell/bot_base.h"
-#include "base/logs.h"
 #include "support/boards.h"
 #include "support/messages.h"
 #include "support/temp_dir.h"
@@ -55,6 +55,7 @@ class RecordingBot : public BotBase {
     DispatchMessage(body.data(), static_cast<std::uint32_t>(body.size()));
   }
   void dispatch(const std::string& text) { dispatch(parse(text)); }
+  GameBoard& model() { return *game; }
 
  private:
   void note(const std::string& name, const TokenMessage& arg) {
@@ -95,7 +96,7 @@ TEST_F(MessageDispatchTest, CivilDisorderIsTrackedPerPower) {
 }
 
 TEST_F(MessageDispatchTest, PositionMessagesReachTheGameModelFirst) {
-  GameBoard& board = GameBoard::instance();
+  GameBoard& board = bot.model();
   ASSERT_EQ(board.set_map(testing::standard_map_message()), -1);
   bot.dispatch("HLO ( FRA ) ( 4321 ) ( ( LVL 0 ) )");
   EXPECT_EQ(board.own_power, tok::FRA);
@@ -109,13 +110,13 @@ TEST_F(MessageDispatchTest, PositionMessagesReachTheGameModelFirst) {
 
 TEST_F(MessageDispatchTest, MapNamesComeFromTheQuotedText) {
   bot.dispatch("MAP ( 'standard' )");
-  EXPECT_EQ(GameBoard::instance().map_name, "standard");
+  EXPECT_EQ(bot.board().map_name, "standard");
   bot.dispatch("MAP ( ENG )");
-  EXPECT_EQ(GameBoard::instance().map_name, "ENG ");
+  EXPECT_EQ(bot.board().map_name, "ENG ");
 }
 
 TEST_F(MessageDispatchTest, BrokenAndUnexpectedMessagesAreLogged) {
-  SetTrafficLogging(true);
+  bot.logs().set_traffic_logging(true);
   const std::uint16_t prn[] = {tok::PRN.value(), tok::BRA.value(), 0x4804};
   bot.DispatchMessage(reinterpret_cast<const std::uint8_t*>(prn), sizeof prn);
   bot.dispatch("( HLO )");

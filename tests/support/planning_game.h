@@ -3,11 +3,12 @@
 #include <memory>
 #include <string>
 
+#include "base/trace.h"
 #include "game/game_board.h"
 #include "planning/plan.h"
+#include "planning/plan_evaluator.h"
 #include "planning/unit_option_table.h"
 #include "support/boards.h"
-#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel::testing {
@@ -20,9 +21,11 @@ struct PlanningGame {
   std::unique_ptr<UnitOptionTable> options;
   std::unique_ptr<PlanEvaluator> evaluator;
   RandomSource random{1};
+  TraceLog trace;
 
   PlanningGame(const std::string& power, const std::string& sco, const std::string& now,
                const std::vector<std::string>& settings = {}) {
+    trace.switch_on(false);
     board = standard_board(power);
     valuation = std::make_unique<ProvinceValuation>(*board);
     for (const std::string& setting : settings) {
@@ -31,7 +34,7 @@ struct PlanningGame {
       valuation->setValue(setting.substr(0, colon), setting.substr(colon + 1, equals - colon - 1),
                           setting.substr(equals + 1), true);
     }
-    valuation->setupMap();
+    EXPECT_TRUE(valuation->setupMap().empty());
     EXPECT_EQ(board->set_centres(parse(sco)), -1);
     EXPECT_EQ(board->set_position(parse(now)), -1);
     valuation->evaluateTurn();
