@@ -123,7 +123,8 @@ class RandomPositions : public ::testing::TestWithParam<int> {
     const TokenMessage submission = board->build_submission();
     ++planned;
     if (submission.length() <= 1) return;
-    const std::vector<std::string> faults = testing::order_faults(*board, submission);
+    const std::vector<std::string> faults =
+        testing::order_faults(now, sco, board->own_power, submission);
     EXPECT_TRUE(faults.empty()) << "seed " << seed << ", " << board->season.value() << "\n"
                                 << now.to_text() << "\n"
                                 << sco.to_text() << "\n"

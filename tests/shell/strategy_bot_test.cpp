@@ -98,8 +98,10 @@ TEST_F(StrategyBotTest, PlaysEveryKindOfPhase) {
   EXPECT_EQ(builds.first_token(), tok::SUB);
   EXPECT_EQ(builds.sub_message_count(), 3);
   finish();
-  const GameBoard& board = bot->board();
-  EXPECT_TRUE(testing::order_faults(board, builds).empty());
+  EXPECT_TRUE(testing::order_faults(parse("NOW ( WIN 1901 ) ( FRA AMY PIC ) ( FRA AMY PAR )"),
+                                    parse("SCO ( FRA BRE MAR PAR SPA ) ( UNO BEL )"), tok::FRA,
+                                    builds)
+                  .empty());
 }
 
 TEST_F(StrategyBotTest, HelloWritesTheRecoveryFile) {
@@ -150,7 +152,9 @@ TEST_F(StrategyBotTest, OrdersOnlyWhatIsOwedEvenWithoutUnits) {
   const TokenMessage builds = server.read_message();
   EXPECT_EQ(builds.first_token(), tok::SUB);
   EXPECT_EQ(builds.sub_message_count(), 4);
-  EXPECT_TRUE(testing::order_faults(bot->board(), builds).empty());
+  EXPECT_TRUE(testing::order_faults(parse("NOW ( WIN 1901 ) ( ENG FLT LON )"),
+                                    parse("SCO ( FRA BRE MAR PAR ) ( ENG LON )"), tok::FRA, builds)
+                  .empty());
   server.send_text("NOW ( SPR 1902 ) ( ENG FLT LON )");
   expect_nothing_sent();
   // Three units on three centres: nothing to adjust.
