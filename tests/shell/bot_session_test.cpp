@@ -17,6 +17,7 @@
 #include "shell/bot_base.h"
 #include "shell/main_dialog.h"
 #include "support/boards.h"
+#include "support/bot_over_link.h"
 #include "support/messages.h"
 #include "support/scripted_server.h"
 #include "support/temp_dir.h"
@@ -26,39 +27,9 @@ namespace {
 
 using testing::parse;
 
-// Waits until the file holds the text; logs are written by the window thread.
-bool file_contains(const std::filesystem::path& path, const std::string& text,
-                   int timeout_ms = 5000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (testing::read_file(path).find(text) != std::string::npos) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
-
-class BotSessionTest : public ::testing::Test {
+class BotSessionTest : public testing::BotOverLink {
  protected:
-  ~BotSessionTest() override {
-    if (window_thread.joinable()) {
-      dialog->Cancel();
-      window_thread.join();
-    }
-    dcsp_stop();
-  }
-
-  // Starts the dialog on a window thread of its own and takes the connection.
-  void start(const std::string& extra = "") {
-    dialog = std::make_unique<MainDialog>(
-        bot, "quorvel -i127.0.0.1 -p" + std::to_string(server.port()) + " -l1" + extra);
-    window_thread = std::thread([this] { result = dialog->DoModal(); });
-    ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(server.expect_initial_message());
-  }
-
-  void expect_next(const std::string& text) {
-    EXPECT_EQ(server.read_message(), parse(text)) << "expected " << text;
-  }
+  void start(const std::string& extra = "") { start_dialog(bot, extra); }
 
   void join_game() {
     // No DM before the RM.
@@ -72,23 +43,10 @@ class BotSessionTest : public ::testing::Test {
     expect_next("YES ( MAP ( 'standard' ) )");
   }
 
-  // OFF ends the dialog; everything the window thread did is then visible here.
-  void finish() {
-    server.send_text("OFF");
-    window_thread.join();
-    EXPECT_EQ(result, platform::kCancel);
-  }
-
   std::string error_log() { return testing::read_file(dir / "errorlog.txt"); }
   std::string traffic_log() { return testing::read_file(dir / "tcpiplog.txt"); }
 
-  testing::TempDir dir;
-  testing::WorkingDirectory cwd{dir.path()};
-  testing::ScriptedServer server;
   BotBase bot;
-  std::unique_ptr<MainDialog> dialog;
-  std::thread window_thread;
-  int result = -1;
 };
 
 TEST_F(BotSessionTest, JoinsAsObserverAndFeedsTheGameModel) {
@@ -146,7 +104,7 @@ TEST_F(BotSessionTest, RefusedNameWithoutARejoinIdentityStopsSending) {
   expect_next("OBS");
   server.send_text("REJ ( NME ( 'x' ) ( 'y' ) )");
   server.send_text("SVE ( 'game' )");
-  EXPECT_TRUE(file_contains(dir / "tcpiplog.txt",
+  EXPECT_TRUE(file_contains("tcpiplog.txt",
                             "<< YES ( SVE ( 'game' ) ) \n== Message not sent - not connected\n"));
   EXPECT_TRUE(server.quiet_for(100));
   finish();
@@ -216,7 +174,7 @@ TEST_F(BotSessionTest, ADroppedConnectionIsReportedAndLaterSendsAreNot) {
   start();
   join_game();
   server.close_client();
-  EXPECT_TRUE(file_contains(dir / "tcpiplog.txt", "== Close Message received\n"));
+  EXPECT_TRUE(file_contains("tcpiplog.txt", "== Close Message received\n"));
   // The program keeps running without a link until it is cancelled.
   dialog->Cancel();
   window_thread.join();
@@ -236,7 +194,7 @@ TEST_F(BotSessionTest, AGarbageSendingServerIsSurvived) {
   EXPECT_EQ(refusal->type, platform::kErrorMessage);
   EXPECT_EQ(refusal->body, platform::error_message_body(platform::kUnknownMessageType));
   EXPECT_TRUE(server.client_closes());
-  EXPECT_TRUE(file_contains(dir / "tcpiplog.txt", "== Close Message received\n"));
+  EXPECT_TRUE(file_contains("tcpiplog.txt", "== Close Message received\n"));
   dialog->Cancel();
   window_thread.join();
   EXPECT_EQ(result, platform::kCancel);
@@ -247,7 +205,7 @@ TEST_F(BotSessionTest, FailedConnectIsReported) {
   dialog = std::make_unique<MainDialog>(
       bot, "quorvel -i127.0.0.1 -p" + std::to_string(testing::unused_port()));
   window_thread = std::thread([this] { result = dialog->DoModal(); });
-  EXPECT_TRUE(file_contains(dir / "errorlog.txt", "Failed to connect to Server. Error code 111\n"));
+  EXPECT_TRUE(file_contains("errorlog.txt", "Failed to connect to Server. Error code 111\n"));
   dialog->Cancel();
   window_thread.join();
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("Quorvel: Failed to connect to Server\n"),

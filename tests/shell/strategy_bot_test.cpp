@@ -15,6 +15,7 @@
 #include "protocol/tokens.h"
 #include "shell/main_dialog.h"
 #include "support/boards.h"
+#include "support/bot_over_link.h"
 #include "support/messages.h"
 #include "support/order_legality.h"
 #include "support/scripted_server.h"
@@ -27,31 +28,16 @@ using testing::parse;
 using testing::read_file;
 using testing::write_file;
 
-class StrategyBotTest : public ::testing::Test {
+class StrategyBotTest : public testing::BotOverLink {
  protected:
-  ~StrategyBotTest() override {
-    if (window_thread.joinable()) {
-      dialog->Cancel();
-      window_thread.join();
-    }
-    dcsp_stop();
-  }
-
   // The bot reads its files when it is made, so files come first.
   void start(const std::string& extra = "") {
     PlayerSetup setup;
     setup.seed = 7;
     bot = std::make_unique<StrategyBot>(setup);
-    dialog = std::make_unique<MainDialog>(
-        *bot, "quorvel -i127.0.0.1 -p" + std::to_string(server.port()) + " -l1" + extra);
-    window_thread = std::thread([this] { dialog->DoModal(); });
-    ASSERT_TRUE(server.accept());
-    ASSERT_TRUE(server.expect_initial_message());
+    start_dialog(*bot, extra);
     server.send_representation();
     expect_next("NME ( 'Quorvel' ) ( '1.1' )");
-  }
-  void expect_next(const std::string& text) {
-    EXPECT_EQ(server.read_message(), parse(text)) << "expected " << text;
   }
   void join_as(const std::string& power, int passcode) {
     server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
@@ -62,22 +48,7 @@ class StrategyBotTest : public ::testing::Test {
     server.send_text("HLO ( " + power + " ) ( " + std::to_string(passcode) +
                      " ) ( ( LVL 0 ) ( MTL 1200 ) )");
   }
-  // Nothing the bot sends may come before the probe's answer.
-  void expect_nothing_sent() {
-    server.send_text("SVE ( 'probe' )");
-    expect_next("YES ( SVE ( 'probe' ) )");
-  }
-  void finish() {
-    server.send_text("OFF");
-    window_thread.join();
-  }
-
-  testing::TempDir dir;
-  testing::WorkingDirectory cwd{dir.path()};
-  testing::ScriptedServer server;
   std::unique_ptr<StrategyBot> bot;
-  std::unique_ptr<MainDialog> dialog;
-  std::thread window_thread;
 };
 
 TEST_F(StrategyBotTest, PlaysEveryKindOfPhase) {
