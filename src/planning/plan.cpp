@@ -1,8 +1,8 @@
 // The plan: its orders, the claims on the provinces they end in, and convoy chains.
 #include "planning/plan.h"
 
-#include "protocol/tokens.h"
 #include "planning/plan_evaluator.h"
+#include "protocol/tokens.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {

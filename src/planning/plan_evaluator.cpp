@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/binomial.h"
+#include "base/truncate.h"
 #include "game/game_board.h"
 #include "planning/plan.h"
 #include "protocol/tokens.h"
 #include "settings/bot_settings.h"
-#include "base/binomial.h"
 #include "valuation/province_valuation.h"
-#include "base/truncate.h"
 
 namespace quorvel {
 

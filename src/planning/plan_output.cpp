@@ -1,9 +1,9 @@
 // A plan as text for the trace, and as orders on the game board.
 #include "game/game_board.h"
 #include "planning/plan.h"
+#include "planning/plan_evaluator.h"
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
-#include "planning/plan_evaluator.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {

@@ -4,9 +4,9 @@
 #include <climits>
 #include <limits>
 
+#include "base/truncate.h"
 #include "protocol/tokens.h"
 #include "valuation/province_valuation.h"
-#include "base/truncate.h"
 
 namespace quorvel {
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "base/binomial.h"
 #include "protocol/tokens.h"
 #include "support/planning_game.h"
-#include "base/binomial.h"
 
 namespace quorvel {
 namespace {
