@@ -252,60 +252,47 @@ TEST_F(CommsLinkTest, FailedConnectReportsTheSystemError) {
   EXPECT_FALSE(send("OBS"));
 }
 
-TEST_F(CommsLinkTest, GarbageGetsTheProtocolsErrorAndCloses) {
-  start();
-  connect_and_greet();
-  server.send_raw({9, 0, 0, 0});
-  EXPECT_EQ(refusal(), kUnknownMessageType);
+// What a server may not send: the link answers with the protocol's error and closes.
+struct Breach {
+  const char* name;
+  bool greeted;  // the RM came first
+  std::vector<std::uint8_t> bytes;
+  std::uint16_t code;
+};
+
+class ServerBreach : public CommsLinkTest, public ::testing::WithParamInterface<Breach> {};
+
+TEST_P(ServerBreach, GetsTheProtocolsErrorAndCloses) {
+  const Breach& breach = GetParam();
+  start(300);
+  if (breach.greeted) {
+    connect_and_greet();
+  } else {
+    link.connect();
+    ASSERT_TRUE(server.accept());
+    ASSERT_TRUE(server.expect_initial_message());
+    sink.next();
+  }
+  server.send_raw(breach.bytes);
+  // A server's IM reaches the bot before the refusal.
+  if (breach.code == kImFromServer) {
+    EXPECT_EQ(sink.next().kind(), kInitialMessage);
+  }
+  EXPECT_EQ(refusal(), breach.code);
   EXPECT_TRUE(server.client_closes());
   expect_closed();
 }
 
-TEST_F(CommsLinkTest, SecondRmIsRefused) {
-  start();
-  connect_and_greet();
-  server.send_representation();
-  EXPECT_EQ(refusal(), kRmRepeated);
-  expect_closed();
-}
-
-TEST_F(CommsLinkTest, DmBeforeRmIsRefused) {
-  start();
-  link.connect();
-  ASSERT_TRUE(server.accept());
-  ASSERT_TRUE(server.expect_initial_message());
-  sink.next();
-  server.send_text("HLO ( ENG )");
-  EXPECT_EQ(refusal(), kRmNotFirst);
-  expect_closed();
-}
-
-TEST_F(CommsLinkTest, ImFromTheServerIsRefused) {
-  start();
-  connect_and_greet();
-  server.send_frame(kInitialMessage, initial_message_body());
-  EXPECT_EQ(sink.next().kind(), kInitialMessage);
-  EXPECT_EQ(refusal(), kImFromServer);
-  expect_closed();
-}
-
-TEST_F(CommsLinkTest, AMessageThatNeverEndsTimesOut) {
-  start(300);
-  connect_and_greet();
-  // The header promises ten bytes; two come.
-  server.send_raw({2, 0, 0, 10, 0x48, 0x10});
-  EXPECT_EQ(refusal(), kMessageTooShort);
-  expect_closed();
-}
-
-TEST_F(CommsLinkTest, AbruptCloseAndSendsAfterItAreSurvived) {
-  start();
-  connect_and_greet();
-  server.close_client();
-  expect_closed();
-  for (int i = 0; i < 20; ++i)
-    EXPECT_FALSE(send("OBS"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Breaches, ServerBreach,
+    ::testing::Values(Breach{"UnknownType", true, {9, 0, 0, 0}, kUnknownMessageType},
+                      Breach{"SecondRm", true, {1, 0, 0, 0}, kRmRepeated},
+                      Breach{"DmBeforeRm", false, {2, 0, 0, 2, 0x48, 0x04}, kRmNotFirst},
+                      Breach{"ImFromServer", true, {0, 0, 0, 4, 0, 1, 0xDA, 0x10}, kImFromServer},
+                      // The header promises ten bytes; two come, then nothing.
+                      Breach{
+                          "MessageNeverEnds", true, {2, 0, 0, 10, 0x48, 0x10}, kMessageTooShort}),
+    [](const ::testing::TestParamInfo<Breach>& info) { return info.param.name; });
 
 TEST_F(CommsLinkTest, SendingIntoAClosedPeerNeverKillsTheProcess) {
   start();
@@ -322,9 +309,11 @@ TEST_F(CommsLinkTest, SendingIntoAClosedPeerNeverKillsTheProcess) {
   EXPECT_EQ(ending.kind(), kLocalEvent);
   EXPECT_TRUE(ending.event() == kEventClosed || ending.event() == kEventWriteError ||
               ending.event() == kEventReadError);
+  for (int i = 0; i < 20; ++i)
+    EXPECT_FALSE(send("OBS"));
 }
 
-TEST_F(CommsLinkTest, AddressesByNameOrNumber) {
+TEST_F(CommsLinkTest, AddressesByNameOrNumberReachTheServer) {
   CommsConfig* config = link.configure(nullptr);
   config->receive_callback = &DeliverySink::receive;
   ASSERT_TRUE(link.start(config));
@@ -334,12 +323,7 @@ TEST_F(CommsLinkTest, AddressesByNameOrNumber) {
   EXPECT_FALSE(link.convert_address("localhost", false, 16713));
   EXPECT_FALSE(link.convert_address("300.1.1.1", false, 16713));
   EXPECT_FALSE(link.convert_address("no-such-host.invalid", true, 16713));
-}
-
-TEST_F(CommsLinkTest, ByNameReachesAServerOnEitherFamily) {
-  CommsConfig* config = link.configure(nullptr);
-  config->receive_callback = &DeliverySink::receive;
-  ASSERT_TRUE(link.start(config));
+  // By name, a server on either family is reached.
   ASSERT_TRUE(link.convert_address("localhost", true, server.port()));
   link.connect();
   ASSERT_TRUE(server.accept());
