@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <map>
 #include <sstream>
 
 #include "game/game_board.h"
@@ -109,38 +107,7 @@ TokenMessage Datc::order_message(const std::string& text) const {
   if (kind == "H") {
     order = self + " HLD";
   } else if (kind == "-" && w.size() > 4 && w[4] == "via") {
-    std::vector<std::string> seas(w.begin() + 5, w.end());
-    if (seas.size() == 1 && seas[0] == "convoy") {
-      // Any route of fleets at sea, the shortest.
-      const rules::RulesMap& map = game.map();
-      const int from = parse(w[1]).first_token().subtoken();
-      const int to = parse(province_of(w[3])).first_token().subtoken();
-      std::map<int, int> previous;
-      std::deque<int> queue;
-      seas.clear();
-      for (const auto& [p, unit] : units) {
-        if (unit.type == tok::FLT && map.sea(p) && map.reaches(unit.location, from)) {
-          previous[p] = -1;
-          queue.push_back(p);
-        }
-      }
-      while (!queue.empty()) {
-        const int p = queue.front();
-        queue.pop_front();
-        if (map.reaches(units.at(p).location, to)) {
-          for (int at = p; at != -1; at = previous[at])
-            seas.insert(seas.begin(), map.name(at));
-          break;
-        }
-        for (const auto& [q, unit] : units) {
-          if (unit.type == tok::FLT && map.sea(q) && !previous.count(q) &&
-              map.reaches(units.at(p).location, q)) {
-            previous[q] = p;
-            queue.push_back(q);
-          }
-        }
-      }
-    }
+    const std::vector<std::string> seas(w.begin() + 5, w.end());
     std::string path;
     for (const std::string& sea : seas)
       path += " " + sea;

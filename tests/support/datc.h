@@ -13,8 +13,8 @@ namespace quorvel::testing {
 
 // A game on the standard map set up and ordered in the notation of the adjudicator test
 // cases, with DAIDE abbreviations: "ENG: F NTH - PIC", "FRA: A BUR S A PAR - MAR",
-// "ENG: F NTH C A LON - BEL", "ENG: A LON - BEL via NTH" (or "via convoy" for any route
-// of fleets at sea), "A PIC R BEL", "F NTH D", "GER: build A BER", "remove A PAR",
+// "ENG: F NTH C A LON - BEL", "ENG: A LON - BEL via NTH", "A PIC R BEL", "F NTH D",
+// "GER: build A BER", "remove A PAR",
 // "RUS: waive". Coasts are written F SPA/NC, /SC, /EC.
 class Datc {
  public:

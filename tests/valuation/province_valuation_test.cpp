@@ -74,22 +74,6 @@ TEST_F(ProvinceValuationTest, NeighboursAcrossEveryCoast) {
   EXPECT_TRUE(valuation->neighbours(200).empty());
 }
 
-TEST_F(ProvinceValuationTest, PassThroughQuestions) {
-  set_up("ENG");
-  position(testing::kStartSco, testing::kStartNow);
-  EXPECT_TRUE(valuation->isSupplyCentre(province("BEL")));
-  EXPECT_FALSE(valuation->isSupplyCentre(province("NTH")));
-  EXPECT_TRUE(valuation->isOwnSupplyCentre(province("LON")));
-  EXPECT_FALSE(valuation->isOwnSupplyCentre(province("PAR")));
-  EXPECT_TRUE(valuation->isLandProvince(province("LON")));
-  EXPECT_FALSE(valuation->isLandProvince(province("NTH")));
-  EXPECT_EQ(valuation->adjacentLocations(at("LON", FLT)).size(), 4u);
-  EXPECT_TRUE(valuation->adjacentLocations(at("LON", NCS)).empty());
-  EXPECT_EQ(valuation->ownPowerIndex(), ENG.subtoken());
-  EXPECT_EQ(valuation->unitPowerAt(at("PAR", AMY)), FRA.subtoken());
-  EXPECT_EQ(valuation->unitPowerAt(at("BUR", AMY)), -1);
-}
-
 TEST_F(ProvinceValuationTest, NearestEnemiesAndTheDominantOne) {
   set_up("ENG");
   position("SCO ( FRA BRE MAR PAR ) ( GER BER KIE MUN DEN ) ( ENG LON )",
