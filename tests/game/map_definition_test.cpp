@@ -106,14 +106,51 @@ TEST(MapDefinition, ShapeAndPowerFaults) {
   EXPECT_EQ(set_map_text(board, kSmallPowers + kSmallProvinces), 0);
   EXPECT_EQ(set_map_text(board, "HLO ( AUS ENG ) " + kSmallProvinces + kSmallAdjacency), 0);
   EXPECT_EQ(board.power_count, -1);
-
-  const std::string repeated = "MDF ( AUS ENG AUS ) " + kSmallProvinces + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, repeated), token_index(repeated, "AUS", 2));
-  EXPECT_EQ(board.power_count, 3);
-  const std::string too_high = "MDF ( AUS TUR ) " + kSmallProvinces + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, too_high), token_index(too_high, "TUR"));
   // The category is not checked: any token with sub-tokens 0 and 1 names two powers.
   EXPECT_EQ(set_map_text(board, "MDF ( AMY FLT ) " + kSmallProvinces + kSmallAdjacency), -1);
+}
+
+// Each fault is answered with the position of the token at fault: its text and which
+// occurrence of that text in the message.
+TEST(MapDefinition, FaultsAnswerTheirPosition) {
+  const std::string p = kSmallPowers, v = kSmallProvinces, a = kSmallAdjacency;
+  struct Case {
+    std::string text;
+    const char* token;
+    int occurrence;
+  };
+  const Case cases[] = {
+      {"MDF ( AUS ENG AUS ) " + v + a, "AUS", 2},
+      {"MDF ( AUS TUR ) " + v + a, "TUR", 1},
+      {p + "( ( ( AUS BOH ) ( ENG BUR ) ) ( GAL BUR ) ) " + a, "BUR", 2},
+      {p + "( ( ( ( AUS BOH ) BUR ) ) ( GAL ) ) " + a, "AUS", 2},
+      {p + "( ( ( ( AUS TUR ) BUR ) ) ( GAL ) ) " + a, "TUR", 1},
+      {p + "( ( ( AUS BOH HLD ) ) ( GAL ) ) " + a, "HLD", 1},
+      {p + "( ( ( AUS BOH ) ) ( GAL 5 ) ) " + a, "5", 1},
+      // RUH (index 3) without BUR (index 1) leaves a gap: the bracket that opens the
+      // non-centres list.
+      {p + "( ( ( AUS BOH ) ) ( GAL RUH ) ) " + a, "(", 5},
+      {p + v + "( ( RUH ( AMY BOH ) ) )", "RUH", 1},
+      {p + v + "( ( BOH ( AMY BUR ) ) ( BOH ( FLT BUR ) ) )", "BOH", 3},
+      {p + v + "( ( BOH ( AMY BUR ) ( AMY GAL ) ) )", "AMY", 2},
+      {p + v + "( ( BOH ( HLD BUR ) ) )", "HLD", 1},
+      {p + v + "( ( BOH ( ( FLT AMY ) BUR ) ) )", "(", 10},
+      // A destination off the map could only ever give refused orders.
+      {p + v + "( ( BOH ( AMY BUR RUH ) ) )", "RUH", 1},
+  };
+  for (const Case& c : cases) {
+    GameBoard board;
+    EXPECT_EQ(set_map_text(board, c.text), token_index(c.text, c.token, c.occurrence)) << c.text;
+  }
+  // What was read before a fault stays: the provinces below a gap, the adjacency lists.
+  GameBoard board;
+  set_map_text(board, p + "( ( ( AUS BOH ) ) ( GAL RUH ) ) " + a);
+  EXPECT_EQ(board.province_count, 1);
+  set_map_text(board, p + v + "( ( BOH ( AMY BUR ) ) ( BOH ( FLT BUR ) ) )");
+  EXPECT_EQ(board.province_count, 3);
+  EXPECT_EQ(at(board, BOH).adjacency.size(), 1u);
+  set_map_text(board, "MDF ( AUS ENG AUS ) " + v + a);
+  EXPECT_EQ(board.power_count, 3);
 }
 
 TEST(MapDefinition, CentreEntriesSetHomePowersAndOwners) {
@@ -131,28 +168,6 @@ TEST(MapDefinition, CentreEntriesSetHomePowersAndOwners) {
   EXPECT_TRUE(at(board, GAL).is_supply_centre);
 }
 
-TEST(MapDefinition, ProvinceListFaults) {
-  GameBoard board;
-  const std::string twice =
-      kSmallPowers + "( ( ( AUS BOH ) ( ENG BUR ) ) ( GAL BUR ) ) " + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, twice), token_index(twice, "BUR", 2));
-
-  const std::string group = kSmallPowers + "( ( ( ( AUS BOH ) BUR ) ) ( GAL ) ) " + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, group), token_index(group, "AUS", 2));
-  const std::string high = kSmallPowers + "( ( ( ( AUS TUR ) BUR ) ) ( GAL ) ) " + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, high), token_index(high, "TUR"));
-  const std::string junk = kSmallPowers + "( ( ( AUS BOH HLD ) ) ( GAL ) ) " + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, junk), token_index(junk, "HLD"));
-  const std::string junk_other = kSmallPowers + "( ( ( AUS BOH ) ) ( GAL 5 ) ) " + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, junk_other), token_index(junk_other, "5"));
-
-  // RUH (index 3) without BUR (index 1) leaves a gap: the answer is the bracket that
-  // opens the non-centres list, and the provinces below the gap are counted.
-  const std::string gap = kSmallPowers + "( ( ( AUS BOH ) ) ( GAL RUH ) ) " + kSmallAdjacency;
-  EXPECT_EQ(set_map_text(board, gap), token_index(gap, "(", 5));
-  EXPECT_EQ(board.province_count, 1);
-}
-
 TEST(MapDefinition, AdjacencyLists) {
   GameBoard board;
   ASSERT_EQ(set_map_text(board, kSmallPowers + kSmallProvinces +
@@ -163,29 +178,6 @@ TEST(MapDefinition, AdjacencyLists) {
   EXPECT_EQ(at(board, BOH).adjacency.at(AMY), (std::set<Location>{{GAL.subtoken(), AMY}}));
   EXPECT_TRUE(at(board, BOH).has_army_moves);
   EXPECT_FALSE(at(board, BUR).has_army_moves);
-}
-
-TEST(MapDefinition, AdjacencyFaults) {
-  GameBoard board;
-  const std::string undefined = kSmallPowers + kSmallProvinces + "( ( RUH ( AMY BOH ) ) )";
-  EXPECT_EQ(set_map_text(board, undefined), token_index(undefined, "RUH"));
-  const std::string again =
-      kSmallPowers + kSmallProvinces + "( ( BOH ( AMY BUR ) ) ( BOH ( FLT BUR ) ) )";
-  EXPECT_EQ(set_map_text(board, again), token_index(again, "BOH", 3));
-  // A fault in the adjacencies leaves the provinces set and the lists read so far.
-  EXPECT_EQ(board.province_count, 3);
-  EXPECT_EQ(at(board, BOH).adjacency.size(), 1u);
-
-  const std::string key_twice =
-      kSmallPowers + kSmallProvinces + "( ( BOH ( AMY BUR ) ( AMY GAL ) ) )";
-  EXPECT_EQ(set_map_text(board, key_twice), token_index(key_twice, "AMY", 2));
-  const std::string bad_key = kSmallPowers + kSmallProvinces + "( ( BOH ( HLD BUR ) ) )";
-  EXPECT_EQ(set_map_text(board, bad_key), token_index(bad_key, "HLD"));
-  const std::string bad_coast = kSmallPowers + kSmallProvinces + "( ( BOH ( ( FLT AMY ) BUR ) ) )";
-  EXPECT_EQ(set_map_text(board, bad_coast), token_index(bad_coast, "(", 10));
-  // A destination off the map could only ever give refused orders.
-  const std::string off_map = kSmallPowers + kSmallProvinces + "( ( BOH ( AMY BUR RUH ) ) )";
-  EXPECT_EQ(set_map_text(board, off_map), token_index(off_map, "RUH"));
 }
 
 TEST(MapDefinition, ProvinceAndLocationTexts) {
