@@ -1,17 +1,12 @@
-// The program's entry. The bot is a static object: it exists before main runs and
-// outlives the dialog; its destruction closes the logs.
+// The program's entry: it builds the bot, which owns everything it plays with, and runs
+// its dialog; the bot outlives the dialog and the comms link.
 #include "shell/command_line.h"
 #include "shell/main_dialog.h"
 #include "shell/strategy_bot.h"
 
-namespace {
-
-quorvel::StrategyBot the_bot;
-
-}  // namespace
-
 int main(int argc, char** argv) {
+  quorvel::StrategyBot bot;
   quorvel::ClientApp app;
-  app.InitInstance(quorvel::JoinCommandLine(argc, argv));
+  app.InitInstance(bot, quorvel::JoinCommandLine(argc, argv));
   return 0;
 }

@@ -21,11 +21,9 @@ void MainDialog::OnInitDialog() {
   }
 }
 
-bool ClientApp::InitInstance(const std::string& command_line) {
-  BotBase* bot = BotBase::instance();
-  if (bot == nullptr) return false;
+bool ClientApp::InitInstance(BotBase& bot, const std::string& command_line) {
   {
-    MainDialog dialog(*bot, command_line);
+    MainDialog dialog(bot, command_line);
     dialog.DoModal();
     // The link calls back into the bot and the window: stop it before either goes.
     dcsp_stop();

@@ -44,8 +44,8 @@ class ClientApp {
  public:
   static constexpr const char* kApplicationName = "Quorvel";
 
-  // Answers false: the program ends when the dialog does.
-  bool InitInstance(const std::string& command_line);
+  // Runs the bot's dialog; answers false: the program ends when the dialog does.
+  bool InitInstance(BotBase& bot, const std::string& command_line);
 };
 
 }  // namespace quorvel
