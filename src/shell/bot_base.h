@@ -49,10 +49,6 @@ class BotBase {
   BotBase(const BotBase&) = delete;
   BotBase& operator=(const BotBase&) = delete;
 
-  // The one bot of the process, registered by the constructor: the comms link's receive
-  // callback and the window find it here, as their C interface carries no bot.
-  static BotBase* instance();
-
   // The bot's error and traffic logs ("errorlog.txt", "tcpiplog.txt") and its trace.
   LogFiles& logs() { return logs_; }
   TraceLog& trace() { return trace_; }

@@ -19,6 +19,7 @@ namespace quorvel {
 
 namespace {
 
+// The bot that plays over the comms link: the link's receive callback carries no bot.
 std::atomic<BotBase*> process_bot{nullptr};
 
 // The link never reads these words; they only give it somewhere to write.
@@ -69,10 +70,6 @@ void BotBase::Trace(const char* format, ...) {
   va_start(args, format);
   trace_.vline(format, args);
   va_end(args);
-}
-
-BotBase* BotBase::instance() {
-  return process_bot.load();
 }
 
 bool BotBase::Start(const StartOptions& start_options, platform::DialogWindow* dialog) {
