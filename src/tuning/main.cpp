@@ -53,11 +53,20 @@ void draw_progress(std::size_t done, std::size_t total, double seconds) {
   std::fflush(stderr);
 }
 
+bool asks_for_help(const std::vector<std::string>& args, std::size_t first) {
+  return args.size() > first && (args[first] == "--help" || args[first] == "-h");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "merge") return merge({args.begin() + 1, args.end()});
+  if (!args.empty() && (args[0] == "learn" || args[0] == "tune") && asks_for_help(args, 1)) {
+    std::cout << (args[0] == "learn" ? quorvel::tuning::learning_usage()
+                                     : quorvel::tuning::tuning_usage());
+    return 0;
+  }
   if (!args.empty() && args[0] == "learn") {
     const auto parsed = quorvel::tuning::parse_learning_options({args.begin() + 1, args.end()});
     if (!parsed.error.empty())
@@ -69,7 +78,7 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) return refuse(parsed.error + "\n" + quorvel::tuning::tuning_usage());
     return quorvel::tuning::run_tuning(parsed.options, std::cout);
   }
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+  if (asks_for_help(args, 0)) {
     std::cout << arena_usage();
     return 0;
   }

@@ -98,6 +98,8 @@ TEST(ArenaProgram, ShardsMergeIntoTheWholeRunAndBadInputWritesNothing) {
   EXPECT_NE(testing::read_file(dir / "stderr.txt").find("unknown player 'bogus'"),
             std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "never.jsonl"));
+  // Asking a subcommand for help is no bad option.
+  EXPECT_EQ(run({"tune", "--help"}, dir, 0).rfind("usage: quorvel-arena tune", 0), 0u);
 }
 
 }  // namespace
