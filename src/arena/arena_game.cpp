@@ -4,11 +4,11 @@
 #include <memory>
 #include <ostream>
 
-#include "game/game_board.h"
 #include "protocol/token_message.h"
 #include "protocol/tokens.h"
 #include "rules/standard_map.h"
 #include "server/game_record.h"
+#include "server/game_report.h"
 #include "server/game_session.h"
 #include "shell/strategy_bot.h"
 
@@ -134,13 +134,13 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
   result.years = last - 1900;
   if (game.winner() >= 0) {
-    result.winner = printed_text(TokenMessage(GameBoard::power_token(game.winner())));
+    result.winner = server::power_name(game.winner());
     const StrategyBot* winner = bots[static_cast<std::size_t>(game.winner())].get();
     if (winner != nullptr && winner->settingsMutated())
       result.learned = static_cast<const IniStore&>(winner->valuation());
   }
   for (int power = 0; power < powers; ++power) {
-    result.powers.push_back({printed_text(TokenMessage(GameBoard::power_token(power))),
+    result.powers.push_back({server::power_name(power),
                              by_power[static_cast<std::size_t>(power)]->label,
                              position.centre_count(game.map(), power), session.refused(power)});
   }

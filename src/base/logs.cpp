@@ -45,7 +45,7 @@ bool LogFiles::traffic_logging() const {
   return traffic_logging_;
 }
 
-void LogFiles::traffic_text(TrafficDirection direction, std::string_view text) {
+void LogFiles::traffic(TrafficDirection direction, std::string_view text) {
   write_traffic_line(direction == TrafficDirection::kIncoming ? ">> " : "<< ", text);
 }
 

@@ -26,12 +26,8 @@ class LogFiles {
   void verror(const char* format, std::va_list args);
   void set_traffic_logging(bool on);
   bool traffic_logging() const;
-  // Any message that prints itself with to_text(), printed only when traffic is logged.
-  template <typename Message>
-  void traffic(TrafficDirection direction, const Message& message) {
-    if (traffic_logging()) traffic_text(direction, message.to_text());
-  }
-  void traffic_text(TrafficDirection direction, std::string_view text);
+  // A message's text; the writer prints it only when traffic is logged.
+  void traffic(TrafficDirection direction, std::string_view text);
   void event(std::string_view text);
   // Closes both files; nothing is written afterwards.
   void close();

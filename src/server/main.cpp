@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "game/game_board.h"
 #include "rules/adjudicate_command.h"
 #include "rules/standard_map.h"
 #include "server/centres_chart.h"
 #include "server/game_record.h"
+#include "server/game_report.h"
 #include "server/game_session.h"
 #include "server/server_options.h"
 #include "server/tcp_server.h"
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
   if (!options.chart.empty() && session.finished() && !session.outcome().empty()) {
     std::vector<std::string> names;
     for (int power = 0; power < session.game().map().power_count(); ++power)
-      names.push_back(printed_text(TokenMessage(GameBoard::power_token(power))));
+      names.push_back(server::power_name(power));
     if (!charts::write_svg(
             server::centres_chart(session.centres_by_year(), names, session.outcome()),
             options.chart)) {

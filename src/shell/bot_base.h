@@ -146,7 +146,7 @@ class BotBase {
   void LogError(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void LogEvent(std::string_view text) { logs_.event(text); }
   void LogTraffic(TrafficDirection direction, const TokenMessage& message) {
-    if (logs_.traffic_logging()) logs_.traffic_text(direction, Text(message));
+    if (logs_.traffic_logging()) logs_.traffic(direction, Text(message));
   }
   // A message as this bot prints it: with its server's names.
   std::string Text(const TokenMessage& message) const { return message.to_text(tokens_); }

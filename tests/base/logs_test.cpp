@@ -7,8 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/token_message.h"
-#include "protocol/tokens.h"
 #include "support/temp_dir.h"
 
 namespace quorvel {
@@ -33,7 +31,7 @@ TEST(Logs, ErrorLogHasOneFormattedLinePerCall) {
 TEST(Logs, TrafficLogStaysClosedUntilSwitchedOn) {
   TempDir dir;
   LogFiles logs(dir.path());
-  logs.traffic(TrafficDirection::kIncoming, TokenMessage(tok::HLO));
+  logs.traffic(TrafficDirection::kIncoming, "HLO ");
   logs.event("Connected OK");
   EXPECT_FALSE(std::filesystem::exists(dir / "tcpiplog.txt"));
   logs.error("x");
@@ -44,8 +42,8 @@ TEST(Logs, TrafficLinesMarkTheirDirection) {
   TempDir dir;
   LogFiles logs(dir.path());
   logs.set_traffic_logging(true);
-  logs.traffic(TrafficDirection::kIncoming, tok::HLO & tok::ENG & Token::from_number(1234));
-  logs.traffic(TrafficDirection::kOutgoing, TokenMessage(tok::OBS));
+  logs.traffic(TrafficDirection::kIncoming, "HLO ( ENG ) ( 1234 ) ");
+  logs.traffic(TrafficDirection::kOutgoing, "OBS ");
   logs.event("Message not sent - not connected");
   logs.event("100% %s %d");
   EXPECT_EQ(read_file(dir / "tcpiplog.txt"),
