@@ -37,7 +37,8 @@ for n in $(seq 2 1000); do
 done
 [[ -d "$game" ]] || { echo "cannot make a folder for the game in $games" >&2; exit 1; }
 if [[ "$settings" == "$games/Quorvel.ini" && ! -f "$settings" ]]; then
-  cp data/Quorvel.ini "$settings"
+  # Renamed into place whole: a game started at the same moment never copies half a file.
+  cp data/Quorvel.ini "$settings.$$" && mv -f "$settings.$$" "$settings"
 fi
 "$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -g"$game/game.txt" \
   -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
@@ -49,8 +50,9 @@ cleanup() {
 }
 trap cleanup INT TERM
 
+# A loaded machine (or a sanitized build) may take seconds to start the server.
 port=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 400); do
   port=$(sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p' "$game/server.txt")
   [[ -n "$port" ]] && break
   sleep 0.05

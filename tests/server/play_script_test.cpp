@@ -37,8 +37,11 @@ TEST(PlayScript, GamesStartedTogetherKeepTheirOwnFoldersNamedAfterThePowers) {
         "/bin/sh", std::vector<std::string>{"-c", "env " + env + " " + script},
         outputs.back()->path()));
   }
-  for (auto& run : runs)
-    ASSERT_EQ(run->wait_exit(180000), 0);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    ASSERT_EQ(runs[i]->wait_exit(180000), 0)
+        << testing::read_file(outputs[i]->path() / "stdout.txt")
+        << testing::read_file(outputs[i]->path() / "stderr.txt");
+  }
 
   std::set<fs::path> folders;
   for (const auto& entry : fs::directory_iterator(games)) {
