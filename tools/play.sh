@@ -115,7 +115,7 @@ name_seats
 if [[ -n "$settings" && -f "$settings" ]]; then
   for log in "$game"/*/changelog.csv; do
     [[ -f "$log" ]] || continue
-    cp "$(dirname "$log")/Quorvel.ini" "$settings"
+    cp "$(dirname "$log")/Quorvel.ini" "$settings.$$" && mv -f "$settings.$$" "$settings"
     cat "$log" >> "$(dirname "$settings")/changelog.csv"
     echo "The winner's mutated settings are kept in $settings"
   done
