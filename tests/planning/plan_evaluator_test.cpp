@@ -124,20 +124,6 @@ TEST_F(PlanEvaluatorTest, HoldingAForeignCentreIsRewardedInAutumnOnly) {
   EXPECT_EQ(game->evaluator->rewardHoldUnownedSC(), 1000);
 }
 
-TEST_F(PlanEvaluatorTest, DefaultSettings) {
-  SetUp("NOW ( SPR 1901 ) ( FRA AMY PAR )");
-  const PlanEvaluator& e = *game->evaluator;
-  EXPECT_EQ(e.rewardHoldUnownedSC(), 0);
-  EXPECT_EQ(e.rewardDisband(), 0);
-  EXPECT_EQ(e.punishHoldWithoutEnemy(), 0.0);
-  EXPECT_EQ(e.brokenSupport(), 0.9);
-  EXPECT_EQ(e.attack(), 0.8);
-  EXPECT_EQ(e.hold(), 0.9);
-  EXPECT_EQ(e.support(), 0.8);
-  EXPECT_EQ(e.scoreAt(-3), 0);
-  EXPECT_EQ(e.scoreAt(province("MOS")), 0);
-}
-
 TEST_F(PlanEvaluatorTest, ExtremeSettingsStayFinite) {
   SetUp("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( FRA AMY PIC ) ( GER AMY MUN ) ( GER AMY RUH )",
         {"PlanEvaluation:support=1", "PlanEvaluation:attack=1", "PlanEvaluation:hold=1",

@@ -30,21 +30,6 @@ class PlanTest : public ::testing::Test {
   }
 };
 
-TEST_F(PlanTest, OneOrderPerUnitOfTheBotAtItsFirstCandidate) {
-  auto fresh = game.plan();
-  ASSERT_EQ(fresh->orders().size(), 5u);
-  EXPECT_FALSE(fresh->hasOrderAt(province("PIC")));
-  const PlanOrder& nth = *fresh->orderAt(province("NTH"));
-  EXPECT_EQ(nth.target, nth.unit->candidates.front());
-  EXPECT_EQ(nth.convoyNext, province("NTH"));
-  EXPECT_FALSE(nth.isConvoying());
-  // An army draws from a copy of its own; a fleet from its option's set.
-  const PlanOrder& yor = *fresh->orderAt(province("YOR"));
-  EXPECT_EQ(&fresh->candidatesOf(yor), &yor.ownCandidates);
-  EXPECT_EQ(&fresh->candidatesOf(nth), &nth.unit->candidates);
-  EXPECT_TRUE(nth.ownCandidates.empty());
-}
-
 TEST_F(PlanTest, ASecondMoverBumpsTheFirstIntoSupporting) {
   ASSERT_TRUE(plan->setTarget(order("YOR"), at("EDI", AMY), false));
   ASSERT_TRUE(plan->setTarget(order("NTH"), at("EDI", FLT), false));
@@ -60,14 +45,6 @@ TEST_F(PlanTest, AMoveIntoAHoldersProvinceFailsAndRestores) {
   EXPECT_EQ(order("YOR").target, at("YOR", AMY));
   EXPECT_TRUE(claimed_by("YOR", "YOR"));
   EXPECT_TRUE(claimed_by("LON", "LON"));
-}
-
-TEST_F(PlanTest, TwoUnitsNeverSwap) {
-  ASSERT_TRUE(plan->setTarget(order("YOR"), at("EDI", AMY), false));
-  ASSERT_TRUE(plan->setTarget(order("LON"), at("YOR", FLT), false));
-  EXPECT_FALSE(plan->setTarget(order("YOR"), at("LON", AMY), false));
-  EXPECT_EQ(order("YOR").target, at("EDI", AMY));
-  EXPECT_TRUE(claimed_by("EDI", "YOR"));
 }
 
 TEST_F(PlanTest, AConvoyedArmyIsNeverBumped) {
@@ -94,50 +71,6 @@ TEST_F(PlanTest, AConvoyedArmyIsNeverBumped) {
   p->unlinkConvoy(province("YOR"));
   EXPECT_FALSE(fleet.isConvoying());
   EXPECT_TRUE(p->convoyRoute(province("YOR")).empty());
-}
-
-TEST_F(PlanTest, LeavingAProvinceDropsItsSupporters) {
-  ASSERT_TRUE(plan->setTarget(order("NTH"), at("EDI", FLT), false));
-  ASSERT_TRUE(plan->setTarget(order("YOR"), at("EDI", AMY), true));
-  ASSERT_TRUE(order("YOR").supporting);
-  ASSERT_TRUE(plan->setTarget(order("NTH"), at("NWG", FLT), false));
-  EXPECT_FALSE(order("YOR").supporting);
-  EXPECT_EQ(order("YOR").target, at("YOR", AMY));
-}
-
-TEST_F(PlanTest, AssignIsADeepCopy) {
-  PlanningGame convoy("ENG", testing::kStartSco,
-                      "NOW ( SPR 1901 ) ( ENG AMY YOR ) ( ENG FLT NTH ) ( ENG FLT ECH )");
-  auto source = convoy.held_plan();
-  ASSERT_TRUE(source->linkConvoy(province("YOR"), province("YOR"), province("NTH")));
-  source->orderAt(province("NTH"))->ownCandidates.insert(at("BEL", AMY));
-  ASSERT_TRUE(source->setTarget(*source->orderAt(province("YOR")), at("BEL", AMY), false));
-  Plan copy(convoy.random);
-  copy.assign(*source);
-
-  const PlanOrder& army = *copy.orderAt(province("YOR"));
-  EXPECT_EQ(&copy.candidatesOf(army), &copy.orderAt(province("NTH"))->ownCandidates);
-  EXPECT_EQ(copy.claimant(province("BEL")), &army);
-  EXPECT_EQ(copy.convoyRoute(province("YOR")), std::vector<int>{province("NTH")});
-  EXPECT_EQ(army.unit, source->orderAt(province("YOR"))->unit);
-
-  // Changes to the copy leave the source alone.
-  copy.unlinkConvoy(province("YOR"));
-  copy.orderAt(province("NTH"))->ownCandidates.clear();
-  ASSERT_TRUE(copy.setTarget(*copy.orderAt(province("ECH")), at("LON", FLT), false));
-  EXPECT_EQ(source->convoyRoute(province("YOR")), std::vector<int>{province("NTH")});
-  EXPECT_TRUE(source->orderAt(province("NTH"))->ownCandidates.contains(at("BEL", AMY)));
-  EXPECT_EQ(source->claimant(province("ECH")), source->orderAt(province("ECH")));
-  EXPECT_FALSE(source->isClaimed(province("LON")));
-}
-
-TEST(PlanText, EmptyAndOneHoldingUnit) {
-  PlanningGame empty("ENG", testing::kStartSco, "NOW ( SPR 1901 ) ( FRA AMY PAR )");
-  EXPECT_EQ(empty.plan()->toText(), "");
-  PlanningGame one("ENG", testing::kStartSco, "NOW ( SPR 1901 ) ( ENG AMY LON )");
-  auto plan = one.held_plan();
-  plan->evaluate();
-  EXPECT_EQ(plan->toText(), "Lon holds (value: 0)\r");
 }
 
 TEST(PlanText, PhrasesOfEveryPhase) {

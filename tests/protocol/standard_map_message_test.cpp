@@ -11,16 +11,6 @@ namespace {
 
 using namespace tok;
 
-TEST(StandardMapMessage, PrintsBackToTheSameTokens) {
-  const TokenMessage mdf = testing::standard_map_message();
-  TokenMessage again;
-  ASSERT_EQ(again.parse_text(mdf.to_text()), -1);
-  EXPECT_EQ(again, mdf);
-  TokenMessage copy;
-  ASSERT_EQ(copy.set_from_tokens(mdf.data(), mdf.length()), -1);
-  EXPECT_EQ(copy, mdf);
-}
-
 TEST(StandardMapMessage, SplitsAsTheMapDefinitionReadsIt) {
   const TokenMessage mdf = testing::standard_map_message();
   ASSERT_EQ(mdf.sub_message_count(), 4);

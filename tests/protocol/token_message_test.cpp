@@ -60,13 +60,6 @@ TEST(TokenMessage, SetFromTokensReportsUnbalancedBrackets) {
   EXPECT_EQ(message.length(), 0);
 }
 
-TEST(TokenMessage, SetFromWordsReadsHostOrderValues) {
-  const std::uint16_t words[] = {0x480E, 0x4000, 0x4700, 1901, 0x4001};
-  TokenMessage message;
-  ASSERT_EQ(message.set_from_words(words, 5), -1);
-  EXPECT_EQ(message, TokenMessage(NOW) & (TokenMessage(SPR) + Token::from_number(1901)));
-}
-
 TEST(TokenMessage, SubMessagesOfANowMessage) {
   const TokenMessage now =
       from_tokens({NOW, BRA, SPR, Token::from_number(1901), KET, BRA, ENG, AMY, LON, KET});
@@ -91,14 +84,6 @@ TEST(TokenMessage, SubMessagesOfANowMessage) {
   }
   EXPECT_EQ(now.token_at(-1), END_OF_MESSAGE);
   EXPECT_EQ(now.token_at(10), END_OF_MESSAGE);
-}
-
-TEST(TokenMessage, NestedSubMessagesKeepTheirBrackets) {
-  const TokenMessage msg = from_tokens({YES, BRA, MAP, BRA, Token::from_char('s'), KET, KET});
-  const TokenMessage inner = msg.sub_message(1);
-  EXPECT_EQ(inner.sub_message_count(), 2);
-  EXPECT_EQ(inner.first_token(), MAP);
-  EXPECT_EQ(inner.sub_message(1), TokenMessage(Token::from_char('s')));
 }
 
 TEST(TokenMessage, EncloseWrapsInOneElement) {

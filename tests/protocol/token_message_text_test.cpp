@@ -112,13 +112,5 @@ TEST(TokenMessageText, AFailedParseKeepsTheMessage) {
   EXPECT_TRUE(empty.is_empty());
 }
 
-TEST(TokenMessageText, PrintedTextParsesBack) {
-  const TokenMessage msg = SUB & ((ENG & (FLT + (STP & NCS))) + MTO + BAR) &
-                           (text_tokens("a b") + Token::from_number(-42));
-  TokenMessage again;
-  ASSERT_EQ(again.parse_text(msg.to_text()), -1);
-  EXPECT_EQ(again, msg);
-}
-
 }  // namespace
 }  // namespace quorvel

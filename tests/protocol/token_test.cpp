@@ -22,22 +22,6 @@ TEST(Token, NumbersAreFourteenBitTwosComplement) {
   EXPECT_FALSE(tok::HLO.is_number());
 }
 
-TEST(Token, CategoryAndSubtokenAreTheTwoBytes) {
-  EXPECT_EQ(tok::STP.category(), 0x57);
-  EXPECT_EQ(tok::STP.subtoken(), 0x4A);
-  EXPECT_EQ(Token(0x41, 3), tok::GER);
-  // Each part is taken as a byte.
-  EXPECT_EQ(Token(0x141, 0x103), tok::GER);
-}
-
-TEST(Token, ProvincesAreCategories50To57) {
-  EXPECT_TRUE(Token(0x5000).is_province());
-  EXPECT_TRUE(Token(0x57FF).is_province());
-  EXPECT_FALSE(Token(0x4FFF).is_province());
-  EXPECT_FALSE(Token(0x5800).is_province());
-  EXPECT_FALSE(tok::END_OF_MESSAGE.is_province());
-}
-
 TEST(Token, OrderingIsUnsigned) {
   EXPECT_LT(Token(0x4000), Token(0xC000));
   EXPECT_LT(Token(0x7FFF), Token(0x8000));

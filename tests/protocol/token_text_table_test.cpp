@@ -47,20 +47,6 @@ TEST(TokenTextTable, HoldsTheTwoHundredTenStandardTexts) {
   EXPECT_EQ(brackets.to_text(), "( ) ");
 }
 
-TEST(TokenTextTable, ProvinceIndexesRunInTableOrder) {
-  EXPECT_EQ(tok::BOH.value(), 0x5000);
-  EXPECT_EQ(tok::BUD.value(), 0x5107);
-  EXPECT_EQ(tok::ADR.value(), 0x520E);
-  EXPECT_EQ(tok::STP.value(), 0x574A);
-}
-
-TEST(TokenTextTable, DiagonalCoastsHaveNoText) {
-  const TokenTextTable table;
-  for (Token coast : {tok::NEC, tok::SEC, tok::SWC, tok::NWC})
-    EXPECT_FALSE(table.text_of(coast));
-  EXPECT_EQ(TokenMessage(tok::NEC).to_text(), "??? ");
-}
-
 TEST(TokenTextTable, AddRefusesATakenTokenOrText) {
   TokenTextTable table;
   EXPECT_FALSE(table.add(Token(0x4107), "ENG"));

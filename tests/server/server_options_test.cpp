@@ -22,10 +22,6 @@ TEST(ServerOptions, ValuesFollowTheirLetter) {
   EXPECT_EQ(o.seed, 42u);
 }
 
-TEST(ServerOptions, TheGreedyOpponentCanBeChosen) {
-  EXPECT_EQ(parse_server_options({"-kgreedy"}).options.opponents, OpponentKind::kGreedy);
-}
-
 // A script's typo must stop the server rather than start a game other than the one asked for.
 TEST(ServerOptions, OutOfRangeOrMalformedValuesAreRefused) {
   for (const char* bad : {"-p65536", "-p", "-p-1", "-p12x", "-p99999999999", "-o8", "-kgreed",

@@ -185,21 +185,6 @@ TEST_F(BotSessionTest, ADroppedConnectionIsReportedAndLaterSendsAreNot) {
             std::string::npos);
 }
 
-TEST_F(BotSessionTest, AGarbageSendingServerIsSurvived) {
-  start();
-  join_game();
-  server.send_raw({0x47, 0x41, 0x52, 0x42, 0x41, 0x47, 0x45});
-  const auto refusal = server.read_frame();
-  ASSERT_TRUE(refusal);
-  EXPECT_EQ(refusal->type, platform::kErrorMessage);
-  EXPECT_EQ(refusal->body, platform::error_message_body(platform::kUnknownMessageType));
-  EXPECT_TRUE(server.client_closes());
-  EXPECT_TRUE(file_contains("tcpiplog.txt", "== Close Message received\n"));
-  dialog->Cancel();
-  window_thread.join();
-  EXPECT_EQ(result, platform::kCancel);
-}
-
 TEST_F(BotSessionTest, FailedConnectIsReported) {
   ::testing::internal::CaptureStderr();
   dialog = std::make_unique<MainDialog>(

@@ -92,15 +92,6 @@ TEST_F(StrategyBotTest, ARefusedNameRejoinsFromTheRecoveryFile) {
   start();
   server.send_text("REJ ( NME ( 'Quorvel' ) ( '1.1' ) )");
   expect_next("IAM ( FRA ) ( 1234 )");
-  server.send_text("YES ( IAM ( FRA ) ( 1234 ) )");
-  expect_next("MAP");
-  server.send_text("MAP ( 'standard' )");
-  expect_next("MDF");
-  server.send_message(testing::standard_map_message());
-  expect_next("HLO");
-  expect_next("ORD");
-  expect_next("SCO");
-  expect_next("NOW");
   finish();
 }
 

@@ -34,14 +34,6 @@ TEST(ShapeCurve, EqualEndsGiveAConstant) {
   EXPECT_EQ(flat.at(8.5), 1.0);
 }
 
-TEST(ShapeCurve, DefaultMinorityCurve) {
-  const ShapeCurve minority = ShapeCurve::build(0.3, 5, 1, 1, 0);
-  EXPECT_DOUBLE_EQ(minority.at(0), 5.0);
-  EXPECT_NEAR(minority.at(0.3), 1.0, 1e-12);
-  EXPECT_NEAR(minority.at(0.75), 1.0, 1e-12);
-  EXPECT_GT(minority.at(0.15), 1.0);
-}
-
 TEST(ShapeCurve, AnEmptyIntervalIsItsStartValue) {
   const ShapeCurve empty = ShapeCurve::build(0, 4, 9, 1, 1);
   EXPECT_EQ(empty.at(0), 4.0);

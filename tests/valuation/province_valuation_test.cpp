@@ -114,15 +114,6 @@ TEST_F(ProvinceValuationTest, UnreachableProvincesKeepNoEnemiesOfTheLastTurn) {
   EXPECT_EQ(valuation->nearestEnemyUnits(nth), (std::vector<Location>{at("MUN", AMY)}));
 }
 
-TEST_F(ProvinceValuationTest, DefaultFearFactorsAreExactlyOne) {
-  set_up("ENG");
-  position(testing::kStartSco, testing::kStartNow);
-  for (int power = 0; power < 7; ++power)
-    EXPECT_EQ(valuation->fearFactor(power), 1.0);
-  EXPECT_EQ(valuation->supplyCentreCount(RUS.subtoken()), 4);
-  EXPECT_EQ(valuation->supplyCentreCount(ProvinceValuation::kNoPowerSlot), 12);
-}
-
 TEST_F(ProvinceValuationTest, FearGrowsWithCentres) {
   set_up("ENG", "[FearFactor]\nstartValue=1\nendValue=3\n");
   position(testing::kStartSco, testing::kStartNow);
