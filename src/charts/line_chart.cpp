@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -159,7 +160,10 @@ bool write_svg(const LineChart& chart, const std::string& path) {
     out << to_svg(chart);
     if (!out.flush()) return false;
   }
-  return std::rename(temporary.c_str(), path.c_str()) == 0;
+  // Unlike std::rename on Windows, this replaces a file that is there.
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  return !error;
 }
 
 }  // namespace quorvel::charts

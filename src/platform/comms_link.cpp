@@ -1,14 +1,5 @@
 #include "platform/comms_link.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdarg>
 #include <cstring>
@@ -41,23 +32,10 @@ const char* type_name(std::uint8_t type) {
   }
 }
 
-socklen_t address_length(const sockaddr_storage& address) {
-  return address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
-}
-
-std::string address_text(const sockaddr_storage& address) {
-  char host[INET6_ADDRSTRLEN] = "?";
-  std::uint16_t port = 0;
-  if (address.ss_family == AF_INET6) {
-    const auto& in6 = reinterpret_cast<const sockaddr_in6&>(address);
-    inet_ntop(AF_INET6, &in6.sin6_addr, host, sizeof host);
-    port = ntohs(in6.sin6_port);
-  } else {
-    const auto& in4 = reinterpret_cast<const sockaddr_in&>(address);
-    inet_ntop(AF_INET, &in4.sin_addr, host, sizeof host);
-    port = ntohs(in4.sin_port);
-  }
-  return std::string(host) + " port " + std::to_string(port);
+// A failed send with no error of its own (a zero-byte send) still ends the link.
+int failed_write_error() {
+  const int error = os::last_socket_error();
+  return error == 0 ? os::io_error() : error;
 }
 
 void read_config_file(const char* name, CommsConfig& config) {
@@ -98,7 +76,8 @@ CommsConfig* CommsLink::configure(const char* config_file_name) {
 bool CommsLink::start(const CommsConfig* config) {
   if (config == nullptr || config->receive_callback == nullptr || started_) return false;
   if (config != &config_) config_ = *config;
-  if (::pipe2(stop_pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  stop_ = std::make_unique<os::Wakeup>();
+  if (!stop_->valid()) return false;
   if (config_.logging && config_.log_file_name != nullptr) {
     std::lock_guard guard(log_mutex_);
     if (log_file_ == nullptr) log_file_ = std::fopen(config_.log_file_name, "w");
@@ -110,48 +89,21 @@ bool CommsLink::start(const CommsConfig* config) {
 
 bool CommsLink::convert_address(const char* address, bool is_host_name, std::uint16_t port) {
   if (address == nullptr) return false;
-  std::vector<sockaddr_storage> found;
+  std::vector<os::SocketAddress> found;
   if (is_host_name) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* results = nullptr;
-    if (::getaddrinfo(address, nullptr, &hints, &results) != 0 || results == nullptr) {
+    found = os::resolve_host(address, port);
+    if (found.empty()) {
       log("Cannot resolve host name '%s'", address);
       return false;
     }
-    for (addrinfo* r = results; r != nullptr; r = r->ai_next) {
-      if (r->ai_addrlen > sizeof(sockaddr_storage)) continue;
-      sockaddr_storage entry{};
-      std::memcpy(&entry, r->ai_addr, r->ai_addrlen);
-      found.push_back(entry);
-    }
-    ::freeaddrinfo(results);
+  } else if (const auto numeric = os::numeric_address(address, port)) {
+    found.push_back(*numeric);
   } else {
-    sockaddr_storage entry{};
-    auto& in4 = reinterpret_cast<sockaddr_in&>(entry);
-    auto& in6 = reinterpret_cast<sockaddr_in6&>(entry);
-    if (::inet_pton(AF_INET, address, &in4.sin_addr) == 1) {
-      in4.sin_family = AF_INET;
-      found.push_back(entry);
-    } else if (::inet_pton(AF_INET6, address, &in6.sin6_addr) == 1) {
-      in6.sin6_family = AF_INET6;
-      found.push_back(entry);
-    } else {
-      log("Bad numeric address '%s'", address);
-      return false;
-    }
+    log("Bad numeric address '%s'", address);
+    return false;
   }
-  for (sockaddr_storage& entry : found) {
-    if (entry.ss_family == AF_INET6) {
-      reinterpret_cast<sockaddr_in6&>(entry).sin6_port = htons(port);
-    } else {
-      reinterpret_cast<sockaddr_in&>(entry).sin_port = htons(port);
-    }
-  }
-  if (found.empty()) return false;
   addresses_ = std::move(found);
-  log("Server address %s", address_text(addresses_.front()).c_str());
+  log("Server address %s", os::address_text(addresses_.front()).c_str());
   return true;
 }
 
@@ -168,10 +120,7 @@ void CommsLink::connect() {
 }
 
 void CommsLink::stop() {
-  if (stop_pipe_[1] >= 0) {
-    const char byte = 'S';
-    [[maybe_unused]] const ssize_t ignored = ::write(stop_pipe_[1], &byte, 1);
-  }
+  if (stop_) stop_->signal('S');
   if (thread_.joinable()) thread_.join();
   {
     std::lock_guard guard(send_mutex_);
@@ -180,58 +129,44 @@ void CommsLink::stop() {
     held_.clear();
     held_bytes_ = 0;
   }
-  for (int& end : stop_pipe_) {
-    if (end >= 0) ::close(end);
-    end = -1;
-  }
+  stop_.reset();
   started_ = false;
 }
 
-int CommsLink::open_connection() {
-  int error = EDESTADDRREQ;
-  for (const sockaddr_storage& address : addresses_) {
-    const int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-      error = errno;
+os::Socket CommsLink::open_connection(int& error, bool& cancelled) {
+  error = os::no_address_error();
+  cancelled = false;
+  for (const os::SocketAddress& address : addresses_) {
+    const os::Socket socket = os::open_stream_socket(address);
+    if (socket == os::kNoSocket) {
+      error = os::last_socket_error();
       continue;
     }
-    log("Connecting to %s", address_text(address).c_str());
-    int result =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), address_length(address));
-    if (result != 0 && errno == EINPROGRESS) {
-      pollfd waits[2] = {{fd, POLLOUT, 0}, {stop_pipe_[0], POLLIN, 0}};
-      const int ready = ::poll(waits, 2, static_cast<int>(config_.connect_timeout_ms));
-      if (ready > 0 && (waits[1].revents & POLLIN)) {
-        ::close(fd);
-        return -ECANCELED;
-      }
-      int so_error = ETIMEDOUT;
-      socklen_t size = sizeof so_error;
-      if (ready > 0) ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &so_error, &size);
-      result = so_error == 0 ? 0 : -1;
-      errno = so_error;
-    }
-    if (result == 0) {
+    log("Connecting to %s", os::address_text(address).c_str());
+    const os::ConnectOutcome outcome =
+        os::connect_socket(socket, address, config_.connect_timeout_ms, stop_->handle(), error);
+    if (outcome == os::ConnectOutcome::kConnected) {
       // Sends from other threads block, bounded by the send timeout.
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-      timeval timeout{static_cast<time_t>(config_.send_timeout_ms / 1000),
-                      static_cast<suseconds_t>((config_.send_timeout_ms % 1000) * 1000)};
-      ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-      const int on = 1;
-      ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-      return fd;
+      os::set_send_timeout(socket, config_.send_timeout_ms);
+      os::set_no_delay(socket);
+      return socket;
     }
-    error = errno;
-    log("Connect failed, error %d (%s)", error, std::strerror(error));
-    ::close(fd);
+    os::close_socket(socket);
+    if (outcome == os::ConnectOutcome::kCancelled) {
+      cancelled = true;
+      return os::kNoSocket;
+    }
+    log("Connect failed, error %d (%s)", error, os::error_text(error).c_str());
   }
-  return -error;
+  return os::kNoSocket;
 }
 
 void CommsLink::run() {
-  const int fd = open_connection();
-  if (fd == -ECANCELED) return;
-  if (fd < 0) {
+  int connect_error = 0;
+  bool cancelled = false;
+  const os::Socket fd = open_connection(connect_error, cancelled);
+  if (cancelled) return;
+  if (fd == os::kNoSocket) {
     {
       std::lock_guard guard(send_mutex_);
       connecting_ = false;
@@ -239,8 +174,8 @@ void CommsLink::run() {
       held_.clear();
       held_bytes_ = 0;
     }
-    set_state(false, -fd);
-    deliver_event(kEventConnected, static_cast<std::uint32_t>(-fd));
+    set_state(false, connect_error);
+    deliver_event(kEventConnected, static_cast<std::uint32_t>(connect_error));
     return;
   }
   {
@@ -263,10 +198,10 @@ void CommsLink::run() {
       error = write_error_;
     }
     closed_ = true;
-    fd_ = -1;
+    fd_ = os::kNoSocket;
     held_.clear();
     held_bytes_ = 0;
-    ::close(fd);
+    os::close_socket(fd);
   }
   set_state(false, error);
   switch (ending) {
@@ -278,34 +213,37 @@ void CommsLink::run() {
       deliver_event(kEventClosed, 0);
       break;
     case Ending::kReadError:
-      log("Read error %d (%s)", error, std::strerror(error));
+      log("Read error %d (%s)", error, os::error_text(error).c_str());
       deliver_event(kEventReadError, static_cast<std::uint32_t>(error));
       break;
     case Ending::kWriteError:
-      log("Write error %d (%s)", error, std::strerror(error));
+      log("Write error %d (%s)", error, os::error_text(error).c_str());
       deliver_event(kEventWriteError, static_cast<std::uint32_t>(error));
       break;
   }
 }
 
-CommsLink::Ending CommsLink::read_loop(int fd, int& error) {
+CommsLink::Ending CommsLink::read_loop(os::Socket fd, int& error) {
   std::vector<std::uint8_t> pending;
   std::uint8_t chunk[16384];
   Clock::time_point stalled_since{};
   while (true) {
-    pollfd waits[2] = {{fd, POLLIN, 0}, {stop_pipe_[0], POLLIN, 0}};
-    const int ready = ::poll(waits, 2, 200);
-    if (ready < 0 && errno != EINTR) {
-      error = errno;
+    os::SocketWait waits[2];
+    waits[0].socket = fd;
+    waits[0].read = true;
+    waits[1].socket = stop_->handle();
+    waits[1].read = true;
+    if (os::wait_sockets(waits, 200) < 0) {
+      error = os::last_socket_error();
       return Ending::kReadError;
     }
-    if (waits[1].revents & POLLIN) return Ending::kStopped;
-    if (waits[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+    if (waits[1].readable) return Ending::kStopped;
+    if (waits[0].readable) {
+      const long n = os::receive_bytes(fd, chunk, sizeof chunk);
       if (n == 0) return Ending::kClosed;
       if (n < 0) {
-        if (errno == EINTR || errno == EAGAIN) continue;
-        error = errno;
+        if (os::is_transient(os::last_socket_error())) continue;
+        error = os::last_socket_error();
         return Ending::kReadError;
       }
       const bool was_empty = pending.empty();
@@ -346,7 +284,7 @@ CommsLink::Ending CommsLink::read_loop(int fd, int& error) {
   }
 }
 
-bool CommsLink::handle_frame(int fd, std::uint8_t type, std::vector<std::uint8_t> body) {
+bool CommsLink::handle_frame(os::Socket fd, std::uint8_t type, std::vector<std::uint8_t> body) {
   log("Received %s, %zu bytes", type_name(type), body.size());
   bool rm_received;
   {
@@ -400,30 +338,29 @@ bool CommsLink::handle_frame(int fd, std::uint8_t type, std::vector<std::uint8_t
   }
 }
 
-void CommsLink::refuse(int fd, std::uint16_t code, const char* why) {
+void CommsLink::refuse(os::Socket fd, std::uint16_t code, const char* why) {
   log("Sending EM %u: %s", code, why);
   write_frame(fd, encode_frame(kErrorMessage, error_message_body(static_cast<ErrorCode>(code))));
 }
 
-bool CommsLink::write_frame(int fd, const std::vector<std::uint8_t>& frame) {
+bool CommsLink::write_frame(os::Socket fd, const std::vector<std::uint8_t>& frame) {
   std::size_t sent = 0;
   while (sent < frame.size()) {
-    const ssize_t n = ::send(fd, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = os::send_bytes(fd, frame.data() + sent, frame.size() - sent);
     if (n <= 0) return false;
     sent += static_cast<std::size_t>(n);
   }
   return true;
 }
 
-void CommsLink::release_held_messages(int fd) {
+void CommsLink::release_held_messages(os::Socket fd) {
   std::lock_guard guard(send_mutex_);
   rm_received_ = true;
   while (!held_.empty()) {
     log("Sent held DM, %zu bytes", held_.front().size() - kHeaderBytes);
     if (!write_frame(fd, held_.front()) && write_error_ == 0) {
-      write_error_ = errno;
-      ::shutdown(fd, SHUT_RDWR);
+      write_error_ = failed_write_error();
+      os::shutdown_socket(fd);
     }
     held_.pop_front();
   }
@@ -439,7 +376,7 @@ bool CommsLink::send_message(const std::uint8_t* buffer, std::uint32_t length) {
 
   std::lock_guard guard(send_mutex_);
   if (!started_ || closed_ || write_error_ != 0) return false;
-  if (connecting_ || fd_ < 0 || !rm_received_) {
+  if (connecting_ || fd_ == os::kNoSocket || !rm_received_) {
     if (held_bytes_ + frame.size() > config_.max_held_bytes) return false;
     held_bytes_ += frame.size();
     held_.push_back(std::move(frame));
@@ -448,8 +385,8 @@ bool CommsLink::send_message(const std::uint8_t* buffer, std::uint32_t length) {
   }
   if (!write_frame(fd_, frame)) {
     // The receive thread reports the write error and closes.
-    write_error_ = errno == 0 ? EIO : errno;
-    ::shutdown(fd_, SHUT_RDWR);
+    write_error_ = failed_write_error();
+    os::shutdown_socket(fd_);
     return false;
   }
   log("Sent DM, %zu bytes", body.size());
@@ -488,8 +425,7 @@ void CommsLink::log(const char* format, ...) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm local{};
-  ::localtime_r(&seconds, &local);
+  const std::tm local = os::local_time(seconds);
   char stamp[16];
   std::strftime(stamp, sizeof stamp, "%H:%M:%S", &local);
   std::fprintf(log_file_, "%s.%03d ", stamp, static_cast<int>(millis));

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <sys/socket.h>
+#include "platform/os.h"
 
 namespace quorvel::platform {
 
@@ -77,13 +78,13 @@ class CommsLink {
   enum class Ending { kStopped, kClosed, kReadError, kWriteError };
 
   void run();
-  int open_connection();
-  Ending read_loop(int fd, int& error);
+  os::Socket open_connection(int& error, bool& cancelled);
+  Ending read_loop(os::Socket fd, int& error);
   // Answers false when the connection must close after this message.
-  bool handle_frame(int fd, std::uint8_t type, std::vector<std::uint8_t> body);
-  void refuse(int fd, std::uint16_t code, const char* why);
-  bool write_frame(int fd, const std::vector<std::uint8_t>& frame);
-  void release_held_messages(int fd);
+  bool handle_frame(os::Socket fd, std::uint8_t type, std::vector<std::uint8_t> body);
+  void refuse(os::Socket fd, std::uint16_t code, const char* why);
+  bool write_frame(os::Socket fd, const std::vector<std::uint8_t>& frame);
+  void release_held_messages(os::Socket fd);
   void deliver(std::uint8_t kind, const std::vector<std::uint8_t>& body);
   void deliver_event(std::uint16_t event, std::uint32_t code);
   void set_state(bool connected, int error);
@@ -91,13 +92,13 @@ class CommsLink {
 
   CommsConfig config_;
   bool started_ = false;
-  std::vector<sockaddr_storage> addresses_;
+  std::vector<os::SocketAddress> addresses_;
   std::thread thread_;
-  int stop_pipe_[2] = {-1, -1};
+  std::unique_ptr<os::Wakeup> stop_;  // readable once stop() asks the thread to end
   std::atomic<std::uint32_t> sequence_{0};
 
   std::mutex send_mutex_;  // guards everything below
-  int fd_ = -1;
+  os::Socket fd_ = os::kNoSocket;
   bool connecting_ = false;
   bool rm_received_ = false;
   bool closed_ = false;

@@ -7,8 +7,7 @@ namespace quorvel::platform {
 // Result of a dialog ended as Cancel ends it.
 inline constexpr int kCancel = 2;
 
-// What the bot needs of the window that stands for it while it runs. A graphical window
-// could implement it; the program uses the headless modal loop.
+// What the bot needs of the window that stands for it while it runs.
 class DialogWindow {
  public:
   virtual ~DialogWindow() = default;
@@ -20,8 +19,8 @@ class DialogWindow {
   virtual void Minimise() = 0;
 };
 
-// A message box with the application's caption: "Quorvel: " and the text on standard
-// error. It waits for nobody.
+// A message box with the application's caption "Quorvel": on Windows a real one, which
+// waits for its OK; elsewhere "Quorvel: " and the text on standard error.
 void ShowMessageBox(const std::string& text);
 
 }  // namespace quorvel::platform

@@ -1,16 +1,6 @@
 #include "server/tcp_server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <cstring>
 
 #include "platform/daide_framing.h"
 
@@ -30,18 +20,14 @@ constexpr std::size_t kMaxBacklog = 16u << 20;
 constexpr auto kFinishGrace = std::chrono::seconds(2);
 constexpr std::size_t kMaxConnections = 256;
 
-void set_nonblocking(int fd) {
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
 }  // namespace
 
 TcpServer::TcpServer(const ServerOptions& options) : options_(options) {}
 
 TcpServer::~TcpServer() {
   for (auto& [id, connection] : connections_)
-    ::close(connection.fd);
-  if (listener_ >= 0) ::close(listener_);
+    os::close_socket(connection.fd);
+  os::close_socket(listener_);
 }
 
 void TcpServer::request_stop() {
@@ -49,44 +35,14 @@ void TcpServer::request_stop() {
 }
 
 bool TcpServer::listen(std::string& error) {
-  const int on = 1;
-  const int off = 0;
-  listener_ = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listener_ >= 0) {
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    ::setsockopt(listener_, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_addr = in6addr_any;
-    address.sin6_port = htons(static_cast<std::uint16_t>(options_.port));
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-      ::close(listener_);
-      listener_ = -1;
-    }
-  }
-  if (listener_ < 0) {
-    // No IPv6 here: IPv4 alone.
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(static_cast<std::uint16_t>(options_.port));
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-      error = std::strerror(errno);
-      return false;
-    }
-  }
-  if (::listen(listener_, 32) != 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  set_nonblocking(listener_);
-  sockaddr_storage bound{};
-  socklen_t size = sizeof bound;
-  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &size);
-  port_ = bound.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6&>(bound).sin6_port)
-                                      : ntohs(reinterpret_cast<sockaddr_in&>(bound).sin_port);
+  const auto port = static_cast<std::uint16_t>(options_.port);
+  listener_ = os::listen_on(os::any_address(port, true), 32, error);
+  // No IPv6 here: IPv4 alone.
+  if (listener_ == os::kNoSocket)
+    listener_ = os::listen_on(os::any_address(port, false), 32, error);
+  if (listener_ == os::kNoSocket) return false;
+  os::set_blocking(listener_, false);
+  port_ = os::local_port(listener_);
   return true;
 }
 
@@ -115,23 +71,15 @@ void TcpServer::refuse(Connection& connection, std::uint16_t code) {
 
 void TcpServer::accept_clients() {
   while (true) {
-    sockaddr_storage address{};
-    socklen_t size = sizeof address;
-    const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&address), &size,
-                             SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) return;
+    std::string host;
+    const os::Socket fd = os::accept_connection(listener_, &host);
+    if (fd == os::kNoSocket) return;
     if (connections_.size() >= kMaxConnections) {
-      ::close(fd);
+      os::close_socket(fd);
       continue;
     }
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    char host[INET6_ADDRSTRLEN] = "?";
-    if (address.ss_family == AF_INET6) {
-      ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6&>(address).sin6_addr, host, sizeof host);
-    } else {
-      ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in&>(address).sin_addr, host, sizeof host);
-    }
+    os::set_blocking(fd, false);
+    os::set_no_delay(fd);
     Connection connection;
     connection.fd = fd;
     connection.peer = host;
@@ -142,9 +90,9 @@ void TcpServer::accept_clients() {
 
 bool TcpServer::read_client(Connection& connection) {
   std::uint8_t chunk[kReadChunk];
-  const ssize_t n = ::recv(connection.fd, chunk, sizeof chunk, 0);
+  const long n = os::receive_bytes(connection.fd, chunk, sizeof chunk);
   if (n == 0) return false;
-  if (n < 0) return errno == EAGAIN || errno == EINTR;
+  if (n < 0) return os::is_transient(os::last_socket_error());
   if (connection.in.empty()) connection.stalled_since = Clock::now();
   connection.in.insert(connection.in.end(), chunk, chunk + n);
   return true;
@@ -242,9 +190,8 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
 
 bool TcpServer::write_client(Connection& connection) {
   while (!connection.out.empty()) {
-    const ssize_t n =
-        ::send(connection.fd, connection.out.data(), connection.out.size(), MSG_NOSIGNAL);
-    if (n < 0) return errno == EAGAIN || errno == EINTR;
+    const long n = os::send_bytes(connection.fd, connection.out.data(), connection.out.size());
+    if (n < 0) return os::is_transient(os::last_socket_error());
     connection.out.erase(connection.out.begin(), connection.out.begin() + n);
   }
   return true;
@@ -254,7 +201,7 @@ void TcpServer::drop(int id, GameSession& session) {
   const auto found = connections_.find(id);
   if (found == connections_.end()) return;
   const bool greeted = found->second.greeted && !found->second.closing;
-  ::close(found->second.fd);
+  os::close_socket(found->second.fd);
   connections_.erase(found);
   if (greeted) session.on_disconnect(id, Clock::now());
 }
@@ -271,14 +218,12 @@ void TcpServer::run(GameSession& session) {
       if ((flushed && connections_.empty()) || Clock::now() - *finished_at > kFinishGrace) break;
     }
 
-    std::vector<pollfd> waits;
+    std::vector<os::SocketWait> waits;
     std::vector<int> ids;
-    if (!finished_at) waits.push_back({listener_, POLLIN, 0});
+    if (!finished_at) waits.push_back({listener_, true});
     bool busy = false;
     for (const auto& [id, connection] : connections_) {
-      short events = connection.closing ? 0 : POLLIN;
-      if (!connection.out.empty()) events |= POLLOUT;
-      waits.push_back({connection.fd, events, 0});
+      waits.push_back({connection.fd, !connection.closing, !connection.out.empty()});
       ids.push_back(id);
       busy = busy || (!connection.closing && connection.in.size() >= kHeaderBytes);
     }
@@ -288,20 +233,18 @@ void TcpServer::run(GameSession& session) {
           std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
       timeout = std::min<int>(timeout, static_cast<int>(std::max<long long>(left, 0)));
     }
-    ::poll(waits.data(), waits.size(), timeout);
+    os::wait_sockets(waits, timeout);
 
     std::size_t first = 0;
     if (!finished_at) {
-      if (waits[0].revents & POLLIN) accept_clients();
+      if (waits[0].readable) accept_clients();
       first = 1;
     }
     std::vector<int> gone;
     for (std::size_t i = 0; i < ids.size(); ++i) {
       const int id = ids[i];
       Connection& connection = connections_.at(id);
-      const short revents = waits[first + i].revents;
-      if ((revents & (POLLIN | POLLHUP | POLLERR)) && !connection.closing &&
-          !read_client(connection)) {
+      if (waits[first + i].readable && !connection.closing && !read_client(connection)) {
         gone.push_back(id);
         continue;
       }
@@ -322,7 +265,7 @@ void TcpServer::run(GameSession& session) {
     for (int id : closed) {
       const auto found = connections_.find(id);
       const bool tell = found->second.greeted && !found->second.closing;
-      ::close(found->second.fd);
+      os::close_socket(found->second.fd);
       connections_.erase(found);
       if (tell) session.on_disconnect(id, Clock::now());
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
 #include "server/game_session.h"
 
 namespace quorvel::server {
@@ -33,7 +34,7 @@ class TcpServer : public SessionOutput {
 
  private:
   struct Connection {
-    int fd = -1;
+    platform::os::Socket fd = platform::os::kNoSocket;
     std::string peer;
     std::vector<std::uint8_t> in;
     std::vector<std::uint8_t> out;
@@ -52,7 +53,7 @@ class TcpServer : public SessionOutput {
   void drop(int id, GameSession& session);
 
   ServerOptions options_;
-  int listener_ = -1;
+  platform::os::Socket listener_ = platform::os::kNoSocket;
   std::uint16_t port_ = 0;
   int next_id_ = 1;
   std::map<int, Connection> connections_;

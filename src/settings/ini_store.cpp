@@ -1,13 +1,14 @@
 #include "settings/ini_store.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+
+#include "base/flush_to_disk.h"
 
 namespace quorvel {
 
@@ -127,10 +128,12 @@ bool IniStore::save() const {
     }
     line("");
   }
-  ok = std::fflush(file) == 0 && ok;
-  ok = ::fsync(::fileno(file)) == 0 && ok;
+  ok = flush_to_disk(file) && ok;
   ok = std::fclose(file) == 0 && ok;
-  if (ok) ok = std::rename(temporary.c_str(), fileName.c_str()) == 0;
+  // Unlike std::rename on Windows, this replaces a file that is there.
+  std::error_code error;
+  if (ok) std::filesystem::rename(temporary, fileName, error);
+  ok = ok && !error;
   if (!ok) std::remove(temporary.c_str());
   return ok;
 }

@@ -9,8 +9,9 @@ namespace quorvel {
 
 class BotBase;
 
-// The one window that stands for the running bot. Headless: it runs the modal loop on
-// the calling thread; Cancel is a termination signal.
+// The one window that stands for the running bot: a dialog with a Cancel button on
+// Windows; elsewhere headless, where Cancel is a termination signal. It runs the modal
+// loop on the calling thread.
 class MainDialog : public platform::DialogWindow {
  public:
   MainDialog(BotBase& bot, std::string command_line);
@@ -23,8 +24,14 @@ class MainDialog : public platform::DialogWindow {
   void EndDialog(int result) override { loop_.end(result); }
   // Cancel, from any thread.
   void Cancel() { loop_.request_cancel(); }
-  void Hide() override { hidden_ = true; }
-  void Minimise() override { minimised_ = true; }
+  void Hide() override {
+    hidden_ = true;
+    loop_.hide();
+  }
+  void Minimise() override {
+    minimised_ = true;
+    loop_.minimise();
+  }
 
   bool hidden() const { return hidden_; }
   bool minimised() const { return minimised_; }

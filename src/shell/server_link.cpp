@@ -1,6 +1,5 @@
 // The bot's side of the server link: starting the comms library, the queue that hands
 // deliveries from the link's thread to the window thread, local events, and sending.
-#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "platform/comms_link.h"
 #include "platform/daide_framing.h"
 #include "platform/dialog_window.h"
+#include "platform/os.h"
 #include "protocol/token_text_table.h"
 #include "shell/bot_base.h"
 
@@ -96,9 +96,7 @@ bool BotBase::Start(const StartOptions& start_options, platform::DialogWindow* d
     LogError("Failed to start TCP/IP Server");
   } else {
     if (!options.ipGiven && !options.nameGiven) {
-      char host[1000] = {};
-      ::gethostname(host, sizeof host - 1);
-      options.address = host;
+      options.address = platform::os::local_host_name();
       options.nameGiven = true;
     }
     if (!options.portGiven) options.port = platform::kDefaultPort;

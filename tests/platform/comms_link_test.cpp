@@ -1,11 +1,7 @@
 #include "platform/comms_link.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -247,7 +243,7 @@ TEST_F(CommsLinkTest, FailedConnectReportsTheSystemError) {
   link.connect();
   const Delivery failed = sink.next();
   EXPECT_EQ(failed.event(), kEventConnected);
-  EXPECT_EQ(failed.code(), static_cast<std::uint32_t>(ECONNREFUSED));
+  EXPECT_EQ(failed.code(), static_cast<std::uint32_t>(os::connection_refused_error()));
   EXPECT_TRUE(sink.empty_after(100));
   EXPECT_FALSE(send("OBS"));
 }

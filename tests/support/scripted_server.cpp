@@ -1,15 +1,9 @@
 #include "support/scripted_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 
 #include "platform/daide_framing.h"
+#include "platform/os.h"
 #include "protocol/tokens.h"
 #include "support/messages.h"
 
@@ -35,51 +29,53 @@ TokenMessage message_from_wire(const std::vector<std::uint8_t>& body) {
   return message;
 }
 
+namespace os = platform::os;
+
+namespace {
+
+bool wait_readable(os::Socket socket, int timeout_ms) {
+  os::SocketWait wait;
+  wait.socket = socket;
+  wait.read = true;
+  return os::wait_sockets({&wait, 1}, timeout_ms) > 0 && wait.readable;
+}
+
+}  // namespace
+
 std::uint16_t unused_port() {
-  const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-  ::close(probe);
-  return ntohs(address.sin_port);
+  std::string error;
+  const os::Socket probe = os::listen_on(os::loopback_address(0), 1, error);
+  const std::uint16_t port = os::local_port(probe);
+  os::close_socket(probe);
+  return port;
 }
 
 ScriptedServer::ScriptedServer() {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  const int on = 1;
-  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(listener_, 4) != 0) {
-    ADD_FAILURE() << "cannot listen on the loopback interface";
+  std::string error;
+  listener_ = os::listen_on(os::loopback_address(0), 4, error);
+  if (listener_ == os::kNoSocket) {
+    ADD_FAILURE() << "cannot listen on the loopback interface: " << error;
     return;
   }
-  socklen_t size = sizeof address;
-  ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-  port_ = ntohs(address.sin_port);
+  port_ = os::local_port(listener_);
 }
 
 ScriptedPeer::~ScriptedPeer() {
-  if (client_ >= 0) ::close(client_);
+  os::close_socket(client_);
 }
 
 ScriptedServer::~ScriptedServer() {
-  if (listener_ >= 0) ::close(listener_);
+  os::close_socket(listener_);
 }
 
 bool ScriptedClient::connect(std::uint16_t port, bool greet) {
-  client_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(port);
-  if (::connect(client_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
+  const os::SocketAddress address = os::loopback_address(port);
+  client_ = os::open_stream_socket(address);
+  int error = 0;
+  if (client_ == os::kNoSocket || os::connect_socket(client_, address, 5000, os::kNoSocket,
+                                                     error) != os::ConnectOutcome::kConnected) {
+    return false;
+  }
   if (!greet) return true;
   send_initial_message();
   const auto rm = read_frame();
@@ -101,10 +97,9 @@ bool ScriptedClient::join(const std::string& name) {
 }
 
 bool ScriptedServer::accept(int timeout_ms) {
-  pollfd wait{listener_, POLLIN, 0};
-  if (::poll(&wait, 1, timeout_ms) <= 0) return false;
-  client_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-  return client_ >= 0;
+  if (!wait_readable(listener_, timeout_ms)) return false;
+  client_ = os::accept_connection(listener_, nullptr);
+  return client_ != os::kNoSocket;
 }
 
 bool ScriptedPeer::read_exact(std::uint8_t* out, std::size_t size, int timeout_ms) {
@@ -115,9 +110,8 @@ bool ScriptedPeer::read_exact(std::uint8_t* out, std::size_t size, int timeout_m
                           deadline - std::chrono::steady_clock::now())
                           .count();
     if (left <= 0) return false;
-    pollfd wait{client_, POLLIN, 0};
-    if (::poll(&wait, 1, static_cast<int>(left)) <= 0) return false;
-    const ssize_t n = ::recv(client_, out + got, size - got, 0);
+    if (!wait_readable(client_, static_cast<int>(left))) return false;
+    const long n = os::receive_bytes(client_, out + got, size - got);
     if (n <= 0) return false;
     got += static_cast<std::size_t>(n);
   }
@@ -125,7 +119,7 @@ bool ScriptedPeer::read_exact(std::uint8_t* out, std::size_t size, int timeout_m
 }
 
 std::optional<ScriptedPeer::Frame> ScriptedPeer::read_frame(int timeout_ms) {
-  if (client_ < 0) return std::nullopt;
+  if (client_ == os::kNoSocket) return std::nullopt;
   std::uint8_t header[4];
   if (!read_exact(header, 4, timeout_ms)) return std::nullopt;
   Frame frame;
@@ -150,18 +144,16 @@ TokenMessage ScriptedPeer::read_message(int timeout_ms) {
 }
 
 bool ScriptedPeer::quiet_for(int timeout_ms) {
-  pollfd wait{client_, POLLIN, 0};
-  return ::poll(&wait, 1, timeout_ms) == 0;
+  return !wait_readable(client_, timeout_ms);
 }
 
 bool ScriptedPeer::client_closes(int timeout_ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   std::uint8_t buffer[4096];
   while (std::chrono::steady_clock::now() < deadline) {
-    pollfd wait{client_, POLLIN, 0};
-    if (::poll(&wait, 1, 50) <= 0) continue;
-    const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
-    if (n == 0 || (n < 0 && errno != EINTR)) return true;
+    if (!wait_readable(client_, 50)) continue;
+    const long n = os::receive_bytes(client_, buffer, sizeof buffer);
+    if (n <= 0) return true;
   }
   return false;
 }
@@ -169,7 +161,7 @@ bool ScriptedPeer::client_closes(int timeout_ms) {
 void ScriptedPeer::send_raw(const std::vector<std::uint8_t>& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t n = ::send(client_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    const long n = os::send_bytes(client_, bytes.data() + sent, bytes.size() - sent);
     if (n <= 0) return;
     sent += static_cast<std::size_t>(n);
   }
@@ -192,8 +184,8 @@ void ScriptedPeer::send_text(const std::string& text) {
 }
 
 void ScriptedPeer::close_client() {
-  if (client_ >= 0) ::close(client_);
-  client_ = -1;
+  os::close_socket(client_);
+  client_ = os::kNoSocket;
 }
 
 }  // namespace quorvel::testing

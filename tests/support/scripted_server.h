@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
 #include "protocol/token_message.h"
 
 namespace quorvel::testing {
@@ -44,7 +45,7 @@ class ScriptedPeer {
  protected:
   bool read_exact(std::uint8_t* out, std::size_t size, int timeout_ms);
 
-  int client_ = -1;
+  platform::os::Socket client_ = platform::os::kNoSocket;
 };
 
 // A DAIDE server on the loopback interface, for one client.
@@ -57,7 +58,7 @@ class ScriptedServer : public ScriptedPeer {
   bool accept(int timeout_ms = 5000);
 
  private:
-  int listener_ = -1;
+  platform::os::Socket listener_ = platform::os::kNoSocket;
   std::uint16_t port_ = 0;
 };
 

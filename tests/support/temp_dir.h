@@ -3,10 +3,9 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 namespace quorvel::testing {
 
@@ -14,9 +13,11 @@ namespace quorvel::testing {
 class TempDir {
  public:
   TempDir() {
+    // Unique across processes running at once, and within this one.
+    static const unsigned run = std::random_device{}();
     static std::atomic<int> counter{0};
     path_ = std::filesystem::temp_directory_path() /
-            ("quorvel-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+            ("quorvel-test-" + std::to_string(run) + "-" + std::to_string(counter++));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -49,11 +50,20 @@ class WorkingDirectory {
   std::filesystem::path previous_;
 };
 
+// A file's text with Windows line ends read as "\n": on Windows the programs write
+// their text files with "\r\n".
 inline std::string read_file(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::string text = bytes.str();
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    text[kept++] = text[i];
+  }
+  text.resize(kept);
+  return text;
 }
 
 inline void write_file(const std::filesystem::path& path, const std::string& content) {
