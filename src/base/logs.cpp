@@ -13,7 +13,7 @@ LogFiles::~LogFiles() {
 std::FILE* LogFiles::open(std::FILE*& file, const char* name) {
   if (file == nullptr && !closed_) {
     const std::filesystem::path path = directory_.empty() ? name : directory_ / name;
-    file = std::fopen(path.c_str(), "w");
+    file = std::fopen(path.string().c_str(), "w");
   }
   return file;
 }

@@ -16,7 +16,7 @@ TraceLog::~TraceLog() {
 }
 
 void TraceLog::write(const std::string& line) {
-  if (file_ == nullptr) file_ = std::fopen(path_.c_str(), "w");
+  if (file_ == nullptr) file_ = std::fopen(path_.string().c_str(), "w");
   if (file_ == nullptr) return;
   std::fputs(line.c_str(), file_);
   std::fputc('\n', file_);

@@ -67,7 +67,6 @@ int main(int argc, char** argv) {
   }
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);
-  std::signal(SIGPIPE, SIG_IGN);
   std::cout << "quorvel-server: listening on port " << tcp.port() << std::endl;
   record.write("listening on port " + std::to_string(tcp.port()));
   session.maybe_start(server::Clock::now());

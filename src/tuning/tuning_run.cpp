@@ -32,7 +32,7 @@ struct Measure {
 
 struct Step {
   int iteration = 0;
-  long games = 0;
+  std::int64_t games = 0;
   Measure plus;
   Measure minus;
   std::vector<double> values;  // the settings reached after the step
@@ -77,7 +77,7 @@ bool read_steps(const std::string& path, std::vector<Step>& steps, std::string& 
     const std::vector<std::string> cells = split(line);
     Step step;
     bool ok = cells.size() == columns && read_number(cells[0], 0, 1 << 30, step.iteration) &&
-              read_number(cells[1], 0L, 1L << 50, step.games);
+              read_number(cells[1], std::int64_t{0}, std::int64_t{1} << 50, step.games);
     double* fields[] = {&step.plus.mean, &step.plus.interval, &step.minus.mean,
                         &step.minus.interval};
     for (std::size_t i = 2; ok && i < cells.size(); ++i) {
@@ -229,7 +229,7 @@ ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
     } else if (arg == "--minutes") {
       ok = read_number(value, 0.0, 1e6, o.minutes) && o.minutes > 0;
     } else if (arg == "--max-games") {
-      ok = read_number(value, 1L, 1L << 50, o.max_games);
+      ok = read_number(value, std::int64_t{1}, std::int64_t{1} << 50, o.max_games);
     } else if (arg == "--seed") {
       ok = read_number<std::uint64_t>(value, 0, 1ULL << 40, o.seed);
     } else if (arg == "--jobs") {
@@ -267,7 +267,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     return 2;
   }
   Spsa spsa(to_unit(values_of(base)), SpsaGains{}, options.seed);
-  long games = 0;
+  std::int64_t games = 0;
   int k = 0;
   if (!steps.empty()) {
     spsa.set_point(to_unit(steps.back().values));

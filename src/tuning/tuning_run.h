@@ -13,7 +13,7 @@ struct TuningOptions {
   std::string start;    // settings to start from; empty: the built-in ones
   int games = 140;      // per evaluation: half against greedy, half against Quorvel
   double minutes = 60;  // stops before this time is up
-  long max_games = 0;   // and before this many games; 0: no limit
+  std::int64_t max_games = 0;  // and before this many games; 0: no limit
   std::uint64_t seed = 1;
   int jobs = 1;
   std::string csv = "tuning.csv";  // progress; a run resumes from it

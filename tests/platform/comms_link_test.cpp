@@ -330,7 +330,7 @@ TEST_F(CommsLinkTest, ConfigurationFileAndFramingLog) {
   testing::TempDir dir;
   testing::write_file(dir / "tandril.cfg",
                       "# timeouts\nstall_timeout_ms = 250\nconnect_timeout_ms=900\nbogus\n");
-  CommsConfig* config = link.configure((dir / "tandril.cfg").c_str());
+  CommsConfig* config = link.configure((dir / "tandril.cfg").string().c_str());
   EXPECT_EQ(config->stall_timeout_ms, 250u);
   EXPECT_EQ(config->connect_timeout_ms, 900u);
   EXPECT_EQ(config->send_timeout_ms, 10000u);

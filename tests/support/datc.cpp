@@ -73,13 +73,16 @@ Datc::Datc(const std::string& season, const std::string& units, const std::strin
     const std::string power = group.substr(0, group.find(':'));
     for (const std::string& unit : split(group.substr(group.find(':') + 1), ',')) {
       const auto parts = words(unit);
-      now += " " + unit_text(power, parts[0], parts[1]);
+      now.append(" ").append(unit_text(power, parts[0], parts[1]));
     }
   }
   std::string sco = "SCO";
   for (const std::string& group : split(centres.empty() ? kStartCentres : centres, ';')) {
-    sco +=
-        " ( " + group.substr(0, group.find(':')) + " " + group.substr(group.find(':') + 1) + " )";
+    sco.append(" ( ")
+        .append(group.substr(0, group.find(':')))
+        .append(" ")
+        .append(group.substr(group.find(':') + 1))
+        .append(" )");
   }
   EXPECT_EQ(game.load_position(parse(now), parse(sco)), -1) << now << "\n" << sco;
 }
