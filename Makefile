@@ -9,7 +9,7 @@ QUORVEL ?= 7
 OPPONENT ?= random
 LAST_YEAR ?= 1935
 
-.PHONY: all quorvel play test bench fuzz format clean
+.PHONY: all quorvel play test bench fuzz windows windows-test format clean
 
 all: quorvel
 
@@ -25,6 +25,25 @@ test:
 	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON
 	cmake --build build-test -j $(JOBS)
 	ctest --test-dir build-test --output-on-failure -j $(JOBS)
+
+# The Windows programs, cross-built with mingw-w64: build-windows/quorvel.exe, and the
+# server and arena as .exe files too.
+WINDOWS_CMAKE = cmake -S . -B build-windows $(GENERATOR) \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+
+windows:
+	$(WINDOWS_CMAKE) -DQUORVEL_TESTS=OFF
+	cmake --build build-windows -j $(JOBS)
+
+# The Windows build's tests under wine, then quorvel.exe under wine against the Linux
+# server on a virtual screen (tools/windows_check.sh).
+windows-test:
+	$(WINDOWS_CMAKE) -DQUORVEL_TESTS=ON -DQUORVEL_WERROR=ON
+	cmake --build build-windows -j $(JOBS)
+	ctest --test-dir build-windows --output-on-failure -j $(JOBS)
+	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON
+	cmake --build build-test -j $(JOBS) --target quorvel-server quorvel-idle-player
+	tools/windows_check.sh
 
 bench: quorvel
 	./build/bench/quorvel_bench
@@ -46,4 +65,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-test build-fuzz games
+	rm -rf build build-test build-fuzz build-windows games

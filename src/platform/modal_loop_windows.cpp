@@ -1,5 +1,7 @@
-// The program's dialog window: a modal dialog from the program's resources, with its one
-// Cancel button and its icon. Message boxes are real message boxes.
+// The program's dialog window: dialog 102 of the program's resources, with its one Cancel
+// button and icon 128, run by a modal loop of its own (not DialogBox, whose first show
+// at an empty queue would undo a minimise asked for at start-up). Message boxes are real
+// message boxes.
 #include <windows.h>
 
 #include <atomic>
@@ -16,8 +18,6 @@ namespace {
 constexpr int kDialogTemplate = 102;
 constexpr int kIcon = 128;
 constexpr UINT kQueueNotification = 0x4149;
-// Hiding or minimising waits until the dialog manager has shown the window once.
-constexpr UINT kApplyShowState = WM_APP + 1;
 
 }  // namespace
 
@@ -29,13 +29,15 @@ struct ModalLoop::State {
   int result = 0;
   bool hide = false;
   bool minimise = false;
+  bool notifying = false;
+  bool missed = false;
   HICON icon = nullptr;
   const std::function<void()>* on_start = nullptr;
   const std::function<void()>* on_notification = nullptr;
 
-  // After a callback: the dialog ends when the loop was ended meanwhile.
-  void end_if_asked(HWND dialog) const {
-    if (ended) ::EndDialog(dialog, result);
+  void cancel() {
+    ended = true;
+    result = kCancel;
   }
 };
 
@@ -64,34 +66,34 @@ INT_PTR CALLBACK dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPAR
     ::SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state->icon));
     ::SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state->icon));
     if (*state->on_start) (*state->on_start)();
-    if (state->cancel_requested.load()) {
-      state->ended = true;
-      state->result = kCancel;
-    }
-    state->end_if_asked(dialog);
-    if (!state->ended) ::PostMessageA(dialog, kApplyShowState, 0, 0);
+    if (state->cancel_requested.load()) state->cancel();
     return TRUE;
   }
   if (state == nullptr) return FALSE;
   switch (message) {
-    case kApplyShowState:
-      if (state->hide) {
-        ::ShowWindow(dialog, SW_HIDE);
-      } else if (state->minimise) {
-        ::ShowWindow(dialog, SW_MINIMIZE);
-      }
-      return TRUE;
+    case WM_WINDOWPOSCHANGING:
+      // A hidden dialog is never shown, not even for a moment.
+      if (state->hide) reinterpret_cast<WINDOWPOS*>(lparam)->flags &= ~SWP_SHOWWINDOW;
+      return FALSE;
     case kQueueNotification:
       state->notification_pending.store(false);
-      if (*state->on_notification) (*state->on_notification)();
-      state->end_if_asked(dialog);
+      // A message box shown while the bot handles the queue runs a message loop of its
+      // own: the queue is handled again after, never inside itself.
+      if (state->notifying) {
+        state->missed = true;
+        return TRUE;
+      }
+      state->notifying = true;
+      do {
+        state->missed = false;
+        if (*state->on_notification) (*state->on_notification)();
+      } while (state->missed && !state->ended);
+      state->notifying = false;
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wparam) != IDCANCEL) return FALSE;
       // Cancel and the close command: nothing more is sent; the program ends.
-      state->ended = true;
-      state->result = kCancel;
-      ::EndDialog(dialog, kCancel);
+      state->cancel();
       return TRUE;
     case WM_PAINT:
       if (!::IsIconic(dialog) || state->icon == nullptr) return FALSE;
@@ -145,15 +147,22 @@ int ModalLoop::run(const std::function<void()>& on_start,
   State& state = *state_;
   state.on_start = &on_start;
   state.on_notification = &on_notification;
-  const INT_PTR shown =
-      ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kDialogTemplate), nullptr,
-                        dialog_procedure, reinterpret_cast<LPARAM>(&state));
-  state.window.store(nullptr);
-  if (shown == -1) {
+  HWND dialog = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kDialogTemplate),
+                                     nullptr, dialog_procedure, reinterpret_cast<LPARAM>(&state));
+  if (dialog == nullptr) {
     std::fprintf(stderr, "Quorvel: the dialog window cannot be shown (error %lu)\n",
                  ::GetLastError());
     return kCancel;
   }
+  if (state.minimise && !state.hide) ::ShowWindow(dialog, SW_MINIMIZE);
+  MSG message;
+  while (!state.ended && ::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (::IsDialogMessageA(dialog, &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  state.window.store(nullptr);
+  ::DestroyWindow(dialog);
   return state.result;
 }
 

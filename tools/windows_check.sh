@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Checks the Windows quorvel.exe under wine against the Linux quorvel-server, on a
+# virtual screen (Xvfb):
+#   1. a short whole game, in which every order it sends is taken and it ends with 0;
+#   2. its window: while it plays, a window captioned "Quorvel" with its Cancel button is
+#      on the screen; a click on Cancel ends it with exit status 0 and nothing more sent.
+# Leaves a screenshot of the window in $WINDOWS_BUILD/quorvel-window.png.
+#
+#   WINDOWS_BUILD=build-windows  where quorvel.exe is
+#   LINUX_BUILD=build-test       where quorvel-server and tests/quorvel-idle-player (a
+#                                player that never orders) are
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+windows_build=${WINDOWS_BUILD:-build-windows}
+linux_build=${LINUX_BUILD:-build-test}
+idle_player="$linux_build/tests/quorvel-idle-player"
+exe="$root/$windows_build/quorvel.exe"
+wine=/usr/lib/wine/wine64
+[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
+export WINEDEBUG=-all WINEPREFIX="$root/$windows_build/wine"
+
+fail() {
+  echo "windows check: $*" >&2
+  exit 1
+}
+for needed in "$exe" "$linux_build/quorvel-server" "$idle_player"; do
+  [[ -x $needed ]] || fail "$needed is missing"
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null || true; done
+  wineserver=$(dirname "$wine")/wineserver
+  [[ -x $wineserver ]] || wineserver=$(command -v wineserver || true)
+  [[ -n $wineserver ]] && "$wineserver" -k 2> /dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A screen of its own, on the first free display number.
+display=""
+for n in $(seq 90 150); do
+  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+  display=":$n"
+  break
+done
+[[ -n $display ]] || fail "no free X display"
+Xvfb "$display" -screen 0 640x480x24 -nolisten tcp > "$work/xvfb.txt" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 1 100); do
+  xdotool getdisplaygeometry > /dev/null 2>&1 && break
+  sleep 0.1
+done
+xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xvfb did not start: $(cat "$work/xvfb.txt")"
+
+# Wine draws the window's caption itself, so that the screenshot shows it without a
+# window manager.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1 ||
+  fail "wine does not start"
+
+# Starts quorvel-server in $1 with the remaining options; sets port.
+start_server() {
+  local dir=$1
+  shift
+  mkdir -p "$dir"
+  "$linux_build/quorvel-server" -p0 -g"$dir/game.txt" "$@" > "$dir/server.txt" 2>&1 &
+  pids+=($!)
+  port=""
+  for _ in $(seq 1 400); do
+    port=$(sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p' "$dir/server.txt")
+    [[ -n $port ]] && return
+    sleep 0.05
+  done
+  fail "quorvel-server did not start: $(cat "$dir/server.txt")"
+}
+
+# 1. A whole game: Quorvel against six greedy players, to 1903.
+game="$work/game"
+start_server "$game" -o1 -kgreedy -y1903
+mkdir -p "$game/seat"
+started=$(date +%s)
+status=0
+(cd "$game/seat" && timeout 300 "$wine" "$exe" -i127.0.0.1 -p"$port" -l1) \
+  > "$game/seat/output.txt" 2>&1 || status=$?
+[[ $status == 0 ]] || fail "quorvel.exe ended with $status in the whole game: $(cat "$game/seat/output.txt")"
+orders=$(grep -c ' << THX ' "$game/game.txt" || true)
+refused=$(grep ' << THX ' "$game/game.txt" | grep -vc '( MBV )$' || true)
+((orders > 0)) || fail "quorvel.exe sent no orders"
+((refused == 0)) || fail "$refused of its $orders orders were refused: $(grep ' << THX ' "$game/game.txt" | grep -v '( MBV )$')"
+grep -q '^1903:' "$game/server.txt" || fail "the game did not reach 1903: $(cat "$game/server.txt")"
+echo "windows check: quorvel.exe played a game to 1903 under wine in $(($(date +%s) - started)) s; all $orders orders taken"
+
+# 2. The window, in a game that waits for a player who never orders. Three Quorvels play
+# in it: one as it starts by default, one hidden (-h) and one minimised (-m).
+window="$work/window"
+start_server "$window" -o4 -kgreedy
+"$idle_player" "$port" > "$window/idle.txt" 2>&1 &
+pids+=($!)
+quorvel_seat() {
+  mkdir -p "$window/$1"
+  (cd "$window/$1" && exec timeout 120 "$wine" "$exe" -i127.0.0.1 -p"$port" "${@:2}") \
+    > "$window/$1/output.txt" 2>&1 &
+  pids+=($!)
+}
+quorvel_seat shown
+quorvel=$!
+for _ in $(seq 1 300); do
+  grep -q ' plays Quorvel ' "$window/game.txt" 2> /dev/null && break
+  sleep 0.1
+done
+client=$(sed -n 's/^ *[0-9.]* \(client [0-9]* ([A-Z]*)\) plays Quorvel .*/\1/p' "$window/game.txt")
+[[ -n $client ]] || fail "quorvel.exe did not join: $(cat "$window/shown/output.txt")"
+quorvel_seat hidden -h
+quorvel_seat minimised -m
+# They play: each one's first orders are taken.
+for _ in $(seq 1 600); do
+  (($(grep -c ' << THX .*( MBV )$' "$window/game.txt") >= 6)) && break
+  sleep 0.1
+done
+grep -q "$client << THX " "$window/game.txt" || fail "quorvel.exe did not order"
+sleep 1
+probe=$("$wine" "$root/$windows_build/quorvel-window-probe.exe" | tr -d '\r')
+[[ $(sort <<< "$probe" | cut -d' ' -f1-3 | tr '\n' ' ') == \
+  "hidden 1 Cancel minimised 1 Cancel visible 1 Cancel " ]] ||
+  fail "expected one window captioned Quorvel with one Cancel button shown, one hidden and one minimised: $probe"
+read -r _ _ _ x y < <(grep '^visible' <<< "$probe")
+id=$(xdotool search --onlyvisible --name '^Quorvel$' | head -1)
+[[ -n $id ]] && import -window "$id" "$root/$windows_build/quorvel-window.png"
+sent_before=$(grep -c "$client >> " "$window/game.txt" || true)
+xdotool mousemove "$x" "$y" click 1
+for _ in $(seq 1 100); do
+  kill -0 "$quorvel" 2> /dev/null || break
+  sleep 0.1
+done
+kill -0 "$quorvel" 2> /dev/null && fail "a click on Cancel did not end quorvel.exe"
+status=0
+wait "$quorvel" || status=$?
+[[ $status == 0 ]] || fail "quorvel.exe ended with $status after Cancel"
+sleep 0.5
+sent_after=$(grep -c "$client >> " "$window/game.txt" || true)
+((sent_after == sent_before)) || fail "quorvel.exe sent $((sent_after - sent_before)) messages after Cancel"
+grep -q "$client disconnected" "$window/game.txt" || fail "the server did not see quorvel.exe go"
+echo "windows check: the Quorvel window with its Cancel button was on the screen (and hidden with -h, minimised with -m); a click on Cancel ended the program with 0 and nothing more sent"
