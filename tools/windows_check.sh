@@ -3,8 +3,12 @@
 # virtual screen (Xvfb):
 #   1. a short whole game, in which every order it sends is taken and it ends with 0;
 #   2. its window: while it plays, a window captioned "Quorvel" with its Cancel button is
-#      on the screen; a click on Cancel ends it with exit status 0 and nothing more sent.
-# Leaves a screenshot of the window in $WINDOWS_BUILD/quorvel-window.png.
+#      on the screen (hidden with -h, minimised with -m); a click on Cancel ends it with
+#      exit status 0 and nothing more sent, and so does the close command;
+#   3. a real message box: with no server to reach it says so in a box captioned
+#      "Quorvel", and plays on (idle) after its OK until it is cancelled.
+# Leaves screenshots of the window and the box in $WINDOWS_BUILD/quorvel-window.png and
+# quorvel-message-box.png.
 #
 #   WINDOWS_BUILD=build-windows  where quorvel.exe is
 #   LINUX_BUILD=build-test       where quorvel-server and tests/quorvel-idle-player (a
@@ -100,22 +104,38 @@ window="$work/window"
 start_server "$window" -o4 -kgreedy
 "$idle_player" "$port" > "$window/idle.txt" 2>&1 &
 pids+=($!)
+# Starts quorvel.exe in folder $1 of $2 with the remaining options; sets seat_pid.
 quorvel_seat() {
-  mkdir -p "$window/$1"
-  (cd "$window/$1" && exec timeout 120 "$wine" "$exe" -i127.0.0.1 -p"$port" "${@:2}") \
-    > "$window/$1/output.txt" 2>&1 &
-  pids+=($!)
+  mkdir -p "$2/$1"
+  (cd "$2/$1" && exec timeout 120 "$wine" "$exe" -i127.0.0.1 "${@:3}") > "$2/$1/output.txt" 2>&1 &
+  seat_pid=$!
+  pids+=($seat_pid)
 }
-quorvel_seat shown
-quorvel=$!
+# Waits up to 10 s for process $1 to end; its exit status must be 0.
+expect_exit_0() {
+  for _ in $(seq 1 100); do
+    kill -0 "$1" 2> /dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$1" 2> /dev/null && fail "$2 did not end quorvel.exe"
+  local status=0
+  wait "$1" || status=$?
+  [[ $status == 0 ]] || fail "quorvel.exe ended with $status after $2"
+}
+probe() {
+  "$wine" "$root/$windows_build/quorvel-window-probe.exe" "$@" | tr -d '\r'
+}
+quorvel_seat shown "$window" -p"$port"
+quorvel=$seat_pid
 for _ in $(seq 1 300); do
   grep -q ' plays Quorvel ' "$window/game.txt" 2> /dev/null && break
   sleep 0.1
 done
 client=$(sed -n 's/^ *[0-9.]* \(client [0-9]* ([A-Z]*)\) plays Quorvel .*/\1/p' "$window/game.txt")
 [[ -n $client ]] || fail "quorvel.exe did not join: $(cat "$window/shown/output.txt")"
-quorvel_seat hidden -h
-quorvel_seat minimised -m
+quorvel_seat hidden "$window" -p"$port" -h
+hidden=$seat_pid
+quorvel_seat minimised "$window" -p"$port" -m
 # They play: each one's first orders are taken.
 for _ in $(seq 1 600); do
   (($(grep -c ' << THX .*( MBV )$' "$window/game.txt") >= 6)) && break
@@ -123,25 +143,43 @@ for _ in $(seq 1 600); do
 done
 grep -q "$client << THX " "$window/game.txt" || fail "quorvel.exe did not order"
 sleep 1
-probe=$("$wine" "$root/$windows_build/quorvel-window-probe.exe" | tr -d '\r')
-[[ $(sort <<< "$probe" | cut -d' ' -f1-3 | tr '\n' ' ') == \
+windows=$(probe)
+[[ $(sort <<< "$windows" | cut -d' ' -f1-3 | tr '\n' ' ') == \
   "hidden 1 Cancel minimised 1 Cancel visible 1 Cancel " ]] ||
-  fail "expected one window captioned Quorvel with one Cancel button shown, one hidden and one minimised: $probe"
-read -r _ _ _ x y < <(grep '^visible' <<< "$probe")
+  fail "expected one window captioned Quorvel with one Cancel button shown, one hidden and one minimised: $windows"
+read -r _ _ _ x y < <(grep '^visible' <<< "$windows")
 id=$(xdotool search --onlyvisible --name '^Quorvel$' | head -1)
 [[ -n $id ]] && import -window "$id" "$root/$windows_build/quorvel-window.png"
 sent_before=$(grep -c "$client >> " "$window/game.txt" || true)
 xdotool mousemove "$x" "$y" click 1
-for _ in $(seq 1 100); do
-  kill -0 "$quorvel" 2> /dev/null || break
-  sleep 0.1
-done
-kill -0 "$quorvel" 2> /dev/null && fail "a click on Cancel did not end quorvel.exe"
-status=0
-wait "$quorvel" || status=$?
-[[ $status == 0 ]] || fail "quorvel.exe ended with $status after Cancel"
+expect_exit_0 "$quorvel" "a click on Cancel"
 sleep 0.5
 sent_after=$(grep -c "$client >> " "$window/game.txt" || true)
 ((sent_after == sent_before)) || fail "quorvel.exe sent $((sent_after - sent_before)) messages after Cancel"
 grep -q "$client disconnected" "$window/game.txt" || fail "the server did not see quorvel.exe go"
-echo "windows check: the Quorvel window with its Cancel button was on the screen (and hidden with -h, minimised with -m); a click on Cancel ended the program with 0 and nothing more sent"
+probe close hidden
+expect_exit_0 "$hidden" "the close command"
+echo "windows check: the Quorvel window with its Cancel button was on the screen (and hidden with -h, minimised with -m); a click on Cancel ended the program with 0 and nothing more sent, and so did the close command"
+
+# 3. A message box: nobody listens on the port the whole game's server had.
+quorvel_seat unreachable "$work" -p"$(sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p' "$game/server.txt")"
+unreachable=$seat_pid
+box=""
+for _ in $(seq 1 100); do
+  box=$(probe | grep ' 1 OK ' || true)
+  [[ -n $box ]] && break
+  sleep 0.2
+done
+[[ -n $box ]] || fail "no message box captioned Quorvel: $(probe)"
+id=$(xdotool search --onlyvisible --name '^Quorvel$' | tail -1)
+[[ -n $id ]] && import -window "$id" "$root/$windows_build/quorvel-message-box.png"
+read -r _ _ _ x y <<< "$box"
+xdotool mousemove "$x" "$y" click 1
+sleep 1
+kill -0 "$unreachable" 2> /dev/null || fail "quorvel.exe ended after the message box's OK"
+grep -q 'Failed to connect to Server. Error code' "$work/unreachable/errorlog.txt" ||
+  fail "no error logged: $(cat "$work/unreachable/errorlog.txt")"
+read -r _ _ _ x y < <(probe | grep '^visible 1 Cancel')
+xdotool mousemove "$x" "$y" click 1
+expect_exit_0 "$unreachable" "Cancel after the message box"
+echo "windows check: without a server, a message box captioned Quorvel said so; after its OK the program waited until Cancel ended it with 0"
