@@ -1,19 +1,28 @@
 // Winsock and the Windows API behind the system seam. Winsock needs WSAStartup before
 // its first use; every entry that touches it makes sure of that.
-#include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <cstring>
 #include <mutex>
 
-#include "platform/os.h"
+#include "platform/os_sockets.h"
 
 namespace quorvel::platform::os {
 
+using detail::family_of;
+using detail::native;
+using detail::sockaddr_of;
+
 namespace {
 
-void ensure_winsock() {
+// Child processes must not keep the program's connections open.
+Socket not_inherited(SOCKET handle) {
+  if (handle == INVALID_SOCKET) return kNoSocket;
+  ::SetHandleInformation(reinterpret_cast<HANDLE>(handle), HANDLE_FLAG_INHERIT, 0);
+  return static_cast<Socket>(handle);
+}
+
+}  // namespace
+
+void detail::ensure_sockets() {
   static std::once_flag once;
   std::call_once(once, [] {
     WSADATA data;
@@ -21,50 +30,12 @@ void ensure_winsock() {
   });
 }
 
-SOCKET handle_of(Socket socket) {
-  return static_cast<SOCKET>(socket);
+Socket detail::accept_socket(Socket listener, sockaddr* peer, SocketLength* size) {
+  const Socket socket = not_inherited(::accept(native(listener), peer, size));
+  // An accepted socket inherits the listener's non-blocking mode; callers set their own.
+  if (socket != kNoSocket) set_blocking(socket, true);
+  return socket;
 }
-
-Socket socket_of(SOCKET handle) {
-  return handle == INVALID_SOCKET ? kNoSocket : static_cast<Socket>(handle);
-}
-
-const sockaddr* sockaddr_of(const SocketAddress& address) {
-  return reinterpret_cast<const sockaddr*>(address.bytes);
-}
-
-int family_of(const SocketAddress& address) {
-  return sockaddr_of(address)->sa_family;
-}
-
-SocketAddress from_parts(int family, const void* host, std::uint16_t port) {
-  static_assert(sizeof(SocketAddress::bytes) >= sizeof(sockaddr_storage));
-  SocketAddress address;
-  if (family == AF_INET6) {
-    auto* in6 = reinterpret_cast<sockaddr_in6*>(address.bytes);
-    in6->sin6_family = AF_INET6;
-    if (host != nullptr) std::memcpy(&in6->sin6_addr, host, sizeof in6->sin6_addr);
-    in6->sin6_port = htons(port);
-    address.length = sizeof(sockaddr_in6);
-  } else {
-    auto* in4 = reinterpret_cast<sockaddr_in*>(address.bytes);
-    in4->sin_family = AF_INET;
-    if (host != nullptr) std::memcpy(&in4->sin_addr, host, sizeof in4->sin_addr);
-    in4->sin_port = htons(port);
-    address.length = sizeof(sockaddr_in);
-  }
-  return address;
-}
-
-// Child processes must not keep the program's connections open.
-Socket not_inherited(SOCKET handle) {
-  if (handle != INVALID_SOCKET) {
-    ::SetHandleInformation(reinterpret_cast<HANDLE>(handle), HANDLE_FLAG_INHERIT, 0);
-  }
-  return socket_of(handle);
-}
-
-}  // namespace
 
 int last_socket_error() {
   return ::WSAGetLastError();
@@ -98,106 +69,40 @@ int io_error() {
   return WSAECONNABORTED;
 }
 
-std::vector<SocketAddress> resolve_host(const std::string& name, std::uint16_t port) {
-  ensure_winsock();
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* results = nullptr;
-  std::vector<SocketAddress> found;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &results) != 0) return found;
-  for (addrinfo* r = results; r != nullptr; r = r->ai_next) {
-    if (r->ai_family == AF_INET6) {
-      found.push_back(from_parts(
-          AF_INET6, &reinterpret_cast<const sockaddr_in6*>(r->ai_addr)->sin6_addr, port));
-    } else if (r->ai_family == AF_INET) {
-      found.push_back(
-          from_parts(AF_INET, &reinterpret_cast<const sockaddr_in*>(r->ai_addr)->sin_addr, port));
-    }
-  }
-  ::freeaddrinfo(results);
-  return found;
-}
-
-std::optional<SocketAddress> numeric_address(const std::string& text, std::uint16_t port) {
-  ensure_winsock();
-  in_addr in4{};
-  in6_addr in6{};
-  if (::inet_pton(AF_INET, text.c_str(), &in4) == 1) return from_parts(AF_INET, &in4, port);
-  if (::inet_pton(AF_INET6, text.c_str(), &in6) == 1) return from_parts(AF_INET6, &in6, port);
-  return std::nullopt;
-}
-
-SocketAddress loopback_address(std::uint16_t port) {
-  in_addr loopback{};
-  loopback.s_addr = htonl(INADDR_LOOPBACK);
-  return from_parts(AF_INET, &loopback, port);
-}
-
-SocketAddress any_address(std::uint16_t port, bool ipv6) {
-  if (ipv6) return from_parts(AF_INET6, &in6addr_any, port);
-  in_addr any{};
-  any.s_addr = htonl(INADDR_ANY);
-  return from_parts(AF_INET, &any, port);
-}
-
-std::string address_text(const SocketAddress& address) {
-  ensure_winsock();
-  char host[INET6_ADDRSTRLEN] = "?";
-  std::uint16_t port = 0;
-  if (family_of(address) == AF_INET6) {
-    const auto* in6 = reinterpret_cast<const sockaddr_in6*>(address.bytes);
-    ::inet_ntop(AF_INET6, &in6->sin6_addr, host, sizeof host);
-    port = ntohs(in6->sin6_port);
-  } else {
-    const auto* in4 = reinterpret_cast<const sockaddr_in*>(address.bytes);
-    ::inet_ntop(AF_INET, &in4->sin_addr, host, sizeof host);
-    port = ntohs(in4->sin_port);
-  }
-  return std::string(host) + " port " + std::to_string(port);
-}
-
-std::string local_host_name() {
-  ensure_winsock();
-  char host[1000] = {};
-  ::gethostname(host, sizeof host - 1);
-  return host;
-}
-
 Socket open_stream_socket(const SocketAddress& family) {
-  ensure_winsock();
+  detail::ensure_sockets();
   return not_inherited(::socket(family_of(family), SOCK_STREAM, IPPROTO_TCP));
 }
 
 void close_socket(Socket socket) {
-  if (socket != kNoSocket) ::closesocket(handle_of(socket));
+  if (socket != kNoSocket) ::closesocket(native(socket));
 }
 
 void shutdown_socket(Socket socket) {
-  ::shutdown(handle_of(socket), SD_BOTH);
+  ::shutdown(native(socket), SD_BOTH);
 }
 
 void set_blocking(Socket socket, bool blocking) {
   u_long non_blocking = blocking ? 0 : 1;
-  ::ioctlsocket(handle_of(socket), FIONBIO, &non_blocking);
+  ::ioctlsocket(native(socket), FIONBIO, &non_blocking);
 }
 
 void set_no_delay(Socket socket) {
   const BOOL on = TRUE;
-  ::setsockopt(handle_of(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on),
+  ::setsockopt(native(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on),
                sizeof on);
 }
 
 void set_send_timeout(Socket socket, std::uint32_t ms) {
   const DWORD timeout = ms;
-  ::setsockopt(handle_of(socket), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
+  ::setsockopt(native(socket), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
                sizeof timeout);
 }
 
 // select, not WSAPoll: WSAPoll does not report a refused connection on every version.
 ConnectOutcome connect_socket(Socket socket, const SocketAddress& address, std::uint32_t timeout_ms,
                               Socket cancel, int& error) {
-  const SOCKET handle = handle_of(socket);
+  const SOCKET handle = native(socket);
   set_blocking(socket, false);
   if (::connect(handle, sockaddr_of(address), static_cast<int>(address.length)) == 0) {
     set_blocking(socket, true);
@@ -215,11 +120,11 @@ ConnectOutcome connect_socket(Socket socket, const SocketAddress& address, std::
   FD_ZERO(&readable);
   FD_SET(handle, &writable);
   FD_SET(handle, &failed);
-  if (cancel != kNoSocket) FD_SET(handle_of(cancel), &readable);
+  if (cancel != kNoSocket) FD_SET(native(cancel), &readable);
   timeval limit{static_cast<long>(timeout_ms / 1000),
                 static_cast<long>((timeout_ms % 1000) * 1000)};
   const int ready = ::select(0, &readable, &writable, &failed, &limit);
-  if (ready > 0 && cancel != kNoSocket && FD_ISSET(handle_of(cancel), &readable)) {
+  if (ready > 0 && cancel != kNoSocket && FD_ISSET(native(cancel), &readable)) {
     return ConnectOutcome::kCancelled;
   }
   if (ready <= 0) {
@@ -238,11 +143,11 @@ ConnectOutcome connect_socket(Socket socket, const SocketAddress& address, std::
 }
 
 long send_bytes(Socket socket, const void* data, std::size_t size) {
-  return ::send(handle_of(socket), static_cast<const char*>(data), static_cast<int>(size), 0);
+  return ::send(native(socket), static_cast<const char*>(data), static_cast<int>(size), 0);
 }
 
 long receive_bytes(Socket socket, void* data, std::size_t size) {
-  return ::recv(handle_of(socket), static_cast<char*>(data), static_cast<int>(size), 0);
+  return ::recv(native(socket), static_cast<char*>(data), static_cast<int>(size), 0);
 }
 
 bool is_transient(int code) {
@@ -250,13 +155,13 @@ bool is_transient(int code) {
 }
 
 Socket listen_on(const SocketAddress& address, int backlog, std::string& error) {
-  ensure_winsock();
+  detail::ensure_sockets();
   const Socket socket = not_inherited(::socket(family_of(address), SOCK_STREAM, IPPROTO_TCP));
   if (socket == kNoSocket) {
     error = error_text(::WSAGetLastError());
     return kNoSocket;
   }
-  const SOCKET handle = handle_of(socket);
+  const SOCKET handle = native(socket);
   // Another process may not take the port over while this one listens.
   const BOOL on = TRUE;
   ::setsockopt(handle, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
@@ -275,34 +180,6 @@ Socket listen_on(const SocketAddress& address, int backlog, std::string& error) 
   return socket;
 }
 
-Socket accept_connection(Socket listener, std::string* peer_host) {
-  SocketAddress peer;
-  int size = sizeof peer.bytes;
-  const Socket socket =
-      not_inherited(::accept(handle_of(listener), reinterpret_cast<sockaddr*>(peer.bytes), &size));
-  if (socket == kNoSocket) return kNoSocket;
-  // An accepted socket inherits the listener's non-blocking mode; callers set their own.
-  set_blocking(socket, true);
-  peer.length = static_cast<std::uint32_t>(size);
-  if (peer_host != nullptr) {
-    const std::string text = address_text(peer);
-    *peer_host = text.substr(0, text.find(" port "));
-  }
-  return socket;
-}
-
-std::uint16_t local_port(Socket socket) {
-  SocketAddress bound;
-  int size = sizeof bound.bytes;
-  if (::getsockname(handle_of(socket), reinterpret_cast<sockaddr*>(bound.bytes), &size) != 0) {
-    return 0;
-  }
-  if (family_of(bound) == AF_INET6) {
-    return ntohs(reinterpret_cast<const sockaddr_in6*>(bound.bytes)->sin6_port);
-  }
-  return ntohs(reinterpret_cast<const sockaddr_in*>(bound.bytes)->sin_port);
-}
-
 int wait_sockets(std::span<SocketWait> waits, int timeout_ms) {
   if (waits.empty()) {
     ::Sleep(timeout_ms < 0 ? INFINITE : static_cast<DWORD>(timeout_ms));
@@ -312,7 +189,7 @@ int wait_sockets(std::span<SocketWait> waits, int timeout_ms) {
   polls.reserve(waits.size());
   for (const SocketWait& wait : waits) {
     WSAPOLLFD poll{};
-    poll.fd = handle_of(wait.socket);
+    poll.fd = native(wait.socket);
     poll.events = static_cast<SHORT>((wait.read ? POLLRDNORM : 0) | (wait.write ? POLLWRNORM : 0));
     polls.push_back(poll);
   }
@@ -329,7 +206,7 @@ int wait_sockets(std::span<SocketWait> waits, int timeout_ms) {
 // A UDP socket on the loopback interface, connected to itself: what one thread sends
 // makes it readable for the thread that waits on it.
 Wakeup::Wakeup() {
-  ensure_winsock();
+  detail::ensure_sockets();
   const SOCKET handle = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   if (handle == INVALID_SOCKET) return;
   SocketAddress self = loopback_address(0);
@@ -349,12 +226,12 @@ Wakeup::~Wakeup() {
 }
 
 void Wakeup::signal(char byte) const {
-  if (read_end_ != kNoSocket) ::send(handle_of(read_end_), &byte, 1, 0);
+  if (read_end_ != kNoSocket) ::send(native(read_end_), &byte, 1, 0);
 }
 
 int Wakeup::drain(char* out, int size) const {
   int count = 0;
-  while (count < size && ::recv(handle_of(read_end_), out + count, 1, 0) == 1)
+  while (count < size && ::recv(native(read_end_), out + count, 1, 0) == 1)
     ++count;
   return count;
 }
