@@ -72,8 +72,7 @@ int ModalLoop::run(const std::function<void()>& on_start,
   running_loop_wakeup.store(&state.wakeup);
   for (int i = 0; i < 3; ++i)
     ::sigaction(kSignals[i], &cancel, &previous[i]);
-  // A peer that vanishes must never end the program.
-  ::signal(SIGPIPE, SIG_IGN);
+  os::ignore_broken_pipes();
 
   if (on_start) on_start();
   while (!state.ended && state.wakeup.valid()) {

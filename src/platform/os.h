@@ -102,6 +102,10 @@ class Wakeup {
 
 std::tm local_time(std::time_t seconds);
 
+// A reader that goes away (a closed pipe on standard output, say) must not end the
+// process; there is no such signal on Windows.
+void ignore_broken_pipes();
+
 // The command line exactly as the process received it, where the system keeps it
 // (Windows); otherwise nothing, and the caller joins the arguments.
 std::optional<std::string> native_command_line();

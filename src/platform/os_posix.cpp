@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -182,6 +183,10 @@ std::tm local_time(std::time_t seconds) {
   std::tm local{};
   ::localtime_r(&seconds, &local);
   return local;
+}
+
+void ignore_broken_pipes() {
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 std::optional<std::string> native_command_line() {

@@ -242,6 +242,8 @@ std::tm local_time(std::time_t seconds) {
   return local;
 }
 
+void ignore_broken_pipes() {}
+
 std::optional<std::string> native_command_line() {
   return std::string(::GetCommandLineA());
 }

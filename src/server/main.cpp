@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
 #include "rules/adjudicate_command.h"
 #include "rules/standard_map.h"
 #include "server/centres_chart.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
   }
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);
+  platform::os::ignore_broken_pipes();
   std::cout << "quorvel-server: listening on port " << tcp.port() << std::endl;
   record.write("listening on port " + std::to_string(tcp.port()));
   session.maybe_start(server::Clock::now());
