@@ -82,6 +82,28 @@ start_server() {
   fail "quorvel-server did not start: $(cat "$dir/server.txt")"
 }
 
+# Starts quorvel.exe in folder $1 of $2 with the remaining options; sets seat_pid.
+quorvel_seat() {
+  mkdir -p "$2/$1"
+  (cd "$2/$1" && exec timeout 120 "$wine" "$exe" -i127.0.0.1 "${@:3}") > "$2/$1/output.txt" 2>&1 &
+  seat_pid=$!
+  pids+=($seat_pid)
+}
+# Waits up to 10 s for process $1 to end; its exit status must be 0.
+expect_exit_0() {
+  for _ in $(seq 1 100); do
+    kill -0 "$1" 2> /dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$1" 2> /dev/null && fail "$2 did not end quorvel.exe"
+  local status=0
+  wait "$1" || status=$?
+  [[ $status == 0 ]] || fail "quorvel.exe ended with $status after $2"
+}
+probe() {
+  "$wine" "$root/$windows_build/quorvel-window-probe.exe" "$@" | tr -d '\r'
+}
+
 # 1. A whole game: Quorvel against six greedy players, to 1903.
 game="$work/game"
 start_server "$game" -o1 -kgreedy -y1903
@@ -104,27 +126,6 @@ window="$work/window"
 start_server "$window" -o4 -kgreedy
 "$idle_player" "$port" > "$window/idle.txt" 2>&1 &
 pids+=($!)
-# Starts quorvel.exe in folder $1 of $2 with the remaining options; sets seat_pid.
-quorvel_seat() {
-  mkdir -p "$2/$1"
-  (cd "$2/$1" && exec timeout 120 "$wine" "$exe" -i127.0.0.1 "${@:3}") > "$2/$1/output.txt" 2>&1 &
-  seat_pid=$!
-  pids+=($seat_pid)
-}
-# Waits up to 10 s for process $1 to end; its exit status must be 0.
-expect_exit_0() {
-  for _ in $(seq 1 100); do
-    kill -0 "$1" 2> /dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$1" 2> /dev/null && fail "$2 did not end quorvel.exe"
-  local status=0
-  wait "$1" || status=$?
-  [[ $status == 0 ]] || fail "quorvel.exe ended with $status after $2"
-}
-probe() {
-  "$wine" "$root/$windows_build/quorvel-window-probe.exe" "$@" | tr -d '\r'
-}
 quorvel_seat shown "$window" -p"$port"
 quorvel=$seat_pid
 for _ in $(seq 1 300); do
