@@ -33,7 +33,7 @@ TEST(Binomial, ExactWithoutOverflowOrDivision) {
 // France moves Picardy's army while foreign armies stand about.
 class PlanEvaluatorTest : public ::testing::Test {
  protected:
-  void SetUp(const std::string& now, const std::vector<std::string>& settings = {}) {
+  void start(const std::string& now, const std::vector<std::string>& settings = {}) {
     game = std::make_unique<PlanningGame>("FRA", testing::kStartSco, now, settings);
     plan = game->held_plan();
   }
@@ -49,7 +49,7 @@ class PlanEvaluatorTest : public ::testing::Test {
 };
 
 TEST_F(PlanEvaluatorTest, AMoveNoEnemyReachesSucceedsForSure) {
-  SetUp("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( TUR AMY SMY )");
+  start("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( TUR AMY SMY )");
   ASSERT_TRUE(plan->setTarget(order("PAR"), at("BUR", AMY), false));
   plan->evaluate();
   EXPECT_EQ(outcome("BUR").pMove, 1.0);
@@ -57,7 +57,7 @@ TEST_F(PlanEvaluatorTest, AMoveNoEnemyReachesSucceedsForSure) {
 }
 
 TEST_F(PlanEvaluatorTest, AMoveAgainstOneFreeEnemy) {
-  SetUp("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( GER AMY MUN )");
+  start("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( GER AMY MUN )");
   ASSERT_TRUE(plan->setTarget(order("PAR"), at("BUR", AMY), false));
   plan->evaluate();
   const auto& bur = outcome("BUR");
@@ -70,7 +70,7 @@ TEST_F(PlanEvaluatorTest, AMoveAgainstOneFreeEnemy) {
 }
 
 TEST_F(PlanEvaluatorTest, TiesKeepAHoldingUnit) {
-  SetUp("NOW ( SPR 1901 ) ( FRA AMY BUR ) ( GER AMY MUN )");
+  start("NOW ( SPR 1901 ) ( FRA AMY BUR ) ( GER AMY MUN )");
   plan->evaluate();
   const auto& bur = outcome("BUR");
   EXPECT_EQ(bur.stance, 1);
@@ -79,7 +79,7 @@ TEST_F(PlanEvaluatorTest, TiesKeepAHoldingUnit) {
 }
 
 TEST_F(PlanEvaluatorTest, ASupportThatCanBeCutCountsOneTimeInTen) {
-  SetUp("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( FRA AMY PIC ) ( GER AMY MUN ) ( ENG AMY BEL )");
+  start("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( FRA AMY PIC ) ( GER AMY MUN ) ( ENG AMY BEL )");
   ASSERT_TRUE(plan->setTarget(order("PAR"), at("BUR", AMY), false));
   ASSERT_TRUE(plan->setTarget(order("PIC"), at("BUR", AMY), true));
   plan->evaluate();
@@ -125,7 +125,7 @@ TEST_F(PlanEvaluatorTest, HoldingAForeignCentreIsRewardedInAutumnOnly) {
 }
 
 TEST_F(PlanEvaluatorTest, ExtremeSettingsStayFinite) {
-  SetUp("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( FRA AMY PIC ) ( GER AMY MUN ) ( GER AMY RUH )",
+  start("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( FRA AMY PIC ) ( GER AMY MUN ) ( GER AMY RUH )",
         {"PlanEvaluation:support=1", "PlanEvaluation:attack=1", "PlanEvaluation:hold=1",
          "PlanEvaluation:brokenSupport=0", "OwnValues:sc=100"});
   ASSERT_TRUE(plan->setTarget(order("PAR"), at("BUR", AMY), false));
