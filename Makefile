@@ -42,7 +42,7 @@ windows-test:
 	cmake --build build-windows -j $(JOBS)
 	ctest --test-dir build-windows --output-on-failure -j $(JOBS)
 	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON
-	cmake --build build-test -j $(JOBS) --target quorvel-server quorvel-idle-player
+	cmake --build build-test -j $(JOBS) --target quorvel quorvel-server quorvel-idle-player
 	tools/windows_check.sh
 
 bench: quorvel

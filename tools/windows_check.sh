@@ -6,13 +6,14 @@
 #      on the screen (hidden with -h, minimised with -m); a click on Cancel ends it with
 #      exit status 0 and nothing more sent, and so does the close command;
 #   3. a real message box: with no server to reach it says so in a box captioned
-#      "Quorvel", and plays on (idle) after its OK until it is cancelled.
+#      "Quorvel", and plays on (idle) after its OK until it is cancelled;
+#   4. quorvel-server.exe under wine serves a short game to the Linux quorvel.
 # Leaves screenshots of the window and the box in $WINDOWS_BUILD/quorvel-window.png and
 # quorvel-message-box.png.
 #
 #   WINDOWS_BUILD=build-windows  where quorvel.exe is
-#   LINUX_BUILD=build-test       where quorvel-server and tests/quorvel-idle-player (a
-#                                player that never orders) are
+#   LINUX_BUILD=build-test       where quorvel, quorvel-server and tests/quorvel-idle-player
+#                                (a player that never orders) are
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -29,7 +30,8 @@ fail() {
   echo "windows check: $*" >&2
   exit 1
 }
-for needed in "$exe" "$linux_build/quorvel-server" "$idle_player"; do
+for needed in "$exe" "$root/$windows_build/quorvel-server.exe" "$linux_build/quorvel" \
+  "$linux_build/quorvel-server" "$idle_player"; do
   [[ -x $needed ]] || fail "$needed is missing"
 done
 
@@ -184,3 +186,29 @@ read -r _ _ _ x y < <(probe | grep '^visible 1 Cancel')
 xdotool mousemove "$x" "$y" click 1
 expect_exit_0 "$unreachable" "Cancel after the message box"
 echo "windows check: without a server, a message box captioned Quorvel said so; after its OK the program waited until Cancel ended it with 0"
+
+# 4. The Windows server, for a Linux player.
+served="$work/served"
+mkdir -p "$served/seat"
+(cd "$served" && exec timeout 120 "$wine" "$root/$windows_build/quorvel-server.exe" -p0 -o1 \
+  -kgreedy -y1902 -ggame.txt) > "$served/server.txt" 2>&1 &
+server=$!
+pids+=($server)
+port=""
+for _ in $(seq 1 400); do
+  port=$(tr -d '\r' < "$served/server.txt" |
+    sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p')
+  [[ -n $port ]] && break
+  sleep 0.05
+done
+[[ -n $port ]] || fail "quorvel-server.exe did not start: $(cat "$served/server.txt")"
+status=0
+(cd "$served/seat" && timeout 120 "$root/$linux_build/quorvel" -i127.0.0.1 -p"$port") \
+  > "$served/seat/output.txt" 2>&1 || status=$?
+[[ $status == 0 ]] || fail "quorvel ended with $status against quorvel-server.exe"
+wait "$server" || fail "quorvel-server.exe failed: $(cat "$served/server.txt")"
+tr -d '\r' < "$served/server.txt" | grep -q '^1902:' || fail "the game did not reach 1902"
+orders=$(tr -d '\r' < "$served/game.txt" | grep -c ' << THX ' || true)
+refused=$(tr -d '\r' < "$served/game.txt" | grep ' << THX ' | grep -vc '( MBV )$' || true)
+((orders > 0 && refused == 0)) || fail "quorvel-server.exe took $((orders - refused)) of $orders orders"
+echo "windows check: quorvel-server.exe under wine served a game to 1902 to the Linux quorvel; all $orders orders taken"
