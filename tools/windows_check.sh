@@ -75,13 +75,18 @@ start_server() {
   mkdir -p "$dir"
   "$linux_build/quorvel-server" -p0 -g"$dir/game.txt" "$@" > "$dir/server.txt" 2>&1 &
   pids+=($!)
+  wait_for_port "$dir/server.txt"
+}
+
+# Sets port to the one a server (Linux or Windows, so "\r" aside) says in its output $1.
+wait_for_port() {
   port=""
   for _ in $(seq 1 400); do
-    port=$(sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p' "$dir/server.txt")
+    port=$(tr -d '\r' < "$1" | sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p')
     [[ -n $port ]] && return
     sleep 0.05
   done
-  fail "quorvel-server did not start: $(cat "$dir/server.txt")"
+  fail "the server did not start: $(cat "$1")"
 }
 
 # Starts quorvel.exe in folder $1 of $2 with the remaining options; sets seat_pid.
@@ -109,6 +114,7 @@ probe() {
 # 1. A whole game: Quorvel against six greedy players, to 1903.
 game="$work/game"
 start_server "$game" -o1 -kgreedy -y1903
+game_port=$port
 mkdir -p "$game/seat"
 started=$(date +%s)
 status=0
@@ -165,7 +171,7 @@ expect_exit_0 "$hidden" "the close command"
 echo "windows check: the Quorvel window with its Cancel button was on the screen (and hidden with -h, minimised with -m); a click on Cancel ended the program with 0 and nothing more sent, and so did the close command"
 
 # 3. A message box: nobody listens on the port the whole game's server had.
-quorvel_seat unreachable "$work" -p"$(sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p' "$game/server.txt")"
+quorvel_seat unreachable "$work" -p"$game_port"
 unreachable=$seat_pid
 box=""
 for _ in $(seq 1 100); do
@@ -194,14 +200,7 @@ mkdir -p "$served/seat"
   -kgreedy -y1902 -ggame.txt) > "$served/server.txt" 2>&1 &
 server=$!
 pids+=($server)
-port=""
-for _ in $(seq 1 400); do
-  port=$(tr -d '\r' < "$served/server.txt" |
-    sed -n 's/^quorvel-server: listening on port \([0-9]*\)$/\1/p')
-  [[ -n $port ]] && break
-  sleep 0.05
-done
-[[ -n $port ]] || fail "quorvel-server.exe did not start: $(cat "$served/server.txt")"
+wait_for_port "$served/server.txt"
 status=0
 (cd "$served/seat" && timeout 120 "$root/$linux_build/quorvel" -i127.0.0.1 -p"$port") \
   > "$served/seat/output.txt" 2>&1 || status=$?

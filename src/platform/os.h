@@ -28,7 +28,6 @@ struct SocketAddress {
 int last_socket_error();
 std::string error_text(int code);
 int connection_refused_error();
-int timed_out_error();
 int no_address_error();
 int io_error();
 

@@ -35,10 +35,6 @@ int connection_refused_error() {
   return ECONNREFUSED;
 }
 
-int timed_out_error() {
-  return ETIMEDOUT;
-}
-
 int no_address_error() {
   return EDESTADDRREQ;
 }

@@ -1,6 +1,5 @@
 // Winsock and the Windows API behind the system seam. Winsock needs WSAStartup before
 // its first use; every entry that touches it makes sure of that.
-#include <cstring>
 #include <mutex>
 
 #include "platform/os_sockets.h"
@@ -55,10 +54,6 @@ std::string error_text(int code) {
 
 int connection_refused_error() {
   return WSAECONNREFUSED;
-}
-
-int timed_out_error() {
-  return WSAETIMEDOUT;
 }
 
 int no_address_error() {
