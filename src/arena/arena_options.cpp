@@ -1,9 +1,10 @@
 #include "arena/arena_options.h"
 
-#include "arena/read_number.h"
-
 #include <algorithm>
 #include <thread>
+
+#include "arena/option_reader.h"
+#include "base/number_text.h"
 
 namespace quorvel::arena {
 
@@ -45,60 +46,35 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
   ParsedArenaOptions parsed;
   ArenaOptions& o = parsed.options;
   o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  auto fail = [&](const std::string& why) {
-    parsed.error = why;
-    return parsed;
+  auto path = [](std::string& field) {
+    return [&field](const std::string& value) {
+      field = value;
+      return !value.empty();
+    };
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    if (arg.rfind("--", 0) != 0) {
-      if (o.players.size() == 7) return fail("more than seven players");
-      std::string error;
-      auto player = parse_player(arg, error);
-      if (!player) return fail(error);
-      o.players.push_back(std::move(*player));
-      continue;
-    }
-    if (arg == "--quiet") {
-      o.quiet = true;
-      continue;
-    }
-    std::string value;
-    const std::size_t equals = arg.find('=');
-    if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-      arg = arg.substr(0, equals);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      return fail("option " + arg + " needs a value");
-    }
-    bool ok = true;
-    if (arg == "--games") {
-      ok = read_number(value, 1, 100000000, o.games);
-    } else if (arg == "--seed") {
-      ok = read_number<std::uint64_t>(value, 0, 1ULL << 62, o.seed);
-    } else if (arg == "--last-year") {
-      ok = read_number(value, 1901, 9999, o.last_year);
-    } else if (arg == "--jobs") {
-      ok = read_number(value, 1, 1024, o.jobs);
-    } else if (arg == "--shard") {
-      ok = read_shard(value, o.shard, o.shards);
-    } else if (arg == "--out") {
-      ok = !value.empty();
-      o.out = value;
-    } else if (arg == "--chart") {
-      ok = !value.empty();
-      o.chart = value;
-    } else if (arg == "--record") {
-      ok = !value.empty();
-      o.record_dir = value;
-    } else {
-      return fail("unknown option " + arg);
-    }
-    if (!ok) return fail("bad value '" + value + "' for " + arg);
-  }
-  if (o.players.empty()) return fail("no player given");
+  const std::vector<OptionSpec> options = {
+      {"--games", [&](const std::string& v) { return read_number(v, 1, 100000000, o.games); }},
+      {"--seed",
+       [&](const std::string& v) { return read_number<std::uint64_t>(v, 0, 1ULL << 62, o.seed); }},
+      {"--last-year",
+       [&](const std::string& v) { return read_number(v, 1901, 9999, o.last_year); }},
+      {"--jobs", [&](const std::string& v) { return read_number(v, 1, 1024, o.jobs); }},
+      {"--shard", [&](const std::string& v) { return read_shard(v, o.shard, o.shards); }},
+      {"--press", [&](const std::string& v) { return read_number(v, 0, 8000, o.press); }},
+      {"--out", path(o.out)},
+      {"--chart", path(o.chart)},
+      {"--record", path(o.record_dir)},
+      {"--quiet", [&](const std::string&) { return o.quiet = true; }, true},
+  };
+  parsed.error = read_options(args, options, [&](const std::string& name) -> std::string {
+    if (o.players.size() == 7) return "more than seven players";
+    std::string error;
+    auto player = parse_player(name, error);
+    if (!player) return error;
+    o.players.push_back(std::move(*player));
+    return "";
+  });
+  if (parsed.error.empty() && o.players.empty()) parsed.error = "no player given";
   return parsed;
 }
 

@@ -13,6 +13,7 @@ struct ArenaOptions {
   int games = 70;
   std::uint64_t seed = 1;  // game i plays with seed + i
   int last_year = 1910;    // then a draw
+  int press = 0;           // the press level of the games; 0: none
   int jobs = 1;            // threads; the parser's default is the number of cores
   int shard = 1;           // plays the games i with i mod shards = shard - 1
   int shards = 1;
@@ -27,8 +28,9 @@ struct ParsedArenaOptions {
   std::string error;  // empty when the command line is good
 };
 
-// PLAYER... [--games N] [--seed S] [--last-year Y] [--jobs J] [--shard K/N] [--out FILE]
-// [--record DIR] [--chart FILE] [--quiet]; a value may also follow its option after "=".
+// PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL] [--jobs J] [--shard K/N]
+// [--out FILE] [--record DIR] [--chart FILE] [--quiet]; a value may also follow its option
+// after "=".
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args);
 std::string arena_usage();
 

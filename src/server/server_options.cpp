@@ -1,23 +1,8 @@
 #include "server/server_options.h"
 
-#include <cstdlib>
+#include "base/number_text.h"
 
 namespace quorvel::server {
-
-namespace {
-
-bool read_number(const std::string& text, int low, int high, int& out) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
-      text.size() > 9) {
-    return false;
-  }
-  const int value = std::atoi(text.c_str());
-  if (value < low || value > high) return false;
-  out = value;
-  return true;
-}
-
-}  // namespace
 
 std::string server_usage() {
   return "usage: quorvel-server [options]            serve one game\n"

@@ -2,13 +2,13 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "base/flush_to_disk.h"
+#include "base/number_text.h"
 
 namespace quorvel {
 
@@ -148,19 +148,7 @@ std::string IniStore::getValue(const std::string& section, const std::string& ke
 }
 
 int IniStore::toInt(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && is_blank(text[i]))
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && is_digit(text[i]); ++i) {
-    if (value <= INT_MAX) value = value * 10 + (text[i] - '0');
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
+  return leading_int(text);
 }
 
 double IniStore::toDouble(const std::string& text) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "base/number_text.h"
 #include "platform/dialog_window.h"
 #include "shell/bot_base.h"
 
@@ -19,21 +20,6 @@ std::uint32_t leading_digits(const std::string& text) {
     value = value * 10u + static_cast<std::uint32_t>(c - '0');
   }
   return value;
-}
-
-// An optional sign and digits, clamped to the 32-bit range; 0 when there are none.
-std::int32_t decimal_value(const std::string& text) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value < 10000000000LL) value = value * 10 + (text[i] - '0');
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
 }
 
 std::string upper(std::string text) {
@@ -115,14 +101,14 @@ StartOptions ParseCommandLine(const std::string& command_line, platform::DialogW
       case 'L':
       case 'l':
         options.logLevelGiven = true;
-        options.logLevel = decimal_value(argument);
+        options.logLevel = leading_int(argument);
         break;
       case 'R':
       case 'r':
         if (argument.size() > 3 && argument[3] == ':') {
           options.rejoinGiven = true;
           options.rejoinPower = upper(argument.substr(0, 3));
-          options.rejoinPasscode = decimal_value(argument.substr(4));
+          options.rejoinPasscode = leading_int(argument.substr(4));
         } else {
           platform::ShowMessageBox(
               "-r should be followed by 'POW:passcode'\nPOW should be three characters");

@@ -5,16 +5,15 @@
 #include <thread>
 
 #include "arena/arena_run.h"
-#include "arena/read_number.h"
+#include "arena/option_reader.h"
 #include "arena/summary.h"
+#include "base/number_text.h"
 #include "settings/bot_settings.h"
 #include "settings/builtin_settings.h"
 
 namespace quorvel::tuning {
 
 namespace {
-
-using arena::read_number;
 
 // One seat of `one` against six of `six`, the powers rotating, to 1911.
 arena::PlayerSummary one_against_six(const arena::ArenaPlayer& one, const arena::ArenaPlayer& six,
@@ -47,39 +46,22 @@ ParsedLearningOptions parse_learning_options(const std::vector<std::string>& arg
   ParsedLearningOptions parsed;
   LearningOptions& o = parsed.options;
   o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (i + 1 >= args.size()) {
-      parsed.error = "option " + arg + " needs a value";
-      return parsed;
-    }
-    const std::string& value = args[++i];
-    bool ok = true;
-    if (arg == "--start") {
-      o.start = value;
-      ok = !value.empty();
-    } else if (arg == "--games") {
-      ok = read_number(value, 1, 1000000, o.games);
-    } else if (arg == "--last-year") {
-      ok = read_number(value, 1901, 9999, o.last_year);
-    } else if (arg == "--compare-games") {
-      ok = read_number(value, 7, 10000000, o.compare_games);
-    } else if (arg == "--seed") {
-      ok = read_number<std::uint64_t>(value, 0, 1ULL << 40, o.seed);
-    } else if (arg == "--jobs") {
-      ok = read_number(value, 1, 1024, o.jobs);
-    } else if (arg == "--out") {
-      o.out = value;
-      ok = !value.empty();
-    } else {
-      parsed.error = "unknown option " + arg;
-      return parsed;
-    }
-    if (!ok) {
-      parsed.error = "bad value '" + value + "' for " + arg;
-      return parsed;
-    }
-  }
+  parsed.error = arena::read_options(
+      args,
+      {
+          {"--start", [&](const std::string& v) { return !(o.start = v).empty(); }},
+          {"--games", [&](const std::string& v) { return read_number(v, 1, 1000000, o.games); }},
+          {"--last-year",
+           [&](const std::string& v) { return read_number(v, 1901, 9999, o.last_year); }},
+          {"--compare-games",
+           [&](const std::string& v) { return read_number(v, 7, 10000000, o.compare_games); }},
+          {"--seed",
+           [&](const std::string& v) {
+             return read_number<std::uint64_t>(v, 0, 1ULL << 40, o.seed);
+           }},
+          {"--jobs", [&](const std::string& v) { return read_number(v, 1, 1024, o.jobs); }},
+          {"--out", [&](const std::string& v) { return !(o.out = v).empty(); }},
+      });
   return parsed;
 }
 

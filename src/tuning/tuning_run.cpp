@@ -10,7 +10,8 @@
 #include <thread>
 
 #include "arena/arena_run.h"
-#include "arena/read_number.h"
+#include "arena/option_reader.h"
+#include "base/number_text.h"
 #include "charts/line_chart.h"
 #include "settings/builtin_settings.h"
 #include "tuning/spsa.h"
@@ -19,8 +20,6 @@
 namespace quorvel::tuning {
 
 namespace {
-
-using arena::read_number;
 
 constexpr int kLastYear = 1911;
 constexpr int kFixedColumns = 6;
@@ -207,45 +206,28 @@ ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
   o.command = "quorvel-arena tune";
   for (const std::string& arg : args)
     o.command += " " + arg;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::string value;
-    const std::size_t equals = arg.find('=');
-    if (equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-      arg = arg.substr(0, equals);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      parsed.error = "option " + arg + " needs a value";
-      return parsed;
-    }
-    bool ok = true;
-    if (arg == "--start") {
-      o.start = value;
-      ok = !value.empty();
-    } else if (arg == "--games") {
-      ok = read_number(value, 2, 1000000, o.games);
-    } else if (arg == "--minutes") {
-      ok = read_number(value, 0.0, 1e6, o.minutes) && o.minutes > 0;
-    } else if (arg == "--max-games") {
-      ok = read_number(value, std::int64_t{1}, std::int64_t{1} << 50, o.max_games);
-    } else if (arg == "--seed") {
-      ok = read_number<std::uint64_t>(value, 0, 1ULL << 40, o.seed);
-    } else if (arg == "--jobs") {
-      ok = read_number(value, 1, 1024, o.jobs);
-    } else if (arg == "--csv" || arg == "--best" || arg == "--chart") {
-      ok = !value.empty();
-      (arg == "--csv" ? o.csv : arg == "--best" ? o.best : o.chart) = value;
-    } else {
-      parsed.error = "unknown option " + arg;
-      return parsed;
-    }
-    if (!ok) {
-      parsed.error = "bad value '" + value + "' for " + arg;
-      return parsed;
-    }
-  }
+  parsed.error = arena::read_options(
+      args,
+      {
+          {"--start", [&](const std::string& v) { return !(o.start = v).empty(); }},
+          {"--games", [&](const std::string& v) { return read_number(v, 2, 1000000, o.games); }},
+          {"--minutes",
+           [&](const std::string& v) {
+             return read_number(v, 0.0, 1e6, o.minutes) && o.minutes > 0;
+           }},
+          {"--max-games",
+           [&](const std::string& v) {
+             return read_number(v, std::int64_t{1}, std::int64_t{1} << 50, o.max_games);
+           }},
+          {"--seed",
+           [&](const std::string& v) {
+             return read_number<std::uint64_t>(v, 0, 1ULL << 40, o.seed);
+           }},
+          {"--jobs", [&](const std::string& v) { return read_number(v, 1, 1024, o.jobs); }},
+          {"--csv", [&](const std::string& v) { return !(o.csv = v).empty(); }},
+          {"--best", [&](const std::string& v) { return !(o.best = v).empty(); }},
+          {"--chart", [&](const std::string& v) { return !(o.chart = v).empty(); }},
+      });
   return parsed;
 }
 
