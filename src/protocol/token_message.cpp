@@ -287,4 +287,16 @@ std::string printed_text(const TokenMessage& message, const TokenTextTable& tabl
   return text;
 }
 
+TokenMessage error_marked(const TokenMessage& message, int position) {
+  std::vector<Token> tokens;
+  tokens.reserve(static_cast<std::size_t>(std::max(message.length(), 0)) + 1);
+  for (int i = 0; i <= message.length(); ++i) {
+    if (i == position) tokens.push_back(tok::ERR);
+    if (i < message.length()) tokens.push_back(message.token_at(i));
+  }
+  TokenMessage marked;
+  marked.set_from_tokens(tokens.data(), static_cast<int>(tokens.size()));
+  return marked;
+}
+
 }  // namespace quorvel

@@ -84,6 +84,10 @@ TokenMessage operator&(const TokenMessage& a, const TokenMessage& b);
 // Two empty messages are not equal.
 bool operator==(const TokenMessage& a, const TokenMessage& b);
 
+// The message with ERR before the token at position (after the last one when position is
+// the length), as HUH shows where understanding stopped.
+TokenMessage error_marked(const TokenMessage& message, int position);
+
 // to_text without its trailing space: a message, or a name, on a line of its own.
 std::string printed_text(const TokenMessage& message);
 std::string printed_text(const TokenMessage& message, const TokenTextTable& table);

@@ -5,7 +5,8 @@
 #include "protocol/token.h"
 
 // Every token that has a text: the name is the text, except for the brackets, whose
-// texts are "(" and ")". Listed by category in value order.
+// texts are "(" and ")". Listed by category in value order. NAR and CCL, which press of
+// level 10 needs, come after the other press tokens, as in the DAIDE token list.
 // clang-format off
 #define QUORVEL_TEXT_TOKENS(X) \
   X(BRA, 0x4000) \
@@ -143,6 +144,8 @@
   X(CHO, 0x4A22) \
   X(BCC, 0x4A23) \
   X(UNT, 0x4A24) \
+  X(NAR, 0x4A25) \
+  X(CCL, 0x4A26) \
   X(BOH, 0x5000) \
   X(BUR, 0x5001) \
   X(GAL, 0x5002) \

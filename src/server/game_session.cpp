@@ -154,12 +154,7 @@ void GameSession::on_unbalanced(int client, const std::vector<Token>& tokens) {
 }
 
 void GameSession::not_understood(int client, const TokenMessage& message, int error_at) {
-  TokenMessage marked;
-  for (int i = 0; i <= message.length(); ++i) {
-    if (i == error_at) marked = marked + ERR;
-    if (i < message.length()) marked = marked + message.token_at(i);
-  }
-  send(client, HUH & marked);
+  send(client, HUH & error_marked(message, error_at));
 }
 
 TokenMessage GameSession::map_message() const {
