@@ -42,6 +42,16 @@ class RulesGame {
   // somebody has something to do.
   PhaseOutcome process();
 
+  // The orders taken in this phase: moves and retreats by the unit's province, builds by
+  // province, removals by the unit's province, and each power's waived builds.
+  const std::map<int, Order>& orders() const { return orders_; }
+  const std::map<int, Order>& builds() const { return builds_; }
+  const std::map<int, Order>& removals() const { return removals_; }
+  int waives(int power) const {
+    const auto found = waives_.find(power);
+    return found == waives_.end() ? 0 : found->second;
+  }
+
   // Powers with no unit and no centre are out of the game.
   bool eliminated(int power) const;
   int winner() const { return winner_; }
