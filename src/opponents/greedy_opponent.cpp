@@ -77,6 +77,13 @@ struct Choice {
   double value;
 };
 
+// Where the restrictions keep a unit from going (or from supporting a move to).
+bool barred(const rules::Restrictions* restrictions, int province, bool attack) {
+  if (restrictions == nullptr) return false;
+  const auto p = static_cast<std::size_t>(province);
+  return restrictions->no_entry[p] || (attack && restrictions->no_attack[p]);
+}
+
 // Draws one choice, the better ones far more often; the first when none is worth anything.
 std::size_t draw(const std::vector<Choice>& choices, std::mt19937& rng) {
   double best = 0;
@@ -114,7 +121,8 @@ bool contested(const rules::RulesGame& game, int power, int province) {
 }
 
 std::vector<TokenMessage> movement_orders(const rules::RulesGame& game, int power,
-                                          const DestinationValues& values, std::mt19937& rng) {
+                                          const DestinationValues& values, std::mt19937& rng,
+                                          const rules::Restrictions* restrictions) {
   const rules::RulesMap& map = game.map();
   const rules::Position& position = game.position();
   std::vector<int> mine;
@@ -136,7 +144,7 @@ std::vector<TokenMessage> movement_orders(const rules::RulesGame& game, int powe
       const auto standing = position.units.find(to.province);
       const bool own_undecided =
           standing != position.units.end() && standing->second.power == power && !decided[q];
-      if (claimed[q] || own_undecided) continue;
+      if (claimed[q] || own_undecided || barred(restrictions, to.province, true)) continue;
       choices.push_back({to, values.of(army, to.province)});
     }
     const Choice& chosen = choices[draw(choices, rng)];
@@ -184,7 +192,8 @@ std::vector<TokenMessage> movement_orders(const rules::RulesGame& game, int powe
 }
 
 std::vector<TokenMessage> retreat_orders(const rules::RulesGame& game, int power,
-                                         const DestinationValues& values) {
+                                         const DestinationValues& values,
+                                         const rules::Restrictions* restrictions) {
   const rules::RulesMap& map = game.map();
   std::vector<bool> claimed(static_cast<std::size_t>(map.province_count()));
   std::vector<TokenMessage> orders;
@@ -193,7 +202,9 @@ std::vector<TokenMessage> retreat_orders(const rules::RulesGame& game, int power
     const TokenMessage self = unit_message(map, entry.unit).enclose();
     const Location* best = nullptr;
     for (const Location& to : entry.retreats) {
-      if (claimed[static_cast<std::size_t>(to.province)]) continue;
+      if (claimed[static_cast<std::size_t>(to.province)] ||
+          barred(restrictions, to.province, false))
+        continue;
       const bool army = entry.unit.type == AMY;
       if (best == nullptr || values.of(army, to.province) > values.of(army, best->province))
         best = &to;
@@ -209,7 +220,8 @@ std::vector<TokenMessage> retreat_orders(const rules::RulesGame& game, int power
 }
 
 std::vector<TokenMessage> adjustment_orders(const rules::RulesGame& game, int power,
-                                            const DestinationValues& values) {
+                                            const DestinationValues& values,
+                                            const rules::Restrictions* restrictions) {
   const rules::RulesMap& map = game.map();
   const rules::Position& position = game.position();
   const int surplus = position.centre_count(map, power) - position.unit_count(power);
@@ -219,7 +231,9 @@ std::vector<TokenMessage> adjustment_orders(const rules::RulesGame& game, int po
     // The best unit each free home centre could take, best first.
     std::vector<Choice> builds;
     for (int h : map.home_centres(power)) {
-      if (position.owners[static_cast<std::size_t>(h)] != who || position.units.count(h)) continue;
+      if (position.owners[static_cast<std::size_t>(h)] != who || position.units.count(h) ||
+          barred(restrictions, h, false))
+        continue;
       std::vector<Choice> kinds;
       if (map.land(h))
         kinds.push_back({Location{h, AMY}, values.army[static_cast<std::size_t>(h)]});
@@ -305,13 +319,13 @@ DestinationValues destination_values(const rules::RulesGame& game, int power) {
   return values;
 }
 
-std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power,
-                                        std::mt19937& rng) {
+std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power, std::mt19937& rng,
+                                        const rules::Restrictions* restrictions) {
   const Token season = game.season();
   const DestinationValues values = destination_values(game, power);
-  if (is_movement_season(season)) return movement_orders(game, power, values, rng);
-  if (is_retreat_season(season)) return retreat_orders(game, power, values);
-  if (season == WIN) return adjustment_orders(game, power, values);
+  if (is_movement_season(season)) return movement_orders(game, power, values, rng, restrictions);
+  if (is_retreat_season(season)) return retreat_orders(game, power, values, restrictions);
+  if (season == WIN) return adjustment_orders(game, power, values, restrictions);
   return {};
 }
 

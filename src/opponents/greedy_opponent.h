@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "protocol/token_message.h"
+#include "rules/referee.h"
 #include "rules/rules_game.h"
 
 namespace quorvel::opponents {
@@ -27,7 +28,9 @@ DestinationValues destination_values(const rules::RulesGame& game, int power);
 // The greedy house player's orders for the power in the current phase: every unit goes
 // for the best place it can reach (with a little chance), contested moves get a support
 // where a free unit can give one, retreats and builds go to the best places, removals
-// take the units worth least. Every order is one the rules accept.
-std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power, std::mt19937& rng);
+// take the units worth least. Every order is one the rules accept. With restrictions, no
+// unit goes, supports a move or retreats or is built where they forbid it.
+std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power, std::mt19937& rng,
+                                        const rules::Restrictions* restrictions = nullptr);
 
 }  // namespace quorvel::opponents

@@ -404,7 +404,7 @@ std::vector<Breach> Referee::check(const RulesGame& game) {
       ++broken_[static_cast<std::size_t>(party)];
       const TokenMessage arrangement = press::to_message(agreement.arrangement);
       for (const Order& order : orders) {
-        Breach breach{party, agreement.id, arrangement,
+        Breach breach{party, agreement.id, agreement.parties, arrangement,
                       order_message(game.map(), game.position(), order)};
         events_.push_back("breach of agreement " + std::to_string(agreement.id) + " (" +
                           printed_text(arrangement) + ") by " + names({party}) + ": " +

@@ -28,6 +28,7 @@ struct Agreement {
 struct Breach {
   int power = -1;     // who broke it
   int agreement = 0;  // its id
+  std::vector<int> parties;
   TokenMessage arrangement;
   TokenMessage order;  // the order that broke it
 };

@@ -1,10 +1,12 @@
 #include "server/game_report.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 
 #include "game/game_board.h"
 #include "protocol/token_message.h"
+#include "protocol/tokens.h"
 
 namespace quorvel::server {
 
@@ -37,6 +39,26 @@ std::string result_table(const std::map<int, std::vector<int>>& centres_by_year,
     table << std::right << std::setw(7) << final_counts[power] << "\n";
   }
   return table.str();
+}
+
+std::string outcome_text(int winner, Token season, int year, int last_year) {
+  // A game ends after an autumn (in the winter of its year or the spring after) or after
+  // a winter: the year its last autumn fell in.
+  if (winner >= 0)
+    return power_name(winner) + " wins alone in " +
+           std::to_string(season == tok::WIN ? year : year - 1);
+  return "draw after " + std::to_string(std::min(year - 1, last_year));
+}
+
+std::vector<std::string> end_of_game_report(const std::string& outcome,
+                                            const std::map<int, std::vector<int>>& centres_by_year,
+                                            const std::vector<std::string>& players,
+                                            const std::vector<int>& final_counts) {
+  std::vector<std::string> lines{"Result: " + outcome};
+  std::istringstream table(result_table(centres_by_year, players, final_counts));
+  for (std::string line; std::getline(table, line);)
+    lines.push_back(line);
+  return lines;
 }
 
 }  // namespace quorvel::server

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "game/game_board.h"
+#include "platform/daide_framing.h"
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
@@ -34,6 +35,48 @@ std::string text_of(const TokenMessage& message) {
   return text;
 }
 
+// Press is refused beyond this per power and phase: a flood from one client must not hold
+// up the phase for the others, nor swell what everybody is sent.
+constexpr int kPressPerPhase = 200;
+constexpr long kPressTokensPerPhase = 100000;
+// Rounds of press delivered after each message received, when the host does not drive
+// rounds: house players answer only proposals, so a few settle any exchange.
+constexpr int kRoundsPerMessage = 10;
+constexpr int kMaxFrameTokens = static_cast<int>(platform::kMaxBodyBytes / 2);
+
+// An answer that echoes a message as large as a frame carries would not fit a frame
+// itself: the echo is cut where it must be and its brackets closed.
+TokenMessage framed(const TokenMessage& answer) {
+  if (answer.length() <= kMaxFrameTokens) return answer;
+  std::vector<Token> kept;
+  int depth = 0;
+  for (int i = 0; i < answer.length(); ++i) {
+    const Token t = answer.token_at(i);
+    const int after = depth + (t == BRA ? 1 : t == KET ? -1 : 0);
+    if (static_cast<int>(kept.size()) + 1 + after > kMaxFrameTokens) break;
+    kept.push_back(t);
+    depth = after;
+  }
+  kept.insert(kept.end(), static_cast<std::size_t>(std::max(depth, 0)), KET);
+  TokenMessage message;
+  message.set_from_tokens(kept.data(), static_cast<int>(kept.size()));
+  return message;
+}
+
+// The first token of element i of the message: its BRA when it is bracketed.
+int element_begin(const TokenMessage& message, int i) {
+  const int start = message.sub_message_start(i);
+  return message.sub_message_is_single_token(i) ? start : start - 1;
+}
+
+// The powers' tokens, to be appended as one bracketed element.
+TokenMessage power_list(const std::vector<int>& powers) {
+  TokenMessage list;
+  for (int power : powers)
+    list = list + GameBoard::power_token(power);
+  return list;
+}
+
 }  // namespace
 
 GameSession::GameSession(const ServerOptions& options, SessionOutput& output, GameRecord& record,
@@ -52,20 +95,30 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   seats_.assign(powers(), Seat{});
   refused_.assign(powers(), 0);
   late_waives_.assign(powers(), 0);
+  negotiators_.assign(static_cast<std::size_t>(powers()), std::nullopt);
+  ordered_under_.assign(static_cast<std::size_t>(powers()), std::nullopt);
+  press_sent_.assign(static_cast<std::size_t>(powers()), 0);
+  press_this_phase_.assign(static_cast<std::size_t>(powers()), 0);
+  press_tokens_this_phase_.assign(static_cast<std::size_t>(powers()), 0);
+  if (options_.press_level >= 10) referee_ = std::make_unique<rules::Referee>(powers());
   // Clients take the powers in a shuffled order; the last seats go to the opponents.
   seating_order_.clear();
   for (int power = 0; power < powers(); ++power)
     seating_order_.push_back(power);
   std::shuffle(seating_order_.begin(), seating_order_.end(), rng_);
   for (int i = 0; i < powers(); ++i) {
-    Seat& seat = seats_[static_cast<std::size_t>(seating_order_[static_cast<std::size_t>(i)])];
+    const int power = seating_order_[static_cast<std::size_t>(i)];
+    Seat& seat = seats_[static_cast<std::size_t>(power)];
     seat.passcode = 1 + static_cast<int>(rng_() % 8000);
-    if (i >= options_.open_seats) make_house_seat(seat, options_.opponents);
+    if (i >= options_.open_seats) make_house_seat(power, options_.opponents);
   }
   return -1;
 }
 
-void GameSession::make_house_seat(Seat& seat, OpponentKind kind) {
+void GameSession::make_house_seat(int power, OpponentKind kind) {
+  Seat& seat = seats_[static_cast<std::size_t>(power)];
+  if (opponents::negotiates(kind))
+    negotiators_[static_cast<std::size_t>(power)].emplace(kind, power);
   seat.kind = SeatKind::kHouse;
   seat.house = kind;
   seat.taken = true;
@@ -80,11 +133,12 @@ void GameSession::fix_seats(const std::vector<std::optional<OpponentKind>>& by_p
   for (int power = 0; power < powers(); ++power) {
     Seat& seat = seats_[static_cast<std::size_t>(power)];
     seat = Seat{SeatKind::kClient, OpponentKind::kHolder, -1, false, "", "", seat.passcode};
+    negotiators_[static_cast<std::size_t>(power)].reset();
     const auto kind = static_cast<std::size_t>(power) < by_power.size()
                           ? by_power[static_cast<std::size_t>(power)]
                           : std::nullopt;
     if (kind) {
-      make_house_seat(seat, *kind);
+      make_house_seat(power, *kind);
     } else {
       seating_order_.push_back(power);
     }
@@ -162,7 +216,7 @@ TokenMessage GameSession::map_message() const {
 }
 
 TokenMessage GameSession::variant() const {
-  TokenMessage options = (LVL + Token::from_number(0)).enclose();
+  TokenMessage options = (LVL + Token::from_number(options_.press_level)).enclose();
   if (options_.move_seconds > 0)
     options = options & (MTL + Token::from_number(options_.move_seconds));
   if (options_.retreat_seconds > 0) {
@@ -309,8 +363,161 @@ void GameSession::on_draw(int client, const TokenMessage& message) {
 }
 
 void GameSession::on_press(int client, const TokenMessage& message) {
-  // No press at level 0.
-  send(client, REJ & message);
+  if (options_.press_level < 10) {
+    // No press at this level: SND itself is the token at fault.
+    send(client, framed(HUH & error_marked(message, 0)));
+    return;
+  }
+  const int sender = player_power(client);
+  if (!plays_started_game(client) || game_.eliminated(sender)) {
+    send(client, framed(REJ & message));
+    return;
+  }
+  take_press(sender, client, message);
+}
+
+std::string GameSession::house_name(int power) const {
+  return power_name(power) + " (" + seats_[static_cast<std::size_t>(power)].name + ")";
+}
+
+// SND (power ...) (press) or SND (turn) (power ...) (press): -1, or the token at fault.
+int GameSession::read_press_message(int sender, const TokenMessage& message,
+                                    PendingPress& out) const {
+  const int count = message.sub_message_count();
+  if (count < 3) return message.length();
+  if (count > 4) return element_begin(message, 4);
+  for (int i = 1; i < count; ++i) {
+    if (message.sub_message_is_single_token(i)) return element_begin(message, i);
+  }
+  int element = 1;
+  if (count == 4) {
+    const TokenMessage turn = message.sub_message(1);
+    const int start = message.sub_message_start(1);
+    if (!is_season(turn.token_at(0))) return start;
+    if (!turn.token_at(1).is_number()) return start + 1;
+    if (turn.length() != 2) return start + 2;
+    out.turn = std::make_pair(turn.token_at(0), turn.token_at(1).number());
+    element = 2;
+  }
+  const TokenMessage to = message.sub_message(element);
+  const int start = message.sub_message_start(element);
+  for (int i = 0; i < to.length(); ++i) {
+    const Token t = to.token_at(i);
+    const int power = t.subtoken();
+    const bool repeated = std::count(out.recipients.begin(), out.recipients.end(), power) > 0;
+    if (t.category() != CATEGORY_POWER || power >= powers() || power == sender || repeated)
+      return start + i;
+    out.recipients.push_back(power);
+  }
+  if (out.recipients.empty()) return start;
+  out.press = message.sub_message(element + 1);
+  const int fault = press::read_press(
+      out.press, std::min(options_.press_level, press::kHighestLevel), powers(), out.read);
+  if (fault != -1) return message.sub_message_start(element + 1) + fault;
+  return -1;
+}
+
+void GameSession::take_press(int sender, int client, const TokenMessage& message) {
+  if (client < 0) record_.write(house_name(sender) + " >> " + printed_text(message));
+  auto answer = [&](const TokenMessage& reply) {
+    if (client >= 0) send(client, framed(reply));
+  };
+  const auto s = static_cast<std::size_t>(sender);
+  // Counted before anything else, so that a flood costs little to refuse.
+  press_tokens_this_phase_[s] += message.length();
+  if (++press_this_phase_[s] > kPressPerPhase ||
+      press_tokens_this_phase_[s] > kPressTokensPerPhase) {
+    answer(REJ & message);
+    return;
+  }
+  PendingPress pending;
+  pending.sender = sender;
+  pending.client = client;
+  pending.message = message;
+  const int fault = read_press_message(sender, message, pending);
+  if (fault != -1) {
+    answer(HUH & error_marked(message, fault));
+    return;
+  }
+  // Relayed, it must still fit a frame.
+  if (message.length() + 3 > kMaxFrameTokens) {
+    answer(REJ & message);
+    return;
+  }
+  press_queue_.push_back(std::move(pending));
+  if (!press_by_rounds_) settle_press();
+}
+
+void GameSession::settle_press() {
+  if (settling_) return;
+  settling_ = true;
+  for (int round = 0; round < kRoundsPerMessage && !press_queue_.empty(); ++round)
+    deliver_press_round();
+  settling_ = false;
+  reorder_bound_seats();
+}
+
+void GameSession::deliver_press_round() {
+  std::deque<PendingPress> round;
+  round.swap(press_queue_);
+  for (const PendingPress& pending : round) {
+    if (finished_) return;
+    deliver(pending);
+  }
+}
+
+void GameSession::answer_press(const PendingPress& pending, const TokenMessage& answer) {
+  if (pending.client >= 0) send(pending.client, framed(answer));
+}
+
+void GameSession::deliver(const PendingPress& pending) {
+  const rules::Position& position = game_.position();
+  if (pending.turn &&
+      (pending.turn->first != position.season || pending.turn->second != position.year)) {
+    answer_press(pending, REJ & pending.message);
+    return;
+  }
+  for (int to : pending.recipients) {
+    if (game_.eliminated(to)) {
+      answer_press(pending, OUT & GameBoard::power_token(to));
+      return;
+    }
+  }
+  for (int to : pending.recipients) {
+    const Seat& seat = seats_[static_cast<std::size_t>(to)];
+    if (seat.kind == SeatKind::kClient && (seat.disorder || seat.client < 0)) {
+      answer_press(pending, CCD & GameBoard::power_token(to));
+      return;
+    }
+  }
+  answer_press(pending, YES & pending.message);
+  const TokenMessage from =
+      ((FRM & GameBoard::power_token(pending.sender)) & power_list(pending.recipients)) &
+      pending.press;
+  for (int to : pending.recipients) {
+    const Seat& seat = seats_[static_cast<std::size_t>(to)];
+    if (seat.kind == SeatKind::kClient) {
+      send(seat.client, from);
+    } else {
+      record_.write(house_name(to) + " << " + printed_text(from));
+    }
+  }
+  ++press_sent_[static_cast<std::size_t>(pending.sender)];
+  referee_->on_press(pending.sender, pending.recipients, pending.read);
+  record_referee();
+  for (int to : pending.recipients) {
+    auto& negotiator = negotiators_[static_cast<std::size_t>(to)];
+    if (!negotiator) continue;
+    for (const opponents::PressOut& reply :
+         negotiator->answer(pending.sender, pending.press, options_.press_level, game_, *referee_))
+      take_press(to, -1, (SND & power_list(reply.to)) & reply.press);
+  }
+}
+
+void GameSession::record_referee() {
+  if (!referee_) return;
+  for (const std::string& event : referee_->take_events())
+    record_.write("referee: " + event);
 }
 
 void GameSession::on_admin(int client, const TokenMessage& message) {
@@ -495,28 +702,78 @@ void GameSession::begin_phase() {
   history_[{position.year, position.season.value()}] =
       Turn{{}, position.sco_message(game_.map()), position.now_message(game_.map())};
   broadcast(position.now_message(game_.map()));
+  ++phases_begun_;
   for (Seat& seat : seats_) {
     seat.ready = true;
   }
+  std::fill(ordered_under_.begin(), ordered_under_.end(), std::nullopt);
+  std::fill(press_this_phase_.begin(), press_this_phase_.end(), 0);
+  std::fill(press_tokens_this_phase_.begin(), press_tokens_this_phase_.end(), 0);
   const int seconds = seconds_for(position.season);
   deadline_.reset();
   if (seconds > 0) deadline_ = now_ + std::chrono::seconds(seconds);
-  for (int power = 0; power < powers(); ++power) {
-    const Seat& seat = seats_[static_cast<std::size_t>(power)];
-    if (seat.kind != SeatKind::kHouse || !game_.has_decisions(power)) continue;
-    for (const TokenMessage& order : opponents::house_orders(seat.house, game_, power, rng_)) {
-      const Token note = game_.submit(power, order);
-      if (note != MBV) ++refused_[static_cast<std::size_t>(power)];
+  if (press_on()) {
+    for (int power = 0; power < powers(); ++power) {
+      auto& negotiator = negotiators_[static_cast<std::size_t>(power)];
+      if (!negotiator) continue;
+      for (const opponents::PressOut& out : negotiator->open_phase(game_, *referee_))
+        take_press(power, -1, (SND & power_list(out.to)) & out.press);
     }
   }
+  if (press_on() && press_by_rounds_) {
+    house_orders_due_ = true;
+    return;
+  }
+  settle_press();
+  order_house_seats();
   check_ready();
 }
 
+void GameSession::take_orders() {
+  if (!house_orders_due_) return;
+  house_orders_due_ = false;
+  order_house_seats();
+  check_ready();
+}
+
+void GameSession::order_house_seats() {
+  for (int power = 0; power < powers(); ++power) {
+    const Seat& seat = seats_[static_cast<std::size_t>(power)];
+    auto& under = ordered_under_[static_cast<std::size_t>(power)];
+    under.reset();
+    if (seat.kind != SeatKind::kHouse || !game_.has_decisions(power)) continue;
+    for (const TokenMessage& order :
+         opponents::house_orders(seat.house, game_, power, rng_, referee_.get())) {
+      const Token note = game_.submit(power, order);
+      if (note != MBV) ++refused_[static_cast<std::size_t>(power)];
+    }
+    if (press_on() && seat.house == OpponentKind::kHonest)
+      under = referee_->restrictions(power, game_);
+  }
+}
+
+void GameSession::reorder_bound_seats() {
+  // Winter builds cannot be taken back; peace binds no build anyway.
+  if (!press_on() || game_.season() == WIN) return;
+  for (int power = 0; power < powers(); ++power) {
+    const auto& under = ordered_under_[static_cast<std::size_t>(power)];
+    if (!under) continue;
+    const rules::Restrictions now = referee_->restrictions(power, game_);
+    if (now.no_attack == under->no_attack && now.no_entry == under->no_entry) continue;
+    const Seat& seat = seats_[static_cast<std::size_t>(power)];
+    for (const TokenMessage& order :
+         opponents::house_orders(seat.house, game_, power, rng_, referee_.get())) {
+      if (game_.submit(power, order) != MBV) ++refused_[static_cast<std::size_t>(power)];
+    }
+    ordered_under_[static_cast<std::size_t>(power)] = now;
+  }
+}
+
 void GameSession::check_ready() {
-  if (!started_ || finished_ || processing_) return;
+  if (!started_ || finished_ || processing_ || house_orders_due_) return;
   // Processing may lead straight into a phase nobody has to wait for.
   processing_ = true;
-  while (started_ && !finished_) {
+  while (started_ && !finished_ && !house_orders_due_) {
     bool ready = true;
     for (int power = 0; power < powers() && ready; ++power) {
       const Seat& seat = seats_[static_cast<std::size_t>(power)];
@@ -568,7 +825,15 @@ void GameSession::process_phase() {
       owed[static_cast<std::size_t>(power)] = surplus;
   }
   late_waives_ = owed;
+  if (referee_) {
+    referee_->check(game_);
+    record_referee();
+  }
   const rules::RulesGame::PhaseOutcome outcome = game_.process();
+  if (referee_) {
+    referee_->close_phase(before.season);
+    record_referee();
+  }
   last_results_ = outcome.results;
   history_[{before.year, before.season.value()}].results = outcome.results;
   for (const TokenMessage& result : outcome.results)
@@ -625,16 +890,6 @@ void GameSession::end_game(const TokenMessage& result) {
   for (const auto& [client, info] : clients_)
     output_.close(client);
 
-  // The result, and every power's centres year by year.
-  if (result.first_token() == SLO) {
-    outcome_ = power_name(result.token_at(2).subtoken()) + " wins alone in " +
-               std::to_string(position.season == WIN ? position.year : position.year - 1);
-  } else {
-    outcome_ = "draw after " + std::to_string(std::min(position.year - 1, options_.last_year));
-  }
-  const std::string headline = "Result: " + outcome_;
-  progress_ << headline << "\n";
-  record_.write(headline);
   std::vector<std::string> players;
   std::vector<int> final_counts;
   for (int power = 0; power < powers(); ++power) {
@@ -642,11 +897,14 @@ void GameSession::end_game(const TokenMessage& result) {
     players.push_back(seat.name + " " + seat.version);
     final_counts.push_back(position.centre_count(game_.map(), power));
   }
-  const std::string table = result_table(centres_by_year_, players, final_counts);
-  progress_ << table << std::flush;
-  std::istringstream lines(table);
-  for (std::string line; std::getline(lines, line);)
+  const int winner = result.first_token() == SLO ? result.token_at(2).subtoken() : -1;
+  outcome_ = outcome_text(winner, position.season, position.year, options_.last_year);
+  for (const std::string& line :
+       end_of_game_report(outcome_, centres_by_year_, players, final_counts)) {
+    progress_ << line << "\n";
     record_.write(line);
+  }
+  progress_ << std::flush;
 }
 
 void GameSession::shut_down() {

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <chrono>
+#include <deque>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "opponents/house_negotiator.h"
+#include "protocol/press.h"
 #include "protocol/token_message.h"
+#include "rules/referee.h"
 #include "rules/rules_game.h"
 #include "server/game_record.h"
 #include "server/server_options.h"
@@ -53,6 +58,25 @@ class GameSession {
   void fix_seats(const std::vector<std::optional<OpponentKind>>& by_power);
   // Ends the game at once, as when the server is stopped.
   void shut_down();
+
+  // Press in rounds that the host drives, as the arena does: press waits for
+  // deliver_press_round(), and in a game with press the house players order only at
+  // take_orders(). Otherwise press is delivered as it comes (a few rounds at most per
+  // message received) and house players order when a phase begins.
+  void deliver_press_by_rounds() { press_by_rounds_ = true; }
+  bool press_pending() const { return !press_queue_.empty(); }
+  // Delivers the press sent so far, in the order it was sent; what it provokes waits for
+  // the next round.
+  void deliver_press_round();
+  // The house players' orders of the phase, when they are still due.
+  void take_orders();
+  // How many phases have begun: a host sees whether a phase ended.
+  int phases_begun() const { return phases_begun_; }
+  int press_level() const { return options_.press_level; }
+  // Press each power sent that was delivered.
+  int press_sent(int power) const { return press_sent_[static_cast<std::size_t>(power)]; }
+  // The referee of the game's agreements; none in a game without press.
+  const rules::Referee* referee() const { return referee_.get(); }
 
   bool started() const { return started_; }
   bool finished() const { return finished_; }
@@ -117,11 +141,27 @@ class GameSession {
   void on_not(int client, const TokenMessage& message);
   void on_draw(int client, const TokenMessage& message);
   void on_press(int client, const TokenMessage& message);
+  // Press from a power (a client's, or a house player's when client is -1): checked, then
+  // queued for delivery.
+  void take_press(int sender, int client, const TokenMessage& message);
+  struct PendingPress;
+  int read_press_message(int sender, const TokenMessage& message, PendingPress& out) const;
+  void deliver(const PendingPress& pending);
+  // Answers the sender of press, when it is a client.
+  void answer_press(const PendingPress& pending, const TokenMessage& answer);
+  // Delivers what is pending, a few rounds at most, when the host does not drive rounds.
+  void settle_press();
+  void order_house_seats();
+  // Honest house players order again when their agreements changed after they ordered.
+  void reorder_bound_seats();
+  bool press_on() const { return referee_ != nullptr; }
+  std::string house_name(int power) const;
+  void record_referee();
   void on_admin(int client, const TokenMessage& message);
   // A player of a started game: the guard of most requests.
   bool plays_started_game(int client) const;
   void not_understood(int client, const TokenMessage& message, int error_at);
-  void make_house_seat(Seat& seat, OpponentKind kind);
+  void make_house_seat(int power, OpponentKind kind);
 
   TokenMessage map_message() const;
   TokenMessage hello(int power) const;
@@ -162,6 +202,27 @@ class GameSession {
   std::set<int> reported_out_;
   std::vector<int> refused_;
   std::string outcome_;
+  struct PendingPress {
+    int sender = -1;
+    int client = -1;                            // the sender's connection; -1 for a house player
+    TokenMessage message;                       // the SND as sent
+    std::optional<std::pair<Token, int>> turn;  // to deliver only in this turn
+    std::vector<int> recipients;
+    TokenMessage press;
+    press::PressMessage read;
+  };
+  std::deque<PendingPress> press_queue_;
+  bool press_by_rounds_ = false;
+  bool settling_ = false;
+  bool house_orders_due_ = false;
+  int phases_begun_ = 0;
+  std::unique_ptr<rules::Referee> referee_;
+  std::vector<std::optional<opponents::HouseNegotiator>> negotiators_;
+  // What an honest seat's orders of this phase were made under.
+  std::vector<std::optional<rules::Restrictions>> ordered_under_;
+  std::vector<int> press_sent_;
+  std::vector<int> press_this_phase_;  // messages, against floods
+  std::vector<long> press_tokens_this_phase_;
   // Waives a client could not send in time: it was owed builds with no home centre free,
   // so the winter was not waited for. They arrive in the next phase and get NRS, but they
   // were good orders when given.

@@ -10,8 +10,11 @@ std::string server_usage() {
          "options (the letter followed directly by its value):\n"
          "  -pPORT     port to listen on (16713; 0 picks a free one and prints it)\n"
          "  -oN        seats kept for clients, 0 to 7 (7); the others get opponents\n"
-         "  -kKIND     opponents: random (random legal orders), hold (hold everything) or\n"
-         "             greedy (go for the most valuable centres)\n"
+         "  -kKIND     opponents: random (random legal orders), hold (hold everything),\n"
+         "             greedy (go for the most valuable centres), or honest or liar (greedy\n"
+         "             players that negotiate in games with press; honest keeps its word)\n"
+         "  -lLEVEL    press level: 0 no press (0), 10 peace and alliances, 20 also order\n"
+         "             proposals; any higher level is announced, press above 20 gets HUH\n"
          "  -yYEAR     last year; the game is drawn after it (1935)\n"
          "  -mSECONDS  time limit of movement phases (0: none)\n"
          "  -rSECONDS  time limit of retreat phases (0: none)\n"
@@ -49,6 +52,9 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
       case 'k':
         if (const auto kind = opponents::opponent_kind(value)) o.opponents = *kind;
         ok = opponents::opponent_kind(value).has_value();
+        break;
+      case 'l':
+        ok = read_number(value, 0, 8000, o.press_level);
         break;
       case 'y':
         ok = read_number(value, 1901, 9999, o.last_year);

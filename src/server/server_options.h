@@ -14,7 +14,8 @@ using opponents::OpponentKind;
 struct ServerOptions {
   int port = 16713;    // -p; 0 picks a free port
   int open_seats = 7;  // -o: powers kept for clients; the rest get opponents
-  OpponentKind opponents = OpponentKind::kRandom;  // -k: hold, random or greedy
+  OpponentKind opponents = OpponentKind::kRandom;  // -k: hold, random, greedy, honest or liar
+  int press_level = 0;                             // -l: the press level; 0 no press
   int last_year = 1935;                            // -y: the game is drawn after this year
   int move_seconds = 0;                            // -m: time limit of movement phases; 0 none
   int retreat_seconds = 0;                         // -r

@@ -1,0 +1,215 @@
+// Press through the game session: each SND gets its one answer, and the press goes to its
+// recipients and to nobody else.
+#include <gtest/gtest.h>
+
+#include "protocol/tokens.h"
+#include "server/session_support.h"
+
+namespace quorvel {
+namespace {
+
+using namespace tok;
+using testing::parse;
+using testing::Session;
+
+// Turkey is out from the start: no unit, no centre.
+const char* const kNow =
+    "NOW ( SPR 1901 ) ( AUS AMY BUD ) ( AUS AMY VIE ) ( AUS FLT TRI ) ( ENG FLT EDI ) "
+    "( ENG FLT LON ) ( ENG AMY LVP ) ( FRA FLT BRE ) ( FRA AMY MAR ) ( FRA AMY PAR ) "
+    "( GER FLT KIE ) ( GER AMY BER ) ( GER AMY MUN ) ( ITA FLT NAP ) ( ITA AMY ROM ) "
+    "( ITA AMY VEN ) ( RUS AMY WAR ) ( RUS AMY MOS ) ( RUS FLT SEV ) ( RUS FLT ( STP SCS ) )";
+const char* const kSco =
+    "SCO ( AUS BUD TRI VIE ) ( ENG EDI LON LVP ) ( FRA BRE MAR PAR ) ( GER BER KIE MUN ) "
+    "( ITA NAP ROM VEN ) ( RUS MOS SEV STP WAR ) "
+    "( UNO ANK CON SMY BEL BUL DEN GRE HOL NWY POR RUM SER SPA SWE TUN )";
+
+class PressSession : public Session {
+ protected:
+  // Austria, England and France are clients 1, 2 and 3; the rest hold.
+  void start_press(const std::string& level, opponents::OpponentKind house) {
+    start({level}, kNow, kSco);
+    std::vector<std::optional<opponents::OpponentKind>> seats(3);
+    seats.resize(7, house);
+    session->fix_seats(seats);
+    for (int client = 1; client <= 3; ++client)
+      join(client);
+    for (int client = 1; client <= 3; ++client)
+      ASSERT_EQ(out.until(client, NOW).first_token(), NOW);
+  }
+  // Every message the client was sent, then none.
+  std::vector<TokenMessage> drain(int client) {
+    std::vector<TokenMessage> messages(out.sent[client].begin(), out.sent[client].end());
+    out.sent[client].clear();
+    return messages;
+  }
+};
+
+TEST_F(PressSession, EachSndGetsItsAnswerAndOnlyItsRecipientsHearIt) {
+  start_press("-l20", opponents::OpponentKind::kHolder);
+  struct Case {
+    const char* snd;
+    const char* answer;  // to the sender, Austria
+    std::vector<int> hear;
+  };
+  const Case cases[] = {
+      {"SND ( ENG ) ( PRP ( PCE ( AUS ENG ) ) )",
+       "YES ( SND ( ENG ) ( PRP ( PCE ( AUS ENG ) ) ) )",
+       {2}},
+      {"SND ( ENG FRA ) ( PRP ( DMZ ( AUS ENG FRA ) ( TYR BOH ) ) )",
+       "YES ( SND ( ENG FRA ) ( PRP ( DMZ ( AUS ENG FRA ) ( TYR BOH ) ) ) )",
+       {2, 3}},
+      {"SND ( SPR 1901 ) ( FRA ) ( FCT ( PCE ( AUS FRA ) ) )",
+       "YES ( SND ( SPR 1901 ) ( FRA ) ( FCT ( PCE ( AUS FRA ) ) ) )",
+       {3}},
+      // To a house player: it goes to nobody here.
+      {"SND ( GER ) ( PRP ( PCE ( AUS GER ) ) )",
+       "YES ( SND ( GER ) ( PRP ( PCE ( AUS GER ) ) ) )",
+       {}},
+      {"SND ( FAL 1900 ) ( ENG ) ( PRP ( DRW ) )",
+       "REJ ( SND ( FAL 1900 ) ( ENG ) ( PRP ( DRW ) ) )",
+       {}},
+      {"SND ( TUR ENG ) ( PRP ( PCE ( AUS TUR ) ) )", "OUT ( TUR )", {}},
+      {"SND ( AUS ) ( PRP ( DRW ) )", "HUH ( SND ( ERR AUS ) ( PRP ( DRW ) ) )", {}},
+      {"SND ( ENG ENG ) ( PRP ( DRW ) )", "HUH ( SND ( ENG ERR ENG ) ( PRP ( DRW ) ) )", {}},
+      {"SND ( ) ( PRP ( DRW ) )", "HUH ( SND ( ERR ) ( PRP ( DRW ) ) )", {}},
+      {"SND ( ENG )", "HUH ( SND ( ENG ) ERR )", {}},
+      {"SND ENG ( PRP ( DRW ) )", "HUH ( SND ERR ENG ( PRP ( DRW ) ) )", {}},
+      {"SND ( ENG ) ( PRP ( PCE ( ) ) )", "HUH ( SND ( ENG ) ( PRP ( PCE ( ERR ) ) ) )", {}},
+      {"SND ( ENG ) ( PRP ( QRY ( DRW ) ) )",
+       "HUH ( SND ( ENG ) ( PRP ( ERR QRY ( DRW ) ) ) )",
+       {}},
+      // An element too many: at fault from where it starts.
+      {"SND ( SPR 1901 ) ( ENG ) ( PRP ( DRW ) ) ( DRW )",
+       "HUH ( SND ( SPR 1901 ) ( ENG ) ( PRP ( DRW ) ) ERR ( DRW ) )",
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.snd);
+    say(1, c.snd);
+    EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse(c.answer)});
+    const TokenMessage snd = parse(c.snd);
+    for (int client = 2; client <= 3; ++client) {
+      const bool hears = std::count(c.hear.begin(), c.hear.end(), client) > 0;
+      const std::vector<TokenMessage> heard = drain(client);
+      if (!hears) {
+        EXPECT_TRUE(heard.empty()) << client;
+        continue;
+      }
+      const int n = snd.sub_message_count();
+      ASSERT_EQ(heard.size(), 1u) << client;
+      EXPECT_EQ(heard[0], ((FRM & AUS) & snd.sub_message(n - 2)) & snd.sub_message(n - 1));
+    }
+  }
+  // A power the map does not have.
+  say(1, (SND & Token(CATEGORY_POWER, 7)) & parse("PRP ( DRW )"));
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{
+                          HUH & ((SND & (ERR + Token(CATEGORY_POWER, 7))) & parse("PRP ( DRW )"))});
+  // An observer has nobody to speak for.
+  session->on_connect(9, "test");
+  say(9, "OBS");
+  drain(9);
+  say(9, "SND ( ENG ) ( PRP ( DRW ) )");
+  EXPECT_EQ(drain(9), std::vector<TokenMessage>{parse("REJ ( SND ( ENG ) ( PRP ( DRW ) ) )")});
+
+  // A recipient in civil disorder: nobody hears it.
+  session->on_disconnect(3, now);
+  drain(1);
+  drain(2);
+  say(1, "SND ( ENG FRA ) ( PRP ( DRW ) )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse("CCD ( FRA )")});
+  EXPECT_TRUE(drain(2).empty());
+
+  // The record keeps the press and what the referee made of it.
+  const std::string record = record_text();
+  EXPECT_NE(record.find("client 1 (AUS) >> SND ( ENG ) ( PRP ( PCE ( AUS ENG ) ) )"),
+            std::string::npos);
+  EXPECT_NE(record.find("client 2 (ENG) << FRM ( AUS ) ( ENG ) ( PRP ( PCE ( AUS ENG ) ) )"),
+            std::string::npos);
+  EXPECT_NE(record.find("GER (Holder) << FRM ( AUS ) ( GER ) ( PRP ( PCE ( AUS GER ) ) )"),
+            std::string::npos);
+}
+
+TEST_F(PressSession, LevelsFloodsAndHostileSizes) {
+  start_press("-l10", opponents::OpponentKind::kHolder);
+  // Level 10 does not speak of orders.
+  say(1, "SND ( ENG ) ( PRP ( XDO ( ( AUS AMY VIE ) HLD ) ) )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse(
+                          "HUH ( SND ( ENG ) ( PRP ( ERR XDO ( ( AUS AMY VIE ) HLD ) ) ) )")});
+
+  // 10,000 brackets deep: an answer, and the game goes on.
+  std::vector<Token> deep{SND, BRA, ENG, KET, BRA, PRP, BRA};
+  for (int i = 0; i < 10000; ++i) {
+    deep.push_back(NOT);
+    deep.push_back(BRA);
+  }
+  deep.push_back(DRW);
+  deep.insert(deep.end(), 10002, KET);
+  TokenMessage message;
+  ASSERT_EQ(message.set_from_tokens(deep.data(), static_cast<int>(deep.size())), -1);
+  say(1, message);
+  std::vector<TokenMessage> answers = drain(1);
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].first_token(), HUH);
+  EXPECT_TRUE(drain(2).empty());
+
+  // As large as a frame carries: too large to relay, and the refusal still fits a frame.
+  std::vector<Token> huge{SND, BRA, ENG, KET, BRA, TRY, BRA};
+  huge.insert(huge.end(), 32767 - huge.size() - 2, PCE);
+  huge.push_back(KET);
+  huge.push_back(KET);
+  ASSERT_EQ(message.set_from_tokens(huge.data(), static_cast<int>(huge.size())), -1);
+  say(1, message);
+  answers = drain(1);
+  ASSERT_EQ(answers.size(), 1u);
+  EXPECT_EQ(answers[0].first_token(), REJ);
+  EXPECT_LE(answers[0].length(), 32767);
+  EXPECT_TRUE(drain(2).empty());
+
+  // A flood: refused beyond the limit of the phase, for this power only.
+  int refused = 0;
+  for (int i = 0; i < 1000; ++i) {
+    say(1, "SND ( ENG ) ( FCT ( DRW ) )");
+    for (const TokenMessage& answer : drain(1))
+      refused += answer.first_token() == REJ;
+  }
+  EXPECT_GE(refused, 800);
+  EXPECT_LT(drain(2).size(), 200u);
+  say(2, "SND ( AUS ) ( FCT ( DRW ) )");
+  EXPECT_EQ(drain(2).front().first_token(), YES);
+  // A new phase, a new allowance.
+  const Token powers[] = {AUS, ENG, FRA};
+  for (int client = 1; client <= 3; ++client)
+    say(client, testing::hold_all(parse(kNow), powers[client - 1]));
+  ASSERT_EQ(out.until(1, NOW).sub_message(1), parse("FAL 1901"));
+  drain(1);
+  say(1, "SND ( ENG ) ( FCT ( DRW ) )");
+  EXPECT_EQ(drain(1).front().first_token(), YES);
+}
+
+// Honest and liar house players talk back: answers to proposals, HUH and TRY to garbage,
+// their own proposals when a movement phase begins.
+TEST_F(PressSession, HousePlayersNegotiate) {
+  start_press("-l20", opponents::OpponentKind::kLiar);
+  // Each liar proposed peace to each client at the start.
+  const std::vector<TokenMessage> heard = drain(1);
+  int proposals = 0;
+  for (const TokenMessage& m : heard) {
+    if (m.first_token() == FRM && m.sub_message(3).first_token() == PRP) ++proposals;
+  }
+  EXPECT_EQ(proposals, 3);  // Germany, Italy and Russia; Turkey is out
+  say(1, "SND ( GER ) ( PRP ( PCE ( AUS GER ) ) )");
+  EXPECT_EQ(drain(1), (std::vector<TokenMessage>{
+                          parse("YES ( SND ( GER ) ( PRP ( PCE ( AUS GER ) ) ) )"),
+                          parse("FRM ( GER ) ( AUS ) ( YES ( PRP ( PCE ( AUS GER ) ) ) )")}));
+  say(1, "SND ( ITA ) ( PRP ( DMZ ( AUS ITA ) ( TYR ) ) )");
+  EXPECT_EQ(drain(1).back(),
+            parse("FRM ( ITA ) ( AUS ) ( REJ ( PRP ( DMZ ( AUS ITA ) ( TYR ) ) ) )"));
+  say(1, "SND ( RUS ) ( PRP ( PCE ( AUS ) ) )");
+  EXPECT_EQ(drain(1).front().first_token(), HUH);
+  say(1, "SND ( RUS ) ( HUH ( ERR PRP ( PCE ( AUS ) ) ) )");
+  EXPECT_EQ(drain(1).size(), 1u);  // YES to the sender; no answer to a reply
+  EXPECT_NE(record_text().find("made by AUS GER: PCE ( AUS GER )"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvel
