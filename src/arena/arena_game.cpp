@@ -62,7 +62,7 @@ std::uint64_t player_seed(std::uint64_t game_seed, int power) {
 }  // namespace
 
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year, const std::string& record_path) {
+                     int last_year, const std::string& record_path, int press_level) {
   // Parsed for each game: a message builds its element cache when first read, so one
   // shared between the threads of a run would be written by several at once.
   const TokenMessage mdf = parsed(rules::standard_map_text());
@@ -73,11 +73,13 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   options.last_year = last_year;
   options.seed = static_cast<unsigned>(seed);
   options.record = record_path;
+  options.press_level = press_level;
   Mailbox mailbox;
   server::GameRecord record(record_path);
   std::ostream quiet(nullptr);
   server::GameSession session(options, mailbox, record, quiet);
   session.load(mdf, now, sco);
+  session.deliver_press_by_rounds();
 
   const int powers = static_cast<int>(by_power.size());
   std::vector<std::optional<opponents::OpponentKind>> seats;
@@ -116,6 +118,18 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
     }
   };
   deliver_all();
+  // Without press the game has run to its end by now. With press each turn of the loop
+  // is one phase: its press, then its orders.
+  while (!session.finished()) {
+    const int phase = session.phases_begun();
+    for (int round = 0; round < kPressRounds && session.press_pending(); ++round) {
+      session.deliver_press_round();
+      deliver_all();
+    }
+    session.take_orders();
+    deliver_all();
+    if (session.phases_begun() == phase) break;
+  }
   // A phase waits for every player that owes orders: a game that stops short has a
   // player that did not order. It is ended as a stopped server ends it, so that a run
   // always finishes, and reported.
@@ -129,6 +143,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   const rules::Position& position = game.position();
   GameResult result;
   result.seed = seed;
+  result.press_level = press_level;
   result.stalled = stalled;
   result.centres_by_year = session.centres_by_year();
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
@@ -139,10 +154,16 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
     if (winner != nullptr && winner->settingsMutated())
       result.learned = static_cast<const IniStore&>(winner->valuation());
   }
+  const rules::Referee* referee = session.referee();
   for (int power = 0; power < powers; ++power) {
-    result.powers.push_back({server::power_name(power),
-                             by_power[static_cast<std::size_t>(power)]->label,
-                             position.centre_count(game.map(), power), session.refused(power)});
+    PowerResult seat{server::power_name(power), by_power[static_cast<std::size_t>(power)]->label,
+                     position.centre_count(game.map(), power), session.refused(power)};
+    if (referee != nullptr) {
+      seat.press = session.press_sent(power);
+      seat.agreements = referee->made(power);
+      seat.broken = referee->broken(power);
+    }
+    result.powers.push_back(std::move(seat));
   }
   return result;
 }

@@ -9,12 +9,21 @@
 
 namespace quorvel::arena {
 
+// Rounds of press after each NOW before the orders are taken; what is still pending then
+// is delivered in the next phase.
+inline constexpr int kPressRounds = 10;
+
 // Plays one game of the standard map in this process, the player of each power given in
 // power order, to the last year (then a draw). The local server's session runs it, so each
 // Quorvel gets exactly the messages a server sends and its orders go through the rules'
 // checks; everything random in the game follows from the seed. With a record path, the
 // server's record of the game (every message, the result table) is written there.
+//
+// At a press level of 10 or more, press goes round in rounds after each NOW: all press
+// sent so far is delivered in the order it was sent, each player handles what it got and
+// may answer, until none is pending or kPressRounds are done; then the house players
+// order and the phase is processed once every player has.
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year, const std::string& record_path = "");
+                     int last_year, const std::string& record_path = "", int press_level = 0);
 
 }  // namespace quorvel::arena

@@ -26,14 +26,18 @@ bool read_shard(const std::string& text, int& shard, int& shards) {
 }  // namespace
 
 std::string arena_usage() {
-  return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--jobs J]\n"
-         "                     [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet]\n"
+  return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL]\n"
+         "                     [--jobs J] [--shard K/N] [--out FILE] [--record DIR] [--chart "
+         "FILE]\n"
+         "                     [--quiet]\n"
          "       quorvel-arena merge FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
-         "        random or hold; one to seven, the last fills the remaining seats\n"
+         "        random, hold, honest or liar; one to seven, the last fills the remaining seats\n"
          "  --games N      games to play (70); the powers rotate round the board\n"
          "  --seed S       game i is played with seed S + i (1)\n"
          "  --last-year Y  the games are drawn after this year (1910)\n"
+         "  --press LEVEL  the press level of the games: 0 none (0), 10 peace and alliances,\n"
+         "                 20 also order proposals\n"
          "  --jobs J       games played at once (the number of cores)\n"
          "  --shard K/N    play only the games i with i mod N = K - 1\n"
          "  --out FILE     one JSON line per game\n"

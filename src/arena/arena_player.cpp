@@ -23,7 +23,8 @@ std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& er
     player.house = kind;
     return player;
   }
-  error = "unknown player '" + name + "' (quorvel, quorvel:FILE, greedy, random or hold)";
+  error =
+      "unknown player '" + name + "' (quorvel, quorvel:FILE, greedy, random, hold, honest or liar)";
   return std::nullopt;
 }
 

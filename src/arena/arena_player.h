@@ -10,7 +10,7 @@ namespace quorvel::arena {
 
 // One player of an arena run, as named on the command line: "quorvel" (the built-in
 // settings), "quorvel:FILE" (settings read from FILE), or a house opponent ("greedy",
-// "random", "hold").
+// "random", "hold", "honest", "liar").
 struct ArenaPlayer {
   std::string label;
   std::optional<opponents::OpponentKind> house;  // none: Quorvel

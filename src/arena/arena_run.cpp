@@ -41,8 +41,8 @@ std::vector<GameResult> run_arena(const ArenaOptions& options,
             (std::filesystem::path(options.record_dir) / ("game-" + std::to_string(seed) + ".txt"))
                 .string();
       }
-      GameResult result =
-          play_game(seating(options.players, i, kPowers), seed, options.last_year, record);
+      GameResult result = play_game(seating(options.players, i, kPowers), seed, options.last_year,
+                                    record, options.press);
       {
         std::lock_guard guard(lock);
         done[k] = std::move(result);

@@ -17,15 +17,22 @@ std::string to_json_line(const GameResult& result) {
   ordered_json line;
   line["seed"] = result.seed;
   line["years"] = result.years;
+  if (result.press_level > 0) line["press"] = result.press_level;
   line["result"] = result.solo() ? "solo" : "draw";
   line["winner"] = result.solo() ? ordered_json(result.winner) : ordered_json(nullptr);
   line["refused"] = result.refused();
   ordered_json powers = ordered_json::array();
   for (const PowerResult& power : result.powers) {
-    powers.push_back({{"power", power.power},
-                      {"player", power.player},
-                      {"centres", power.centres},
-                      {"refused", power.refused}});
+    ordered_json entry = {{"power", power.power},
+                          {"player", power.player},
+                          {"centres", power.centres},
+                          {"refused", power.refused}};
+    if (result.press_level > 0) {
+      entry["press"] = power.press;
+      entry["agreements"] = power.agreements;
+      entry["broken"] = power.broken;
+    }
+    powers.push_back(std::move(entry));
   }
   line["powers"] = powers;
   // One line, a blank after each separator, as people write it.
@@ -55,11 +62,13 @@ std::optional<GameResult> from_json_line(const std::string& line) {
     GameResult result;
     result.seed = json.at("seed").get<std::uint64_t>();
     result.years = json.at("years").get<int>();
+    result.press_level = json.value("press", 0);
     if (!json.at("winner").is_null()) result.winner = json.at("winner").get<std::string>();
     for (const ordered_json& power : json.at("powers")) {
-      result.powers.push_back({power.at("power").get<std::string>(),
-                               power.at("player").get<std::string>(),
-                               power.at("centres").get<int>(), power.at("refused").get<int>()});
+      result.powers.push_back(
+          {power.at("power").get<std::string>(), power.at("player").get<std::string>(),
+           power.at("centres").get<int>(), power.at("refused").get<int>(), power.value("press", 0),
+           power.value("agreements", 0), power.value("broken", 0)});
     }
     return result;
   } catch (const ordered_json::exception&) {

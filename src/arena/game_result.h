@@ -16,12 +16,18 @@ struct PowerResult {
   std::string player;  // the arena player's label
   int centres = 0;
   int refused = 0;  // orders the rules refused
+  // In games with press: press it sent that was delivered, agreements it made, and those
+  // it broke.
+  int press = 0;
+  int agreements = 0;
+  int broken = 0;
 };
 
 // One game of an arena run, as one line of the result file.
 struct GameResult {
   std::uint64_t seed = 0;
-  int years = 0;                    // years played: 10 for a game drawn after 1910
+  int years = 0;  // years played: 10 for a game drawn after 1910
+  int press_level = 0;
   std::string winner;               // the power that won alone; empty for a draw
   std::vector<PowerResult> powers;  // in token order
   bool stalled = false;             // a player failed to order; not in the line
@@ -35,7 +41,9 @@ struct GameResult {
   bool solo() const { return !winner.empty(); }
 };
 
-// {"seed": 12, "years": 10, "result": "draw", "winner": null, "refused": 0, "powers": [...]}
+// {"seed": 12, "years": 10, "result": "draw", "winner": null, "refused": 0, "powers": [...]};
+// a game with press has "press": level after the years, and each power its press,
+// agreements and broken.
 std::string to_json_line(const GameResult& result);
 // nullopt when the line is not such a result.
 std::optional<GameResult> from_json_line(const std::string& line);

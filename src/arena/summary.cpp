@@ -22,44 +22,80 @@ double t_quantile(int degrees) {
   return 1.96;
 }
 
+double mean(const std::vector<double>& xs) {
+  double sum = 0;
+  for (double x : xs)
+    sum += x;
+  return xs.empty() ? 0 : sum / static_cast<double>(xs.size());
+}
+
 }  // namespace
+
+std::vector<double> daide_scores(const GameResult& game) {
+  const auto powers = static_cast<double>(game.powers.size());
+  std::vector<double> scores(game.powers.size(), -1.0);
+  int survivors = 0;
+  for (const PowerResult& power : game.powers)
+    survivors += power.centres > 0;
+  for (std::size_t p = 0; p < game.powers.size(); ++p) {
+    if (game.solo()) {
+      if (game.powers[p].power == game.winner) scores[p] = powers - 1;
+    } else if (game.powers[p].centres > 0) {
+      scores[p] = powers / survivors - 1;
+    }
+  }
+  return scores;
+}
 
 std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
   std::vector<PlayerSummary> players;
   std::map<std::string, std::size_t> index;
   std::vector<std::vector<double>> samples;
+  std::vector<std::vector<double>> scores;
   for (const GameResult& game : results) {
-    std::map<std::string, std::pair<double, int>> seats;  // centres, seats in this game
-    for (const PowerResult& power : game.powers) {
+    struct Seats {
+      double centres = 0;
+      double score = 0;
+      int count = 0;
+    };
+    std::map<std::string, Seats> seats;
+    const std::vector<double> score = daide_scores(game);
+    for (std::size_t p = 0; p < game.powers.size(); ++p) {
+      const PowerResult& power = game.powers[p];
       auto [it, added] = index.emplace(power.player, players.size());
       if (added) {
         players.push_back(PlayerSummary{power.player});
         samples.emplace_back();
+        scores.emplace_back();
       }
       PlayerSummary& player = players[it->second];
       player.eliminations += power.centres == 0;
       player.refused += power.refused;
+      player.press = player.press || game.press_level > 0;
+      player.agreements += power.agreements;
+      player.broken += power.broken;
       if (game.winner == power.power) ++player.solos;
-      seats[power.player].first += power.centres;
-      seats[power.player].second += 1;
+      Seats& seat = seats[power.player];
+      seat.centres += power.centres;
+      seat.score += score[p];
+      seat.count += 1;
     }
     for (const auto& [name, seat] : seats) {
       const std::size_t i = index[name];
       ++players[i].games;
-      samples[i].push_back(seat.first / seat.second);
+      samples[i].push_back(seat.centres / seat.count);
+      scores[i].push_back(seat.score / seat.count);
     }
   }
   for (std::size_t i = 0; i < players.size(); ++i) {
     const std::vector<double>& xs = samples[i];
-    double sum = 0;
-    for (double x : xs)
-      sum += x;
-    const double mean = xs.empty() ? 0 : sum / static_cast<double>(xs.size());
-    players[i].mean_centres = mean;
+    const double mean_centres = mean(xs);
+    players[i].mean_centres = mean_centres;
+    players[i].mean_score = mean(scores[i]);
     if (xs.size() >= 2) {
       double squares = 0;
       for (double x : xs)
-        squares += (x - mean) * (x - mean);
+        squares += (x - mean_centres) * (x - mean_centres);
       const double n = static_cast<double>(xs.size());
       const double deviation = std::sqrt(squares / (n - 1));
       players[i].interval = t_quantile(static_cast<int>(xs.size()) - 1) * deviation / std::sqrt(n);
@@ -116,18 +152,26 @@ charts::LineChart mean_centres_chart(const std::vector<GameResult>& results) {
 
 void print_summary(std::ostream& out, const std::vector<PlayerSummary>& players) {
   std::size_t width = 6;
-  for (const PlayerSummary& p : players)
+  bool press = false;
+  for (const PlayerSummary& p : players) {
     width = std::max(width, p.player.size());
+    press = press || p.press;
+  }
   out << std::left << std::setw(static_cast<int>(width)) << "player" << std::right << std::setw(7)
-      << "games" << std::setw(20) << "centres (95% CI)" << std::setw(7) << "solos" << std::setw(12)
-      << "eliminated" << std::setw(9) << "refused"
-      << "\n";
+      << "games" << std::setw(20) << "centres (95% CI)" << std::setw(7) << "score" << std::setw(7)
+      << "solos" << std::setw(12) << "eliminated" << std::setw(9) << "refused";
+  if (press) out << std::setw(12) << "agreements" << std::setw(8) << "broken";
+  out << "\n";
   for (const PlayerSummary& p : players) {
     std::ostringstream centres;
     centres << std::fixed << std::setprecision(2) << p.mean_centres << " ± " << p.interval;
+    std::ostringstream score;
+    score << std::fixed << std::setprecision(2) << p.mean_score;
     out << std::left << std::setw(static_cast<int>(width)) << p.player << std::right << std::setw(7)
-        << p.games << std::setw(21) << centres.str() << std::setw(7) << p.solos << std::setw(12)
-        << p.eliminations << std::setw(9) << p.refused << "\n";
+        << p.games << std::setw(21) << centres.str() << std::setw(7) << score.str() << std::setw(7)
+        << p.solos << std::setw(12) << p.eliminations << std::setw(9) << p.refused;
+    if (press) out << std::setw(12) << p.agreements << std::setw(8) << p.broken;
+    out << "\n";
   }
 }
 

@@ -79,6 +79,47 @@ TEST(ArenaRun, QuorvelGamesAreLegalAndRepeatableWhateverTheJobsAndShards) {
   }
 }
 
+// Press between the players of a game is delivered in process in a fixed order: the same
+// results whatever the number of threads; honest players never break their word, liars
+// always do; a Quorvel that does not negotiate yet answers and plays on.
+TEST(ArenaRun, PressGamesAreRepeatableAndRefereed) {
+  auto run = [](std::vector<std::string> args) {
+    for (const char* extra : {"--press", "20", "--last-year", "1903", "--seed", "5"})
+      args.push_back(extra);
+    return lines_of(options_for(args));
+  };
+  const std::vector<std::string> mixed = run({"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "honest",
+                                              "liar", "--games", "4", "--jobs", "1"});
+  EXPECT_EQ(run({"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "honest", "liar", "--games", "4",
+                 "--jobs", "2"}),
+            mixed);
+  int liar_breaches = 0;
+  for (const std::string& line : mixed) {
+    const auto result = from_json_line(line);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->press_level, 20);
+    EXPECT_EQ(result->refused(), 0) << line;
+    for (const PowerResult& power : result->powers) {
+      if (power.player == "honest") {
+        EXPECT_EQ(power.broken, 0) << line;
+      }
+      if (power.player == "liar") liar_breaches += power.broken;
+      EXPECT_GT(power.press, 0) << line;
+    }
+  }
+  EXPECT_GT(liar_breaches, 0);
+  for (const std::string& line : run({"honest", "--games", "3"})) {
+    const auto result = from_json_line(line);
+    ASSERT_TRUE(result);
+    int agreements = 0;
+    for (const PowerResult& power : result->powers) {
+      EXPECT_EQ(power.broken, 0) << line;
+      agreements += power.agreements;
+    }
+    EXPECT_GT(agreements, 0) << line;
+  }
+}
+
 TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
   testing::TempDir dir;
   testing::write_file(dir / "binary.ini", std::string("\x01\x02\x03", 3));

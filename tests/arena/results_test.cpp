@@ -47,6 +47,38 @@ TEST(GameResult, LinesReadBackAndOddLinesAreRefused) {
   }
 }
 
+TEST(GameResult, PressGamesCarryTheirLevelAndEachPowersPress) {
+  GameResult result = game(3, "", {{"honest", 4}, {"liar", 5}});
+  result.press_level = 20;
+  result.powers[1].press = 7;
+  result.powers[1].agreements = 3;
+  result.powers[1].broken = 2;
+  const std::string line = to_json_line(result);
+  EXPECT_EQ(line.rfind("{\"seed\": 3, \"years\": 10, \"press\": 20, \"result\"", 0), 0u) << line;
+  EXPECT_NE(line.find("\"refused\": 0, \"press\": 7, \"agreements\": 3, \"broken\": 2}"),
+            std::string::npos);
+  const auto back = from_json_line(line);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(to_json_line(*back), line);
+}
+
+// The standard scoring of bot tournaments: a solo takes all; a draw, or a game cut off at
+// its last year, is shared by the survivors.
+TEST(Summary, ScoresOfSolosAndDraws) {
+  const GameResult solo =
+      game(1, "ENG", {{"a", 0}, {"b", 18}, {"c", 16}, {"c", 0}, {"c", 0}, {"c", 0}, {"c", 0}});
+  EXPECT_EQ(daide_scores(solo), (std::vector<double>{-1, 6, -1, -1, -1, -1, -1}));
+  const GameResult draw =
+      game(2, "", {{"a", 0}, {"b", 10}, {"c", 10}, {"c", 0}, {"c", 8}, {"c", 5}, {"c", 1}});
+  const double share = 7.0 / 5 - 1;
+  EXPECT_EQ(daide_scores(draw), (std::vector<double>{-1, share, share, -1, share, share, share}));
+  const std::vector<PlayerSummary> players = summarize({solo, draw});
+  EXPECT_DOUBLE_EQ(players[0].mean_score, -1);
+  EXPECT_DOUBLE_EQ(players[1].mean_score, (6 + share) / 2);
+  // c's five seats make one sample per game.
+  EXPECT_DOUBLE_EQ(players[2].mean_score, (-1 + (4 * share - 1) / 5) / 2);
+}
+
 // A game is one sample of a player: the mean of its seats in that game.
 TEST(Summary, EachGameIsOneSampleOfEachPlayer) {
   const std::vector<GameResult> results{
