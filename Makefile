@@ -8,6 +8,7 @@ FUZZ_SECONDS ?= 30
 QUORVEL ?= 7
 OPPONENT ?= random
 LAST_YEAR ?= 1935
+PRESS ?= 0
 
 .PHONY: all quorvel play test bench fuzz windows windows-test format clean
 
@@ -19,7 +20,7 @@ quorvel:
 
 # The main job: one game on this machine, Quorvel against itself or the server's opponents.
 play: quorvel
-	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) tools/play.sh
+	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) PRESS=$(PRESS) tools/play.sh
 
 test:
 	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON

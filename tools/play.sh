@@ -4,8 +4,9 @@
 # every power's centres, then the result, and draws games/<date-time>/centres.svg.
 #
 #   QUORVEL=7          how many powers Quorvel plays (the others get opponents)
-#   OPPONENT=random    the server's opponents: random, hold or greedy
+#   OPPONENT=random    the server's opponents: random, hold, greedy, honest or liar
 #   LAST_YEAR=1935     the game is drawn after this year
+#   PRESS=0            the press level: 0 none, 10 peace and alliances, 20 also orders
 #   SETTINGS=games/Quorvel.ini  the settings each Quorvel starts with ("" for none); made
 #                               from data/Quorvel.ini when missing, and replaced by the
 #                               settings of a Quorvel that won with mutated ones
@@ -16,6 +17,7 @@ cd "$(dirname "$0")/.."
 players=${QUORVEL:-7}
 opponent=${OPPONENT:-random}
 last_year=${LAST_YEAR:-1935}
+press=${PRESS:-0}
 games=${GAMES:-games}
 build=${BUILD:-build}
 settings=${SETTINGS-$games/Quorvel.ini}
@@ -40,7 +42,8 @@ if [[ "$settings" == "$games/Quorvel.ini" && ! -f "$settings" ]]; then
   # Renamed into place whole: a game started at the same moment never copies half a file.
   cp data/Quorvel.ini "$settings.$$" && mv -f "$settings.$$" "$settings"
 fi
-"$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -g"$game/game.txt" \
+"$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -l"$press" \
+  -g"$game/game.txt" \
   -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
 server=$!
 pids=()
@@ -62,10 +65,12 @@ if [[ -z "$port" ]]; then
   cat "$game/server-errors.txt" >&2
   exit 1
 fi
+with_press=""
+[[ "$press" != 0 ]] && with_press=" at press level $press"
 if [[ "$players" == 7 ]]; then
-  echo "Game in $game: Quorvel plays all seven powers; port $port"
+  echo "Game in $game$with_press: Quorvel plays all seven powers; port $port"
 else
-  echo "Game in $game: Quorvel plays $players powers, the server's $opponent opponents the others; port $port"
+  echo "Game in $game$with_press: Quorvel plays $players powers, the server's $opponent opponents the others; port $port"
 fi
 
 for i in $(seq 1 "$players"); do

@@ -1,5 +1,6 @@
 // Whole arena games: one Quorvel (the shipped settings) against six greedy players to
-// 1910, on one thread and on J threads.
+// 1910, and seven negotiating house players at press level 20 to 1911 (at least 20 games/s
+// on both cores), on one thread and on J threads.
 #include <benchmark/benchmark.h>
 
 #include "arena/arena_run.h"
@@ -9,9 +10,11 @@ namespace {
 
 constexpr int kGames = 14;
 
-void BM_ArenaQuorvelAgainstGreedy(benchmark::State& state) {
-  ParsedArenaOptions parsed = parse_arena_options(
-      {"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "greedy", "--games", std::to_string(kGames)});
+void run_games(benchmark::State& state, const std::vector<std::string>& args) {
+  std::vector<std::string> all = args;
+  all.push_back("--games");
+  all.push_back(std::to_string(kGames));
+  ParsedArenaOptions parsed = parse_arena_options(all);
   if (!parsed.error.empty()) {
     state.SkipWithError(parsed.error.c_str());
     return;
@@ -26,7 +29,21 @@ void BM_ArenaQuorvelAgainstGreedy(benchmark::State& state) {
   state.counters["games/s"] = benchmark::Counter(static_cast<double>(kGames * state.iterations()),
                                                  benchmark::Counter::kIsRate);
 }
+
+void BM_ArenaQuorvelAgainstGreedy(benchmark::State& state) {
+  run_games(state, {"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "greedy"});
+}
 BENCHMARK(BM_ArenaQuorvelAgainstGreedy)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_ArenaSevenNegotiatorsAtLevel20(benchmark::State& state) {
+  run_games(state, {"honest", "liar", "honest", "liar", "honest", "liar", "honest", "--press", "20",
+                    "--last-year", "1911"});
+}
+BENCHMARK(BM_ArenaSevenNegotiatorsAtLevel20)
     ->Arg(1)
     ->Arg(2)
     ->Unit(benchmark::kMillisecond)

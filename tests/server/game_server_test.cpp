@@ -117,5 +117,69 @@ TEST(GameServer, GarbageAndFloodsCostTheOthersNothing) {
   flooding.join();
 }
 
+// Press over TCP: a press client's SND reaches the negotiating house players and their
+// answers come back; a client flooding press of every size does not slow the other.
+TEST(GameServer, PressReachesTheHousePlayersAndAFloodHoldsUpNobody) {
+  ServerUnderTest server({"-o2", "-l20", "-khonest", "-s11"});
+  ScriptedClient speaker;
+  ScriptedClient patient;
+  ASSERT_TRUE(speaker.connect(server.port));
+  ASSERT_TRUE(speaker.join("Speaker"));
+  ASSERT_TRUE(patient.connect(server.port));
+  ASSERT_TRUE(patient.join("Patient"));
+  const TokenMessage hello = read_until(speaker, HLO);
+  ASSERT_EQ(hello.sub_message(3), parse("( LVL 20 )"));
+  const Token me = hello.sub_message(1).first_token();
+  const Token other = read_until(patient, HLO).sub_message(1).first_token();
+  ASSERT_EQ(read_until(speaker, NOW).first_token(), NOW);
+  ASSERT_EQ(read_until(patient, NOW).first_token(), NOW);
+
+  // Every house player hears the proposal and answers it.
+  TokenMessage to_all;
+  for (int power = 0; power < 7; ++power) {
+    const Token t(CATEGORY_POWER, power);
+    if (t != me && t != other) to_all = to_all + t;
+  }
+  speaker.send_message((SND & to_all) & (PRP & (DRW)));
+  EXPECT_EQ(read_until(speaker, YES), YES & ((SND & to_all) & (PRP & (DRW))));
+  int answers = 0;
+  for (TokenMessage m = read_until(speaker, FRM, 2000); !m.is_empty();
+       m = read_until(speaker, FRM, 500)) {
+    answers += m.sub_message(3).first_token() == REJ;
+  }
+  EXPECT_EQ(answers, 5);
+
+  std::thread flooding([&speaker, other] {
+    std::vector<Token> big{SND, BRA, other, KET, BRA, TRY, BRA};
+    big.insert(big.end(), 30000, PCE);
+    big.push_back(KET);
+    big.push_back(KET);
+    TokenMessage huge;
+    huge.set_from_tokens(big.data(), static_cast<int>(big.size()));
+    for (int i = 0; i < 40; ++i)
+      speaker.send_message(huge);
+    const TokenMessage small = (SND & other) & parse("FCT ( DRW )");
+    for (int i = 0; i < 3000; ++i)
+      speaker.send_message(small);
+  });
+  int heard = 0;
+  for (int i = 0; i < 5; ++i) {
+    const auto asked = std::chrono::steady_clock::now();
+    patient.send_text("MAP");
+    for (TokenMessage m = patient.read_message(2000); !m.is_empty() && m.first_token() != MAP;
+         m = patient.read_message(2000))
+      heard += m.first_token() == FRM;
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+  }
+  flooding.join();
+  speaker.close_client();
+  // Some of the flood was relayed, most of it refused.
+  while (patient.read_message(1000).first_token() == FRM)
+    ++heard;
+  EXPECT_GT(heard, 0);
+  EXPECT_LE(heard, 200);
+  EXPECT_NE(server.record().find("(Honest) << FRM"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quorvel
