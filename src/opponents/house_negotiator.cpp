@@ -35,6 +35,17 @@ int owner_of(const rules::RulesGame& game, int province) {
   return owner.category() == CATEGORY_POWER ? owner.subtoken() : -1;
 }
 
+// The provinces a unit could stand in within two moves.
+std::set<int> within_two_moves(const rules::RulesMap& map, const rules::Unit& unit) {
+  std::set<int> reach;
+  for (const Location& first : map.moves(unit.location)) {
+    reach.insert(first.province);
+    for (const Location& second : map.moves(first))
+      reach.insert(second.province);
+  }
+  return reach;
+}
+
 Relations relations(const rules::RulesGame& game, int me, const rules::Referee& referee) {
   const rules::RulesMap& map = game.map();
   const rules::Position& position = game.position();
@@ -46,23 +57,24 @@ Relations relations(const rules::RulesGame& game, int me, const rules::Referee& 
   if (std::count(centres.begin(), centres.end(), *most) == 1 && most - centres.begin() != me)
     r.leader = static_cast<int>(most - centres.begin());
 
-  // Neighbours reach each other's units or centres; exposure counts the centres of each
-  // that the power's own units reach.
+  // Neighbours are two moves from each other's units or centres; exposure counts the
+  // centres of each that the power's own units could take within two moves.
   std::vector<int> exposure(static_cast<std::size_t>(map.power_count()));
   for (const auto& [p, unit] : position.units) {
-    for (const Location& to : map.moves(unit.location)) {
+    for (int to : within_two_moves(map, unit)) {
       if (unit.power != me) {
-        if (holds(game, me, to.province)) r.neighbours.insert(unit.power);
+        if (holds(game, me, to)) r.neighbours.insert(unit.power);
         continue;
       }
       for (int other = 0; other < map.power_count(); ++other) {
-        if (other != me && holds(game, other, to.province)) r.neighbours.insert(other);
+        if (other != me && holds(game, other, to)) r.neighbours.insert(other);
       }
-      const int owner = owner_of(game, to.province);
-      if (owner >= 0 && owner != me && map.supply_centre(to.province))
+      const int owner = owner_of(game, to);
+      if (owner >= 0 && owner != me && map.supply_centre(to))
         ++exposure[static_cast<std::size_t>(owner)];
     }
   }
+  r.neighbours.erase(me);
   if (r.leader >= 0 && r.neighbours.count(r.leader)) {
     r.enemy = r.leader;
     return r;
@@ -106,13 +118,11 @@ void HouseNegotiator::learn_breaches(const rules::Referee& referee) {
   }
 }
 
-bool HouseNegotiator::welcomes(int other, const rules::RulesGame& game,
-                               const rules::Referee& referee) {
+bool HouseNegotiator::welcomes(int other, const rules::RulesGame& game, int leader,
+                               int enemy) const {
   if (other == power_ || game.eliminated(other)) return false;
   if (!honest_) return true;
-  learn_breaches(referee);
-  const Relations r = relations(game, power_, referee);
-  return !distrusted_.count(other) && other != r.leader && other != r.enemy;
+  return !distrusted_.count(other) && other != leader && other != enemy;
 }
 
 std::vector<PressOut> HouseNegotiator::open_phase(const rules::RulesGame& game,
@@ -123,7 +133,7 @@ std::vector<PressOut> HouseNegotiator::open_phase(const rules::RulesGame& game,
   const Relations r = relations(game, power_, referee);
   for (int other = 0; other < game.map().power_count(); ++other) {
     const bool wanted = honest_ ? r.neighbours.count(other) > 0 : true;
-    if (wanted && !referee.at_peace(power_, other) && welcomes(other, game, referee))
+    if (wanted && !referee.at_peace(power_, other) && welcomes(other, game, r.leader, r.enemy))
       out.push_back({{other}, peace_with(power_, other)});
   }
   if (!honest_) return out;
@@ -140,7 +150,7 @@ std::vector<PressOut> HouseNegotiator::open_phase(const rules::RulesGame& game,
     for (int party : agreement.parties) {
       if (party == power_) continue;
       others.push_back(party);
-      unwanted = unwanted || !welcomes(party, game, referee);
+      unwanted = unwanted || !welcomes(party, game, r.leader, r.enemy);
     }
     if (!unwanted) continue;
     press::PressMessage notice{press::PressKind::kFact,
@@ -170,9 +180,11 @@ std::vector<PressOut> HouseNegotiator::answer(int sender, const TokenMessage& pr
     // Told that something no longer holds: nothing to argue about.
     accept = true;
   } else if (a.kind == ArrangementKind::kPeace || a.kind == ArrangementKind::kAlliance) {
+    learn_breaches(referee);
+    const Relations r = honest_ ? relations(game, power_, referee) : Relations{};
     accept = std::count(a.powers.begin(), a.powers.end(), me) > 0;
     for (Token other : a.powers) {
-      if (other != me) accept = accept && welcomes(other.subtoken(), game, referee);
+      if (other != me) accept = accept && welcomes(other.subtoken(), game, r.leader, r.enemy);
     }
     // Not against a friend.
     for (Token enemy : a.against) {

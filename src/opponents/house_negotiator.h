@@ -20,9 +20,10 @@ struct PressOut {
 // The press side of a negotiating house player, one per seat. It sees the game as the
 // rules do and its own agreements as the referee keeps them.
 //
-// Honest wants peace with every neighbour but two: the one it is fighting (the leader when
-// the leader is a neighbour, else the neighbour whose centres most of its units reach,
-// preferring one it is not at peace with) and the leader (most centres, alone); never
+// Honest wants peace with every neighbour (a power two moves from its units or centres)
+// but two: the one it is fighting (the leader when the leader is a neighbour, else the
+// neighbour whose centres most of its units could take within two moves, preferring one
+// it is not at peace with) and the leader (most centres, alone); never
 // again with a power that broke an agreement with it. It proposes that peace at each
 // movement phase, accepts peace and alliances on the same rule, rejects everything else,
 // and ends a peace it no longer wants by saying so (FCT (NOT (...))), never by breaking
@@ -39,8 +40,8 @@ class HouseNegotiator {
                                const rules::RulesGame& game, const rules::Referee& referee);
 
  private:
-  // Whether it would be at peace with the power now.
-  bool welcomes(int other, const rules::RulesGame& game, const rules::Referee& referee);
+  // Whether it would be at peace with the power, given whom it sees as leader and enemy.
+  bool welcomes(int other, const rules::RulesGame& game, int leader, int enemy) const;
   void learn_breaches(const rules::Referee& referee);
 
   bool honest_;
