@@ -22,14 +22,6 @@ struct Relations {
   std::set<int> neighbours;
 };
 
-bool holds(const rules::RulesGame& game, int power, int province) {
-  const rules::Position& position = game.position();
-  const auto unit = position.units.find(province);
-  if (unit != position.units.end() && unit->second.power == power) return true;
-  return game.map().supply_centre(province) &&
-         position.owners[static_cast<std::size_t>(province)] == GameBoard::power_token(power);
-}
-
 int owner_of(const rules::RulesGame& game, int province) {
   const Token owner = game.position().owners[static_cast<std::size_t>(province)];
   return owner.category() == CATEGORY_POWER ? owner.subtoken() : -1;
@@ -63,11 +55,11 @@ Relations relations(const rules::RulesGame& game, int me, const rules::Referee& 
   for (const auto& [p, unit] : position.units) {
     for (int to : within_two_moves(map, unit)) {
       if (unit.power != me) {
-        if (holds(game, me, to)) r.neighbours.insert(unit.power);
+        if (rules::held_by(game, me, to)) r.neighbours.insert(unit.power);
         continue;
       }
       for (int other = 0; other < map.power_count(); ++other) {
-        if (other != me && holds(game, other, to)) r.neighbours.insert(other);
+        if (other != me && rules::held_by(game, other, to)) r.neighbours.insert(other);
       }
       const int owner = owner_of(game, to);
       if (owner >= 0 && owner != me && map.supply_centre(to))

@@ -133,14 +133,6 @@ struct PhaseView {
   const RulesMap& map() const { return game.map(); }
   const Position& position() const { return game.position(); }
 
-  // Whether the province holds a unit of the power, or is a centre it owns.
-  bool protects(int power, int province) const {
-    const auto unit = position().units.find(province);
-    if (unit != position().units.end() && unit->second.power == power) return true;
-    return map().supply_centre(province) &&
-           position().owners[static_cast<std::size_t>(province)] == GameBoard::power_token(power);
-  }
-
   std::vector<const Order*> orders_of(int power) const {
     std::vector<const Order*> result;
     for (const auto* orders : {&game.orders(), &game.builds()}) {
@@ -165,7 +157,7 @@ bool attacks(const PhaseView& view, const Order& order, int partner) {
     if (supported != view.position().units.end() && supported->second.power == partner)
       return false;
   }
-  return target >= 0 && view.protects(partner, target);
+  return target >= 0 && held_by(view.game, partner, target);
 }
 
 bool enters(const Order& order, const std::vector<Token>& provinces, const RulesMap& map) {
@@ -273,6 +265,14 @@ std::string names(const std::vector<int>& powers) {
 }
 
 }  // namespace
+
+bool held_by(const RulesGame& game, int power, int province) {
+  const Position& position = game.position();
+  const auto unit = position.units.find(province);
+  if (unit != position.units.end() && unit->second.power == power) return true;
+  return game.map().supply_centre(province) &&
+         position.owners[static_cast<std::size_t>(province)] == GameBoard::power_token(power);
+}
 
 Referee::Referee(int powers)
     : powers_(powers),
@@ -441,7 +441,6 @@ bool Referee::at_peace(int a, int b) const {
 }
 
 Restrictions Referee::restrictions(int power, const RulesGame& game) const {
-  const PhaseView view{game, phase_kind(game.season())};
   const auto provinces = static_cast<std::size_t>(std::max(game.map().province_count(), 0));
   Restrictions result{std::vector<bool>(provinces), std::vector<bool>(provinces)};
   for (const Agreement& agreement : agreements_) {
@@ -449,7 +448,7 @@ Restrictions Referee::restrictions(int power, const RulesGame& game) const {
     peace_partners(agreement.arrangement, power, agreement.parties, partners, true);
     for (std::size_t p = 0; p < provinces; ++p) {
       for (int partner : partners) {
-        if (view.protects(partner, static_cast<int>(p))) result.no_attack[p] = true;
+        if (held_by(game, partner, static_cast<int>(p))) result.no_attack[p] = true;
       }
     }
     std::set<int> zones;

@@ -39,6 +39,10 @@ struct Restrictions {
   std::vector<bool> no_entry;   // demilitarised: no move, retreat or build into it
 };
 
+// Whether the province holds a unit of the power or is a supply centre it owns: what a
+// peace with the power keeps others out of.
+bool held_by(const RulesGame& game, int power, int province);
+
 // The referee of agreements: it sees all press as the host delivers it, knows what has
 // been agreed and what has ended, and checks the orders of every phase against the
 // agreements in force. It enforces nothing; it only finds and counts.
