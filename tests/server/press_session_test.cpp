@@ -211,5 +211,27 @@ TEST_F(PressSession, HousePlayersNegotiate) {
   EXPECT_NE(record_text().find("made by AUS GER: PCE ( AUS GER )"), std::string::npos);
 }
 
+// On a server, house players order when a phase begins; honest orders again when a
+// client's proposal binds it afterwards, so it keeps even the peace made late.
+TEST_F(PressSession, HonestKeepsAPeaceMadeAfterItOrdered) {
+  start_press("-l20", opponents::OpponentKind::kHonest);
+  const Token clients[] = {AUS, ENG, FRA};
+  for (int phase = 0; phase < 6 && !session->finished(); ++phase) {
+    for (int client = 1; client <= 3; ++client) {
+      for (const char* other : {"GER", "ITA", "RUS"}) {
+        const std::string me = printed_text(TokenMessage(clients[client - 1]));
+        say(client,
+            "SND ( " + std::string(other) + " ) ( PRP ( PCE ( " + me + " " + other + " ) ) )");
+      }
+    }
+    const TokenMessage position = session->game().position().now_message(session->game().map());
+    for (int client = 1; client <= 3; ++client)
+      say(client, testing::hold_all(position, clients[client - 1]));
+  }
+  const std::string record = record_text();
+  EXPECT_NE(record.find("made by AUS"), std::string::npos) << record;
+  EXPECT_EQ(record.find("breach"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quorvel
