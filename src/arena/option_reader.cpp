@@ -19,21 +19,21 @@ std::string read_options(const std::vector<std::string>& args,
       name = name.substr(0, equals);
       has_value = true;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* known = nullptr;
     for (const OptionSpec& option : options) {
-      if (option.name == name) spec = &option;
+      if (option.name == name) known = &option;
     }
-    if (spec == nullptr) return "unknown option " + name;
-    if (spec->flag) {
+    if (known == nullptr) return "unknown option " + name;
+    if (known->flag) {
       if (has_value) return "option " + name + " takes no value";
-      spec->take("");
+      known->take("");
       continue;
     }
     if (!has_value) {
       if (i + 1 >= args.size()) return "option " + name + " needs a value";
       value = args[++i];
     }
-    if (!spec->take(value)) return "bad value '" + value + "' for " + name;
+    if (!known->take(value)) return "bad value '" + value + "' for " + name;
   }
   return "";
 }
