@@ -7,29 +7,17 @@
 
 #include "game/board_map.h"
 #include "game/location.h"
+#include "game/order_kind.h"
 #include "protocol/token.h"
 #include "protocol/token_message.h"
 
 namespace quorvel {
 
-// Order kinds stored in UnitRecord::order.
-enum OrderKind : int {
-  kNoOrder = 0,
-  kHold = 1,
-  kMove = 2,
-  kSupportHold = 3,
-  kSupportMove = 4,
-  kConvoy = 5,
-  kMoveByConvoy = 6,
-  kRetreat = 7,
-  kDisband = 8,
-};
-
 struct UnitRecord {
   Location location;
   int power = 0;
   Token unit_type;
-  int order = kNoOrder;
+  OrderKind order = OrderKind::kNone;
   Location destination;
   int other_unit = 0;
   int target = 0;

@@ -15,14 +15,14 @@ UnitRecord* GameBoard::find_unit(int province) {
 bool GameBoard::order_hold(int province) {
   UnitRecord* unit = find_unit(province);
   if (unit == nullptr) return false;
-  unit->order = kHold;
+  unit->order = OrderKind::kHold;
   return true;
 }
 
 bool GameBoard::order_move(int province, const Location& destination) {
   UnitRecord* unit = find_unit(province);
   if (unit == nullptr) return false;
-  unit->order = kMove;
+  unit->order = OrderKind::kMove;
   unit->destination = destination;
   return true;
 }
@@ -30,7 +30,7 @@ bool GameBoard::order_move(int province, const Location& destination) {
 bool GameBoard::order_support_hold(int province, int supported) {
   UnitRecord* unit = find_unit(province);
   if (unit == nullptr) return false;
-  unit->order = kSupportHold;
+  unit->order = OrderKind::kSupportHold;
   unit->other_unit = supported;
   return true;
 }
@@ -38,7 +38,7 @@ bool GameBoard::order_support_hold(int province, int supported) {
 bool GameBoard::order_support_move(int province, int supported, int target) {
   UnitRecord* unit = find_unit(province);
   if (unit == nullptr) return false;
-  unit->order = kSupportMove;
+  unit->order = OrderKind::kSupportMove;
   unit->other_unit = supported;
   unit->target = target;
   return true;
@@ -47,7 +47,7 @@ bool GameBoard::order_support_move(int province, int supported, int target) {
 bool GameBoard::order_convoy(int province, int army, int target) {
   UnitRecord* unit = find_unit(province);
   if (unit == nullptr) return false;
-  unit->order = kConvoy;
+  unit->order = OrderKind::kConvoy;
   unit->other_unit = army;
   unit->target = target;
   return true;
@@ -56,7 +56,7 @@ bool GameBoard::order_convoy(int province, int army, int target) {
 bool GameBoard::order_move_by_convoy(int province, int target, int n, const int* path) {
   UnitRecord* unit = find_unit(province);
   if (unit == nullptr) return false;
-  unit->order = kMoveByConvoy;
+  unit->order = OrderKind::kConvoyedMove;
   unit->destination = Location{target, tok::AMY};
   unit->convoy_path.clear();
   if (path != nullptr) unit->convoy_path.assign(path, path + std::max(n, 0));
@@ -66,7 +66,7 @@ bool GameBoard::order_move_by_convoy(int province, int target, int n, const int*
 bool GameBoard::order_retreat(int province, const Location& destination) {
   const auto it = dislodged_units.find(province);
   if (it == dislodged_units.end()) return false;
-  it->second.order = kRetreat;
+  it->second.order = OrderKind::kRetreat;
   it->second.destination = destination;
   return true;
 }
@@ -74,7 +74,7 @@ bool GameBoard::order_retreat(int province, const Location& destination) {
 bool GameBoard::order_disband(int province) {
   const auto it = dislodged_units.find(province);
   if (it == dislodged_units.end()) return false;
-  it->second.order = kDisband;
+  it->second.order = OrderKind::kDisband;
   return true;
 }
 
@@ -123,30 +123,31 @@ TokenMessage GameBoard::unit_text(const UnitRecord& unit) const {
 TokenMessage GameBoard::order_text(const UnitRecord& unit) const {
   const TokenMessage self = unit_text(unit).enclose();
   switch (unit.order) {
-    case kMove:
+    case OrderKind::kMove:
       return self + tok::MTO + location_message(unit.destination);
-    case kSupportHold:
-    case kSupportMove:
-    case kConvoy: {
+    case OrderKind::kSupportHold:
+    case OrderKind::kSupportMove:
+    case OrderKind::kConvoy: {
       // The caller promises the other unit stands there; without it the order could only
       // be refused, so the unit holds instead.
       const auto other = units.find(unit.other_unit);
       if (other == units.end()) return self + tok::HLD;
       const TokenMessage other_text = unit_text(other->second).enclose();
       const Token target = province_token(provinces, unit.target);
-      if (unit.order == kSupportHold) return self + tok::SUP + other_text;
-      if (unit.order == kSupportMove) return self + tok::SUP + other_text + tok::MTO + target;
+      if (unit.order == OrderKind::kSupportHold) return self + tok::SUP + other_text;
+      if (unit.order == OrderKind::kSupportMove)
+        return self + tok::SUP + other_text + tok::MTO + target;
       return self + tok::CVY + other_text + tok::CTO + target;
     }
-    case kMoveByConvoy: {
+    case OrderKind::kConvoyedMove: {
       TokenMessage path;
       for (int sea : unit.convoy_path)
         path = path + province_token(provinces, sea);
       return self + tok::CTO + location_message(unit.destination) + tok::VIA + path.enclose();
     }
-    case kRetreat:
+    case OrderKind::kRetreat:
       return self + tok::RTO + location_message(unit.destination);
-    case kDisband:
+    case OrderKind::kDisband:
       return self + tok::DSB;
     default:
       return self + tok::HLD;
@@ -158,7 +159,7 @@ TokenMessage GameBoard::build_submission() const {
   const int own_index = own_power.subtoken();
   auto add_orders = [&](const std::map<int, UnitRecord>& table) {
     for (const auto& [province, unit] : table) {
-      if (unit.power == own_index && unit.order != kNoOrder) {
+      if (unit.power == own_index && unit.order != OrderKind::kNone) {
         submission = submission & order_text(unit);
       }
     }

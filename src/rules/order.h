@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "game/location.h"
+#include "game/order_kind.h"
 #include "protocol/token.h"
 #include "protocol/token_message.h"
 #include "rules/position.h"
@@ -10,20 +11,6 @@
 namespace quorvel::rules {
 
 class RulesMap;
-
-enum class OrderKind {
-  kHold,
-  kMove,
-  kSupportHold,
-  kSupportMove,
-  kConvoy,
-  kConvoyedMove,
-  kRetreat,
-  kDisband,
-  kBuild,
-  kRemove,
-  kWaive,
-};
 
 // An order as the rules read it, checked against the position when it was submitted.
 struct Order {

@@ -349,6 +349,7 @@ TokenMessage order_message(const RulesMap& map, const Position& position, const 
     return unit_message(map, there->second).enclose();
   };
   switch (order.kind) {
+    case OrderKind::kNone:
     case OrderKind::kHold:
       return self + HLD;
     case OrderKind::kMove:

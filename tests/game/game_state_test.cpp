@@ -46,7 +46,7 @@ TEST(GameState, StartingPositionOfAllPowers) {
   EXPECT_EQ(stp.location.coast, SCS);
   EXPECT_EQ(stp.unit_type, FLT);
   EXPECT_EQ(stp.power, RUS.subtoken());
-  EXPECT_EQ(stp.order, kNoOrder);
+  EXPECT_EQ(stp.order, OrderKind::kNone);
   EXPECT_EQ(board->units.at(province("MOS")).location.coast, AMY);
   EXPECT_EQ(board->units.at(province("SEV")).location.coast, FLT);
   EXPECT_TRUE(board->buildable_home_centres.empty());
