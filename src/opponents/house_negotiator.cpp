@@ -131,7 +131,7 @@ std::vector<PressOut> HouseNegotiator::open_phase(const rules::RulesGame& game,
   if (!honest_) return out;
   // Peace it no longer wants ends by notice, never by a breach: the notice binds it until
   // this phase is processed.
-  for (const rules::Agreement& agreement : referee.agreements()) {
+  for (const Agreement& agreement : referee.agreements()) {
     const auto kind = agreement.arrangement.kind;
     if (agreement.ending ||
         (kind != ArrangementKind::kPeace && kind != ArrangementKind::kAlliance) ||

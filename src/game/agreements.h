@@ -1,0 +1,128 @@
+#pragma once
+
+#include <array>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game/order_facts.h"
+#include "protocol/press.h"
+#include "protocol/token.h"
+#include "protocol/token_message.h"
+
+namespace quorvel {
+
+// Who holds each province as a phase begins: the power of the unit standing there, and
+// the power owning the supply centre there (-1 for none).
+struct Holdings {
+  std::vector<int> unit_owner;
+  std::vector<int> centre_owner;
+
+  // A province holding the power's unit or its supply centre: what a peace with it keeps
+  // others out of.
+  bool held_by(int power, int province) const;
+};
+
+enum class PhaseKind { kMovement = 0, kRetreat = 1, kAdjustment = 2 };
+PhaseKind phase_kind(Token season);
+
+// An arrangement every party agreed to, in force until a party ends it or breaks it.
+struct Agreement {
+  int id = 0;
+  press::Arrangement arrangement;  // its lists in token order, so that equal ones compare equal
+  std::vector<int> parties;        // the proposer and each power that had to say YES
+  // A party said it no longer holds: it binds until the phase now running is processed.
+  bool ending = false;
+  bool broken = false;  // ends too once the phase is processed
+  // The kinds of phase already processed since it was made: a promised order is due in
+  // the first phase of its kind, and only then.
+  std::array<bool, 3> phases_done{};
+
+  bool binds(int power) const;
+};
+
+// A proposal waiting for its recipients' YES.
+struct Proposal {
+  int proposer = -1;
+  press::Arrangement arrangement;
+  TokenMessage printed;
+  std::set<int> required;
+  std::set<int> accepted;
+  int movement_phases = 0;  // closed when it was made
+};
+
+// What a power's agreements ask of it in the current phase, by province.
+struct Obligations {
+  std::vector<bool> no_attack;         // at peace: no move into it, no support of a move into it
+  std::vector<bool> no_entry;          // demilitarised: no move, retreat or build into it
+  std::vector<TokenMessage> promised;  // orders it promised for this phase
+};
+
+// One way a party broke an agreement: the index of its order that broke it, or -1 when
+// a promised order was not given (unit is then the promised unit's province).
+struct Violation {
+  int order = -1;
+  int unit = -1;
+};
+
+// The agreements of a game as press shows them, the same for the host's referee (which
+// sees all press) and for a player (which sees its own). A proposal is agreed once every
+// recipient it names has said YES (every recipient, when it names none); its parties are
+// the proposer and those recipients. CCL withdraws a proposal, REJ or BWX ends it, and one
+// not agreed by the end of the next movement phase lapses. PRP (NOT (x)) or FCT (NOT (x))
+// from a party ends x once the phase in which it was said is processed, as a breach does.
+class AgreementLedger {
+ public:
+  explicit AgreementLedger(int powers);
+
+  // Press from the sender to the recipients, as delivered.
+  void on_press(int sender, const std::vector<int>& recipients, const press::PressMessage& press);
+  // After a phase of the season was processed: agreements ended or broken go, promises due
+  // in it are settled, proposals lapse.
+  void close_phase(Token season);
+  // The agreement (by id) was broken in this phase.
+  void mark_broken(int id);
+
+  const std::vector<Agreement>& agreements() const { return agreements_; }
+  const std::vector<Proposal>& proposals() const { return proposals_; }
+  // Whether a peace or alliance binds the two powers to each other now.
+  bool at_peace(int a, int b) const;
+  // What binds the power in a phase of the kind; with its own proposals counted as agreed
+  // when asked, so that orders given before the answers come keep them too.
+  Obligations obligations(int power, PhaseKind kind, const Holdings& holdings,
+                          bool own_proposals = false) const;
+  int made(int power) const { return made_[static_cast<std::size_t>(power)]; }
+  // What happened since the last call, a line each, for a record or a trace.
+  std::vector<std::string> take_events();
+  void note(std::string event) { events_.push_back(std::move(event)); }
+
+ private:
+  void propose(int sender, const std::vector<int>& recipients, const press::Arrangement& a);
+  void accept(int sender, const std::vector<int>& recipients, const press::Arrangement& a);
+  void refuse(int sender, const std::vector<int>& recipients, const press::Arrangement& a);
+  void end(int power, const press::Arrangement& a);
+  void agree(const Proposal& proposal);
+
+  int powers_;
+  std::vector<Proposal> proposals_;
+  std::vector<Agreement> agreements_;
+  std::vector<int> made_;
+  std::vector<std::string> events_;
+  int next_id_ = 1;
+  int movement_phases_ = 0;
+};
+
+// How the party's orders of a phase (all of them: moves, retreats, builds, removals,
+// waives) break the agreement; none when they keep it. Peace and alliance: a move into,
+// or support of a move into, a province holding another party's unit or centre (support
+// of that party's own move excepted); a demilitarised zone: a move, retreat or build into
+// it; a promised order not given in the first phase of its kind (no order holds, or
+// disbands in a retreat), unless its unit is gone. Breaking any choice of an ORR breaks
+// it only when every choice is broken.
+std::vector<Violation> violations(const Agreement& agreement, int party, PhaseKind kind,
+                                  const Holdings& holdings, const std::vector<OrderFacts>& orders);
+
+// "AUS ENG": the powers' names.
+std::string power_names(const std::vector<int>& powers);
+
+}  // namespace quorvel
