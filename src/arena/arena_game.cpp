@@ -126,6 +126,11 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
       session.deliver_press_round();
       deliver_all();
     }
+    // The rounds are the players' time to wait for answers: it is over.
+    for (auto& bot : bots) {
+      if (bot != nullptr) bot->PressWaitOver();
+    }
+    deliver_all();
     session.take_orders();
     deliver_all();
     if (session.phases_begun() == phase) break;

@@ -296,6 +296,21 @@ void AgreementLedger::on_press(int sender, const std::vector<int>& recipients,
     case PressKind::kNoneOfYourBusiness:
       if (about_proposal) refuse(sender, recipients, message.answered.front().arrangement);
       break;
+    case PressKind::kHuh: {
+      // A proposal not understood cannot be agreed: read with the ERR taken out, it is
+      // refused.
+      std::vector<Token> tokens;
+      for (int i = 0; i < message.tokens.length(); ++i) {
+        if (message.tokens.token_at(i) != tok::ERR) tokens.push_back(message.tokens.token_at(i));
+      }
+      TokenMessage text;
+      press::PressMessage understood;
+      if (text.set_from_tokens(tokens.data(), static_cast<int>(tokens.size())) == -1 &&
+          press::read_press(text, press::kHighestLevel, powers_, understood) == -1 &&
+          understood.kind == PressKind::kProposal)
+        refuse(sender, recipients, understood.arrangement);
+      break;
+    }
     case PressKind::kCancel: {
       if (!about_proposal) break;
       const TokenMessage printed =
@@ -426,7 +441,7 @@ Obligations AgreementLedger::obligations(int power, PhaseKind kind, const Holdin
   }
   if (!own_proposals) return result;
   for (const Proposal& proposal : proposals_) {
-    if (proposal.proposer != power) continue;
+    if (proposal.proposer != power || proposal.movement_phases != movement_phases_) continue;
     std::vector<int> parties(proposal.required.begin(), proposal.required.end());
     parties.push_back(power);
     add_obligations(proposal.arrangement, power, parties, kind, {}, holdings, result);
@@ -438,6 +453,28 @@ std::vector<std::string> AgreementLedger::take_events() {
   std::vector<std::string> events;
   events.swap(events_);
   return events;
+}
+
+bool consistent(const Obligations& obligations, const Holdings& holdings) {
+  auto barred = [](const std::vector<bool>& mask, int q) {
+    return q >= 0 && q < static_cast<int>(mask.size()) && mask[static_cast<std::size_t>(q)];
+  };
+  std::set<int> units;
+  for (const TokenMessage& promised : obligations.promised) {
+    const auto order = read_order_facts(promised);
+    if (!order) continue;
+    if (order->kind != OrderKind::kWaive && !units.insert(order->unit).second) return false;
+    if (barred(obligations.no_entry, order->entered())) return false;
+    if (order->is_move() && barred(obligations.no_attack, order->destination)) return false;
+    if (order->kind == OrderKind::kSupportMove && barred(obligations.no_attack, order->target)) {
+      const int helped =
+          order->supported >= 0 && order->supported < static_cast<int>(holdings.unit_owner.size())
+              ? holdings.unit_owner[static_cast<std::size_t>(order->supported)]
+              : -1;
+      if (helped < 0 || !holdings.held_by(helped, order->target)) return false;
+    }
+  }
+  return true;
 }
 
 std::vector<Violation> violations(const Agreement& agreement, int party, PhaseKind kind,

@@ -68,9 +68,9 @@ struct Violation {
 // The agreements of a game as press shows them, the same for the host's referee (which
 // sees all press) and for a player (which sees its own). A proposal is agreed once every
 // recipient it names has said YES (every recipient, when it names none); its parties are
-// the proposer and those recipients. CCL withdraws a proposal, REJ or BWX ends it, and one
-// not agreed by the end of the next movement phase lapses. PRP (NOT (x)) or FCT (NOT (x))
-// from a party ends x once the phase in which it was said is processed, as a breach does.
+// the proposer and those recipients. CCL withdraws a proposal, REJ, BWX or HUH of it ends
+// it, and one not agreed by the end of the next movement phase lapses. PRP (NOT (x)) or FCT (NOT
+// (x)) from a party ends x once the phase in which it was said is processed, as a breach does.
 class AgreementLedger {
  public:
   explicit AgreementLedger(int powers);
@@ -87,8 +87,9 @@ class AgreementLedger {
   const std::vector<Proposal>& proposals() const { return proposals_; }
   // Whether a peace or alliance binds the two powers to each other now.
   bool at_peace(int a, int b) const;
-  // What binds the power in a phase of the kind; with its own proposals counted as agreed
-  // when asked, so that orders given before the answers come keep them too.
+  // What binds the power in a phase of the kind; with its own proposals of this turn
+  // counted as agreed when asked, so that orders given before the answers come keep them
+  // too.
   Obligations obligations(int power, PhaseKind kind, const Holdings& holdings,
                           bool own_proposals = false) const;
   int made(int power) const { return made_[static_cast<std::size_t>(power)]; }
@@ -121,6 +122,10 @@ class AgreementLedger {
 // it only when every choice is broken.
 std::vector<Violation> violations(const Agreement& agreement, int party, PhaseKind kind,
                                   const Holdings& holdings, const std::vector<OrderFacts>& orders);
+
+// Whether the obligations can all be kept at once: no promised order goes where the
+// others forbid, and no unit is promised two orders.
+bool consistent(const Obligations& obligations, const Holdings& holdings);
 
 // "AUS ENG": the powers' names.
 std::string power_names(const std::vector<int>& powers);

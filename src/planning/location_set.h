@@ -31,6 +31,10 @@ class LocationSet {
     return std::binary_search(items_.begin(), items_.end(), location);
   }
   void clear() { items_.clear(); }
+  template <typename Predicate>
+  void erase_if(Predicate predicate) {
+    std::erase_if(items_, predicate);
+  }
 
   std::size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }

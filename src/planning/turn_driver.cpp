@@ -13,7 +13,7 @@
 namespace quorvel {
 
 void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSettings& settings,
-              RandomSource& random, TraceLog& trace) {
+              RandomSource& random, TraceLog& trace, const std::vector<bool>* barred) {
   Plan best(random);
   Plan work(random);
   PlanEvaluator evaluator(game, options.valuation());
@@ -23,6 +23,15 @@ void planTurn(GameBoard& game, const UnitOptionTable& options, const AnnealingSe
   best.addOwnUnits();
   const bool movement = is_movement_season(game.season);
   if (movement) addConvoyCandidates(best);
+  if (movement && barred != nullptr) {
+    for (PlanOrder& order : best.orders()) {
+      order.ownCandidates.erase_if([&](const Location& place) {
+        return place.province != order.province() && place.province >= 0 &&
+               place.province < static_cast<int>(barred->size()) &&
+               (*barred)[static_cast<std::size_t>(place.province)];
+      });
+    }
+  }
   randomize(best);
 
   searchPlan(best, work, settings, trace);

@@ -73,4 +73,23 @@ void UnitOptionTable::rebuild() {
   }
 }
 
+void UnitOptionTable::forbid(int power, const std::vector<bool>& provinces) {
+  for (auto& [key, option] : options_) {
+    if (option.power != power) continue;
+    option.candidates.erase_if([&](const Location& place) {
+      return place != option.location && place.province >= 0 &&
+             place.province < static_cast<int>(provinces.size()) &&
+             provinces[static_cast<std::size_t>(place.province)];
+    });
+  }
+}
+
+void UnitOptionTable::pin(int key, const Location& end) {
+  const auto found = options_.find(key);
+  if (found == options_.end()) return;
+  LocationSet only;
+  only.insert(end);
+  found->second.candidates = std::move(only);
+}
+
 }  // namespace quorvel

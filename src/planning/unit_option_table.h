@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <vector>
 
 #include "game/location.h"
 #include "planning/location_set.h"
@@ -40,6 +41,12 @@ class UnitOptionTable {
   UnitOptionTable(const GameBoard& game, const ProvinceValuation& valuation);
 
   void rebuild();
+  // Keeps the power's units and builds out of the provinces marked (by province): no
+  // candidate leads there but a unit's own place. What agreements forbid the bot, or
+  // what the bot trusts a partner not to do.
+  void forbid(int power, const std::vector<bool>& provinces);
+  // The decision filed under the key may only end at the place given (a promised order).
+  void pin(int key, const Location& end);
   const std::map<int, UnitOption>& options() const { return options_; }
   const GameBoard& game() const { return game_; }
   const ProvinceValuation& valuation() const { return valuation_; }

@@ -1,5 +1,6 @@
 #include "settings/bot_settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -79,6 +80,33 @@ AnnealingSettings readAnnealingSettings(const IniStore& store) {
   annealing.curve = ShapeCurve::build(annealing.iterations, start, end, start_slope, end_slope);
   annealing.continuousEvaluation = read(store, BotSettings::kContinuousEvaluation);
   return annealing;
+}
+
+PressSettings readPressSettings(const IniStore& store) {
+  using namespace BotSettings;
+  PressSettings press;
+  press.level = read(store, kPressLevel);
+  press.wait_milliseconds = std::max(0, read(store, kPressWaitMilliseconds));
+  press.deadline_margin = std::max(0, read(store, kPressDeadlineMargin));
+  press.distrust_phases = std::max(0, read(store, kPressDistrustPhases));
+  press.partner_fear = read(store, kPressPartnerFear);
+  press.peace_threat = read(store, kPressPeaceThreat);
+  press.peace_gain = read(store, kPressPeaceGain);
+  press.peace_reach = read(store, kPressPeaceReach);
+  press.peace_aggression = read(store, kPressPeaceAggression);
+  press.peace_min_aggression = read(store, kPressPeaceMinAggression);
+  press.peace_cooldown = std::max(0, read(store, kPressPeaceCooldown));
+  press.peace_keep = read(store, kPressPeaceKeep);
+  press.peace_strength = read(store, kPressPeaceStrength);
+  press.leader_share = read(store, kPressLeaderShare);
+  press.dmz_value = read(store, kPressDmzValue);
+  press.alliances = read(store, kPressAlliances);
+  press.support_requests = read(store, kPressSupportRequests);
+  press.trust_partners = read(store, kPressTrustPartners);
+  press.trust_after = std::max(0, read(store, kPressTrustAfter));
+  press.cooperative_keep = read(store, kPressCooperativeKeep);
+  press.cooperative_trust_after = std::max(0, read(store, kPressCooperativeTrustAfter));
+  return press;
 }
 
 void onGameWon(IniStore& store, bool mutated, LogFiles& logs) {

@@ -70,6 +70,29 @@ inline constexpr Setting<double> kDistributionC{"ValueDistribution", "c", 0.11};
 inline constexpr Setting<double> kDistributionD{"ValueDistribution", "d", 10.0};
 inline constexpr Setting<double> kDistributionM{"ValueDistribution", "m", 0.001};
 
+// Negotiation, in games with press.
+inline constexpr Setting<int> kPressLevel{"Press", "level", 20};
+inline constexpr Setting<int> kPressWaitMilliseconds{"Press", "waitMilliseconds", 2000};
+inline constexpr Setting<int> kPressDeadlineMargin{"Press", "deadlineMargin", 5};
+inline constexpr Setting<int> kPressDistrustPhases{"Press", "distrustPhases", 100};
+inline constexpr Setting<double> kPressPartnerFear{"Press", "partnerFear", 0.5};
+inline constexpr Setting<double> kPressPeaceThreat{"Press", "peaceThreat", 1.0};
+inline constexpr Setting<double> kPressPeaceGain{"Press", "peaceGain", 1.0};
+inline constexpr Setting<double> kPressPeaceReach{"Press", "peaceReach", 0.5};
+inline constexpr Setting<double> kPressPeaceAggression{"Press", "peaceAggression", 0.5};
+inline constexpr Setting<double> kPressPeaceMinAggression{"Press", "peaceMinAggression", 0.0};
+inline constexpr Setting<int> kPressPeaceCooldown{"Press", "peaceCooldown", 0};
+inline constexpr Setting<double> kPressPeaceKeep{"Press", "peaceKeep", 1.0};
+inline constexpr Setting<double> kPressPeaceStrength{"Press", "peaceStrength", 0.0};
+inline constexpr Setting<double> kPressLeaderShare{"Press", "leaderShare", 0.3};
+inline constexpr Setting<int> kPressDmzValue{"Press", "dmzValue", 10};
+inline constexpr Setting<bool> kPressAlliances{"Press", "alliances", true};
+inline constexpr Setting<bool> kPressSupportRequests{"Press", "supportRequests", true};
+inline constexpr Setting<bool> kPressTrustPartners{"Press", "trustPartners", true};
+inline constexpr Setting<int> kPressTrustAfter{"Press", "trustAfter", 2};
+inline constexpr Setting<double> kPressCooperativeKeep{"Press", "cooperativeKeep", 4.0};
+inline constexpr Setting<int> kPressCooperativeTrustAfter{"Press", "cooperativeTrustAfter", 1};
+
 inline constexpr const char* kOwnValues = "OwnValues";
 inline constexpr const char* kExtraOccValues = "ExtraOccValues";
 inline constexpr const char* kDistOccValues = "DistOccValues";
@@ -81,6 +104,33 @@ struct AnnealingSettings {
   int iterations = 20;
   ShapeCurve curve;
   bool continuousEvaluation = true;
+};
+
+// How the bot negotiates in games with press.
+struct PressSettings {
+  int level = 20;                // the highest press level it speaks; 0: it keeps silent
+  int wait_milliseconds = 2000;  // how long a movement phase waits for answers
+  int deadline_margin = 5;       // seconds it keeps before a phase's time limit
+  int distrust_phases = 100;  // movement phases it does not deal with a power that broke its word
+  double partner_fear = 0.5;  // how much a partner that keeps its word is feared
+  double peace_threat = 1.0;  // weight of what a power could take from it ...
+  double peace_gain = 1.0;    // ... against what it means to take from that power
+  double peace_reach = 0.5;   // and, so weighted, what of that power's it could take soon
+  double peace_aggression = 0.5;      // a power that went for it lately threatens this much more
+  double peace_min_aggression = 0.0;  // peace only with a power that went for it this much
+  int peace_cooldown = 0;   // movement phases without new peace with a power it ended peace with
+  double peace_keep = 1.0;  // a peace in force ends only when it pays this many times less
+  double peace_strength = 0.0;  // threat weighed by (its centres / the bot's) to this power
+  double leader_share = 0.3;  // the leader, with at least this share of the centres, gets no peace
+  int dmz_value = 10;         // the most a province may be worth to it to be demilitarised
+  bool alliances = true;      // proposes alliances against the leader
+  bool support_requests = true;  // asks partners to support its contested moves
+  bool trust_partners = true;    // expects partners' units to keep out of what it holds ...
+  int trust_after = 2;           // ... once they kept their word in this many movement phases
+  // A partner that agreed more than peace: its peace kept this many times more firmly,
+  // relied on sooner.
+  double cooperative_keep = 4.0;
+  int cooperative_trust_after = 1;
 };
 
 struct LoadedSettings {
@@ -97,6 +147,7 @@ LoadedSettings prepareSettings(IniStore& store, RandomSource& random);
 // The mutation pass; answers whether it ran (the mutated flag).
 bool mutateSettings(IniStore& store, RandomSource& random);
 AnnealingSettings readAnnealingSettings(const IniStore& store);
+PressSettings readPressSettings(const IniStore& store);
 // After a won game: keeps mutated settings and records them in "changelog.csv".
 void onGameWon(IniStore& store, bool mutated, LogFiles& logs);
 void writeChangeLog(const IniStore& store, LogFiles& logs);

@@ -121,6 +121,10 @@ class BotBase {
 
   // The link's receive callback; runs on the link's thread.
   static void OnReceive(const std::uint8_t* data, std::uint32_t length, std::uint32_t value);
+  // Queues a wake-up of the bot's own (a timer's, from any thread): OnWake runs on the
+  // window thread in its turn among the messages.
+  void PostWake();
+  virtual void OnWake() {}
   // Runs on the window thread when the queue notification arrives.
   void DrainQueue();
 

@@ -22,6 +22,9 @@ namespace {
 // The bot that plays over the comms link: the link's receive callback carries no bot.
 std::atomic<BotBase*> process_bot{nullptr};
 
+// A queue entry that no link delivers: the bot's own wake-up.
+constexpr std::uint8_t kWakeEntry = 254;
+
 // The link never reads these words; they only give it somewhere to write.
 std::uint32_t link_state_word = 0;
 std::uint32_t link_error_word = 0;
@@ -133,6 +136,17 @@ void BotBase::OnReceive(const std::uint8_t* data, std::uint32_t length, std::uin
   if (bot->window != nullptr) bot->window->PostQueueNotification();
 }
 
+void BotBase::PostWake() {
+  QueuedMessage entry;
+  entry.data.assign(1, kWakeEntry);
+  entry.length = 1;
+  {
+    std::lock_guard guard(queueLock);
+    queue.push_back(std::move(entry));
+  }
+  if (window != nullptr) window->PostQueueNotification();
+}
+
 void BotBase::DrainQueue() {
   std::unique_lock lock(queueLock);
   while (!queue.empty()) {
@@ -170,6 +184,9 @@ void BotBase::HandleIncoming(const QueuedMessage& entry) {
     }
     case platform::kLocalEvent:
       HandleLocalEvent(data, entry.length);
+      break;
+    case kWakeEntry:
+      OnWake();
       break;
     default:
       LogError("Unexpected Message type - %d", static_cast<int>(data[0]));

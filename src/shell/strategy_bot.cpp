@@ -34,7 +34,8 @@ StrategyBot::StrategyBot(const PlayerSetup& setup)
       valuation_(board_),
       random_(setup.seed ? RandomSource(*setup.seed) : RandomSource()),
       options_(board_, valuation_),
-      keeps_files_(setup.process_bot) {
+      keeps_files_(setup.process_bot),
+      negotiator_(board_, valuation_) {
   LoadedSettings loaded;
   if (setup.settings) {
     static_cast<IniStore&>(valuation_) = *setup.settings;
@@ -44,6 +45,7 @@ StrategyBot::StrategyBot(const PlayerSetup& setup)
   }
   annealing_ = loaded.annealing;
   mutated_ = loaded.mutated;
+  negotiator_.set_settings(readPressSettings(valuation_));
   if (mutated_) Trace("Settings mutated.");
 }
 
@@ -82,6 +84,8 @@ void StrategyBot::OnYesIAM(const TokenMessage&, const TokenMessage&) {
 void StrategyBot::OnHLO(const TokenMessage& msg) {
   if (keeps_files_) writeRecoveryFile(msg, trace());
   valuation_.setupPower();
+  negotiator_.start_game(msg);
+  TracePress();
   Trace("HLO processed. I am %s, my passcode is %d", Text(TokenMessage(board_.own_power)).c_str(),
         board_.passcode);
 }
@@ -101,8 +105,15 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   // for those builds.
   const bool builds_owed = board_.season == tok::WIN && board_.adjustment_count < 0;
   if (board_.own_units.empty() && board_.own_dislodged_units.empty() && !builds_owed) return;
+  timer_.cancel();
+  waiting_for_answers_ = false;
+  SendAll(negotiator_.begin_phase());
+  const bool negotiating = negotiator_.active() && is_movement_season(board_.season);
   valuation_.evaluateTurn();
   options_.rebuild();
+  // A movement phase with press first plans what the bot would do unbound: that is what
+  // it weighs its agreements against. Its orders then keep them.
+  if (!negotiating) negotiator_.constrain(options_);
   Trace("NOW processed. It's now %s %.4d", Text(TokenMessage(board_.season)).c_str(), board_.year);
   if (board_.game_over) {
     Trace("Game over.");
@@ -111,9 +122,97 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   const Token season = board_.season;
   if (is_movement_season(season) || is_retreat_season(season) ||
       (season == tok::WIN && board_.adjustment_count != 0)) {
-    planTurn(board_, options_, annealing_, random_, trace());
+    PlanOrders(!negotiating);
   }
+  if (negotiating) {
+    // Proposals first, the orders when they are answered or the wait is over.
+    Send(tok::NOT & TokenMessage(tok::GOF));
+    SendAll(negotiator_.open_phase());
+    TracePress();
+    waiting_for_answers_ = true;
+    if (!negotiator_.waiting() || negotiator_.wait_milliseconds() == 0) {
+      FinishPhase();
+      return;
+    }
+    // A bot of this process waits on the clock; a host that drives press in rounds ends
+    // the wait itself.
+    if (keeps_files_) timer_.start(std::chrono::milliseconds(negotiator_.wait_milliseconds()));
+    return;
+  }
+  negotiator_.give_promised_orders(board_);
   SubmitOrders();
+  negotiator_.orders_given();
+}
+
+void StrategyBot::PlanOrders(bool bound) {
+  const std::vector<bool> barred = negotiator_.barred();
+  planTurn(board_, options_, annealing_, random_, trace(),
+           bound && negotiator_.active() ? &barred : nullptr);
+}
+
+void StrategyBot::FinishPhase() {
+  if (!waiting_for_answers_) return;
+  waiting_for_answers_ = false;
+  timer_.cancel();
+  // What was agreed meanwhile may ask for other orders.
+  if (!negotiator_.orders_keep_word()) {
+    Trace("Planning again under the agreements made.");
+    options_.rebuild();
+    negotiator_.constrain(options_);
+    PlanOrders(true);
+  }
+  negotiator_.give_promised_orders(board_);
+  SubmitOrders();
+  negotiator_.orders_given();
+  Send(TokenMessage(tok::GOF));
+}
+
+void StrategyBot::OnWake() {
+  FinishPhase();
+}
+
+void StrategyBot::OnFRM(const TokenMessage& msg) {
+  if (!negotiator_.active()) {
+    BotBase::OnFRM(msg);
+    return;
+  }
+  SendAll(negotiator_.on_press(msg));
+  TracePress();
+  if (waiting_for_answers_ && !negotiator_.waiting()) FinishPhase();
+}
+
+void StrategyBot::OnORD(const TokenMessage& msg) {
+  negotiator_.on_result(msg);
+}
+
+void StrategyBot::OnOUT(const TokenMessage& msg) {
+  negotiator_.no_answer_from(msg.sub_message(1).token_at(0).subtoken());
+  if (waiting_for_answers_ && !negotiator_.waiting()) FinishPhase();
+}
+
+void StrategyBot::OnCCD(const TokenMessage& msg, bool) {
+  negotiator_.no_answer_from(msg.sub_message(1).token_at(0).subtoken());
+  if (waiting_for_answers_ && !negotiator_.waiting()) FinishPhase();
+}
+
+void StrategyBot::OnRejSND(const TokenMessage& msg, const TokenMessage& arg) {
+  BotBase::OnRejSND(msg, arg);
+  // The recipients of refused press will not answer it.
+  const TokenMessage snd = msg.sub_message(1);
+  const TokenMessage to = snd.sub_message(snd.sub_message_count() - 2);
+  for (int i = 0; i < to.length(); ++i)
+    negotiator_.no_answer_from(to.token_at(i).subtoken());
+  if (waiting_for_answers_ && !negotiator_.waiting()) FinishPhase();
+}
+
+void StrategyBot::SendAll(const std::vector<TokenMessage>& messages) {
+  for (const TokenMessage& message : messages)
+    Send(message);
+}
+
+void StrategyBot::TracePress() {
+  for (const std::string& line : negotiator_.take_trace())
+    Trace("%s", line.c_str());
 }
 
 void StrategyBot::OnSLO(const TokenMessage& msg) {

@@ -8,6 +8,8 @@
 #include "planning/unit_option_table.h"
 #include "settings/bot_settings.h"
 #include "shell/bot_base.h"
+#include "shell/negotiator.h"
+#include "shell/press_timer.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel {
@@ -37,14 +39,32 @@ class StrategyBot : public BotBase {
   void OnSCO(const TokenMessage& msg) override;
   void OnNOW(const TokenMessage& msg) override;
   void OnSLO(const TokenMessage& msg) override;
+  // Press, in games that have it; otherwise the standard answers.
+  void OnFRM(const TokenMessage& msg) override;
+  void OnORD(const TokenMessage& msg) override;
+  void OnOUT(const TokenMessage& msg) override;
+  void OnCCD(const TokenMessage& msg, bool newly) override;
+  void OnRejSND(const TokenMessage& msg, const TokenMessage& arg) override;
+  void OnWake() override;
+  // The wait for answers is over (a host that drives press in rounds says when): the bot
+  // gives its orders if it has not yet.
+  void PressWaitOver() { FinishPhase(); }
 
   bool settingsMutated() const { return mutated_; }
   const AnnealingSettings& annealing() const { return annealing_; }
   const UnitOptionTable& optionTable() const { return options_; }
   const GameBoard& board() const { return board_; }
   const ProvinceValuation& valuation() const { return valuation_; }
+  const Negotiator& negotiator() const { return negotiator_; }
 
  private:
+  // Plans the phase's orders; bound, no convoy lands where its agreements forbid.
+  void PlanOrders(bool bound);
+  // Gives the orders of a movement phase that waited for answers, and says GOF.
+  void FinishPhase();
+  void SendAll(const std::vector<TokenMessage>& messages);
+  void TracePress();
+
   GameBoard board_;
   ProvinceValuation valuation_;
   RandomSource random_;
@@ -52,6 +72,11 @@ class StrategyBot : public BotBase {
   bool keeps_files_;
   AnnealingSettings annealing_;
   bool mutated_ = false;
+  Negotiator negotiator_;
+  // A movement phase waits for answers to its proposals before its orders go.
+  bool waiting_for_answers_ = false;
+  // Last: its thread must stop before anything it wakes is gone.
+  PressTimer timer_{[this] { PostWake(); }};
 };
 
 }  // namespace quorvel

@@ -12,6 +12,7 @@ namespace quorvel {
 
 ProvinceValuation::ProvinceValuation(const GameBoard& board) : board_(board) {
   fear_factors_.fill(1.0);
+  fear_scales_.fill(1.0);
 }
 
 std::vector<std::string> ProvinceValuation::setupMap() {
@@ -221,6 +222,14 @@ const std::set<Location>& ProvinceValuation::adjacentLocations(const Location& l
 int ProvinceValuation::unitPowerAt(const Location& location) const {
   const auto unit = board_.units.find(location.province);
   return unit == board_.units.end() ? -1 : unit->second.power;
+}
+
+void ProvinceValuation::setFriendly(int power, bool friendly) {
+  if (power >= 0 && power < kNoPowerSlot) friendly_[static_cast<std::size_t>(power)] = friendly;
+}
+
+void ProvinceValuation::setFearScale(int power, double scale) {
+  if (power >= 0 && power < kNoPowerSlot) fear_scales_[static_cast<std::size_t>(power)] = scale;
 }
 
 double ProvinceValuation::fearFactor(int power) const {

@@ -58,6 +58,13 @@ class ProvinceValuation : public IniStore {
   // The power of the unit standing in the Location's province, or -1.
   int unitPowerAt(const Location& location) const;
 
+  // Scales the fear of a power from the next turn on (a partner that keeps its word is
+  // feared less); 1 restores it.
+  void setFearScale(int power, double scale);
+  // A friendly power's units are no threat from the next turn on: they count neither in
+  // the distances to the enemy nor among the nearest enemy units.
+  void setFriendly(int power, bool friendly);
+
   // What the values are made of, for inspection.
   double fearFactor(int power) const;
   int supplyCentreCount(int power) const;
@@ -129,6 +136,8 @@ class ProvinceValuation : public IniStore {
   // Per turn, per power slot (256 is no power).
   std::array<int, kNoPowerSlot + 1> centre_counts_{};
   std::array<double, kNoPowerSlot + 1> fear_factors_{};
+  std::array<double, kNoPowerSlot + 1> fear_scales_{};
+  std::array<bool, kNoPowerSlot + 1> friendly_{};
   double army_factor_ = 1.0;
   double fleet_factor_ = 1.0;
 

@@ -34,7 +34,8 @@ void ProvinceValuation::evaluateTurn() {
   // 3. Fear of each power grows with its centres.
   for (int power = 0; power < board_.power_count && power < kNoPowerSlot; ++power) {
     fear_factors_[static_cast<std::size_t>(power)] =
-        fear_curve_.at(centre_counts_[static_cast<std::size_t>(power)]);
+        fear_curve_.at(centre_counts_[static_cast<std::size_t>(power)]) *
+        fear_scales_[static_cast<std::size_t>(power)];
   }
 
   // 4. Owned neighbours.
@@ -110,6 +111,9 @@ void ProvinceValuation::computeDistances() {
         own_distance = std::min(own_distance, s);
         continue;
       }
+      if (unit.power >= 0 && unit.power < kNoPowerSlot &&
+          friendly_[static_cast<std::size_t>(unit.power)])
+        continue;
       if (s1 < enemy_distance) {
         nearest.clear();
         powers.clear();

@@ -1,0 +1,497 @@
+#include "planning/diplomacy.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "protocol/tokens.h"
+#include "valuation/province_valuation.h"
+
+namespace quorvel {
+
+namespace {
+
+using press::Arrangement;
+using press::ArrangementKind;
+
+int value_of(const ProvinceValuation& valuation, int province) {
+  return std::max(valuation.provinceValue(province), 1);
+}
+
+bool reaches(const ProvinceValuation& valuation, const UnitRecord& unit, int province) {
+  for (const Location& to : valuation.adjacentLocations(unit.location)) {
+    if (to.province == province) return true;
+  }
+  return false;
+}
+
+// Where the order goes for: its move's destination, or the target of its supported move.
+int aim(const OrderFacts& order) {
+  if (order.is_move()) return order.destination;
+  return order.kind == OrderKind::kSupportMove ? order.target : -1;
+}
+
+std::string name(int power) {
+  return printed_text(TokenMessage(GameBoard::power_token(power)));
+}
+
+Arrangement pair(ArrangementKind kind, int a, int b) {
+  Arrangement arrangement;
+  arrangement.kind = kind;
+  arrangement.powers = {GameBoard::power_token(std::min(a, b)),
+                        GameBoard::power_token(std::max(a, b))};
+  return arrangement;
+}
+
+bool dealing_with(const DiplomaticView& view, int power) {
+  return power >= 0 && power < static_cast<int>(view.dealing.size()) &&
+         view.dealing[static_cast<std::size_t>(power)];
+}
+
+}  // namespace
+
+bool worth_peace(const DiplomaticView& view, int power, const PressSettings& settings,
+                 bool tested) {
+  const auto p = static_cast<std::size_t>(power);
+  if (!dealing_with(view, power) || power == view.leader || view.threat[p] <= 0) return false;
+  if (view.aggression[p] < settings.peace_min_aggression && !view.cooperative[p] && !tested)
+    return false;
+  if (view.cooling[p]) return false;
+  const double reach = view.cooperative[p] || tested ? 0.0 : view.reach[p] * settings.peace_reach;
+  return (view.gain[p] + reach) * settings.peace_gain <= view.threat[p] * settings.peace_threat;
+}
+
+bool worth_keeping(const DiplomaticView& view, int power, const PressSettings& settings) {
+  PressSettings keeping = settings;
+  keeping.peace_threat *= settings.peace_keep;
+  if (view.cooperative[static_cast<std::size_t>(power)])
+    keeping.peace_threat *= settings.cooperative_keep;
+  keeping.peace_min_aggression = 0;
+  DiplomaticView kept = view;
+  kept.cooling.assign(kept.cooling.size(), false);
+  return worth_peace(kept, power, keeping);
+}
+
+std::string describe(const DiplomaticView& view, int power) {
+  const auto p = static_cast<std::size_t>(power);
+  char line[96];
+  std::snprintf(line, sizeof line, "threat %d, gain %d, reach %d%s%s", view.threat[p], view.gain[p],
+                view.reach[p], power == view.leader ? ", the leader" : "",
+                dealing_with(view, power) ? "" : ", not dealt with");
+  return line;
+}
+
+namespace {
+
+bool agreed(const AgreementLedger& ledger, const Arrangement& a, int me) {
+  const TokenMessage wanted = press::to_message(a);
+  for (const Agreement& agreement : ledger.agreements()) {
+    if (agreement.binds(me) && !agreement.ending &&
+        press::to_message(agreement.arrangement) == wanted)
+      return true;
+  }
+  return false;
+}
+
+bool proposed(const AgreementLedger& ledger, const Arrangement& a, int me) {
+  const TokenMessage wanted = press::to_message(a);
+  for (const Proposal& proposal : ledger.proposals()) {
+    if (proposal.proposer == me && proposal.printed == wanted) return true;
+  }
+  return false;
+}
+
+// ( power type place ), the place with its coast where it has several.
+TokenMessage unit_message(const GameBoard& board, const UnitRecord& unit) {
+  const Token province = board.provinces[static_cast<std::size_t>(unit.location.province)].token;
+  const Token coast = unit.location.coast;
+  const TokenMessage place = coast == tok::AMY || coast == tok::FLT ? TokenMessage(province)
+                                                                    : (province + coast).enclose();
+  return (GameBoard::power_token(unit.power) + unit.unit_type + place).enclose();
+}
+
+bool enters(const std::vector<OrderFacts>& orders, int province) {
+  return std::any_of(orders.begin(), orders.end(), [province](const OrderFacts& order) {
+    return aim(order) == province || order.entered() == province;
+  });
+}
+
+// Up to three provinces next to units of both that neither holds nor needs: no centre,
+// no unit in it, none of the bot's orders going there, worth little to the bot.
+Arrangement border_zone(const DiplomaticView& view, const GameBoard& board,
+                        const ProvinceValuation& valuation, const PressSettings& settings,
+                        const std::vector<OrderFacts>& mine, int other) {
+  const int me = view.me;
+  Arrangement zone = pair(ArrangementKind::kDemilitarised, me, other);
+  for (int q = 0; q < board.province_count && zone.provinces.size() < 3; ++q) {
+    if (view.holdings.unit_owner[static_cast<std::size_t>(q)] >= 0 ||
+        view.holdings.held_by(me, q) || view.holdings.held_by(other, q) ||
+        board.provinces[static_cast<std::size_t>(q)].is_supply_centre || enters(mine, q) ||
+        valuation.provinceValue(q) > settings.dmz_value)
+      continue;
+    bool mine_reach = false;
+    bool theirs_reach = false;
+    for (const auto& [p, unit] : board.units) {
+      if ((unit.power != me && unit.power != other) || !reaches(valuation, unit, q)) continue;
+      (unit.power == me ? mine_reach : theirs_reach) = true;
+    }
+    if (mine_reach && theirs_reach)
+      zone.provinces.push_back(board.provinces[static_cast<std::size_t>(q)].token);
+  }
+  std::sort(zone.provinces.begin(), zone.provinces.end());
+  return zone;
+}
+
+Judgement judge_promise(const OrderFacts& promise, int proposer, const DiplomaticView& view,
+                        const GameBoard& board, const ProvinceValuation& valuation,
+                        const AgreementLedger& ledger) {
+  if (promise.power == proposer) return {true, "a promise of its own orders"};
+  if (promise.power != view.me) return {false, "a promise of a third power"};
+  const bool support =
+      promise.kind == OrderKind::kSupportMove || promise.kind == OrderKind::kSupportHold;
+  const auto unit = board.units.find(promise.unit);
+  const auto supported = board.units.find(promise.supported);
+  if (!support || unit == board.units.end() || unit->second.power != view.me ||
+      supported == board.units.end() || supported->second.power != proposer)
+    return {false, "only supports of the proposer's units"};
+  if (unit->second.order == OrderKind::kMove || unit->second.order == OrderKind::kConvoyedMove)
+    return {false, "the unit has a move of its own"};
+  const int into = promise.kind == OrderKind::kSupportMove ? promise.target : promise.supported;
+  if (!reaches(valuation, unit->second, into)) return {false, "the unit cannot reach there"};
+  for (int other = 0; other < board.power_count; ++other) {
+    if (other == proposer || !view.holdings.held_by(other, into)) continue;
+    if (other == view.me || ledger.at_peace(view.me, other))
+      return {false, "it would help against itself or a partner"};
+  }
+  return {true, "a unit with nothing better to do helps a partner"};
+}
+
+}  // namespace
+
+Holdings holdings_of(const GameBoard& board) {
+  const auto provinces = static_cast<std::size_t>(std::max(board.province_count, 0));
+  Holdings holdings{std::vector<int>(provinces, -1), std::vector<int>(provinces, -1)};
+  for (const auto& [p, unit] : board.units) {
+    if (p >= 0 && static_cast<std::size_t>(p) < provinces)
+      holdings.unit_owner[static_cast<std::size_t>(p)] = unit.power;
+  }
+  for (std::size_t p = 0; p < provinces; ++p) {
+    const MapProvince& province = board.provinces[p];
+    if (province.is_supply_centre && province.owner.category() == CATEGORY_POWER)
+      holdings.centre_owner[p] = province.owner.subtoken();
+  }
+  return holdings;
+}
+
+std::vector<OrderFacts> own_orders(const GameBoard& board) {
+  std::vector<OrderFacts> orders;
+  const int me = board.own_power.subtoken();
+  auto add = [&](int province, const UnitRecord& unit) {
+    OrderFacts order;
+    order.kind = unit.order == OrderKind::kNone ? OrderKind::kHold : unit.order;
+    order.power = me;
+    order.unit = province;
+    if (order.is_move() || order.kind == OrderKind::kRetreat)
+      order.destination = unit.destination.province;
+    if (order.kind == OrderKind::kSupportHold || order.kind == OrderKind::kSupportMove ||
+        order.kind == OrderKind::kConvoy)
+      order.supported = unit.other_unit;
+    if (order.kind == OrderKind::kSupportMove || order.kind == OrderKind::kConvoy)
+      order.target = unit.target;
+    orders.push_back(order);
+  };
+  for (int p : board.own_units) {
+    const auto unit = board.units.find(p);
+    if (unit != board.units.end()) add(p, unit->second);
+  }
+  for (int p : board.own_dislodged_units) {
+    const auto unit = board.dislodged_units.find(p);
+    if (unit != board.dislodged_units.end() && unit->second.order != OrderKind::kNone)
+      add(p, unit->second);
+  }
+  if (board.adjustment_orders_are_builds) {
+    for (const Location& place : board.adjustment_orders)
+      orders.push_back({OrderKind::kBuild, me, place.province, -1, -1, -1});
+  }
+  return orders;
+}
+
+DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuation,
+                         const std::vector<bool>& dealing, const std::vector<double>& aggression,
+                         const std::vector<bool>& cooperative, const PressSettings& settings) {
+  const auto powers = static_cast<std::size_t>(std::max(board.power_count, 0));
+  DiplomaticView view;
+  view.me = board.own_power.subtoken();
+  view.threat.assign(powers, 0);
+  view.gain.assign(powers, 0);
+  view.reach.assign(powers, 0);
+  view.centres.assign(powers, 0);
+  view.dealing.assign(powers, false);
+  view.cooperative = cooperative;
+  view.aggression = aggression;
+  view.aggression.resize(powers, 0.0);
+  view.cooling.assign(powers, false);
+  view.cooperative.resize(powers, false);
+  view.holdings = holdings_of(board);
+  int total = 0;
+  for (const MapProvince& province : board.provinces) {
+    if (!province.is_supply_centre) continue;
+    ++total;
+    if (province.owner.category() == CATEGORY_POWER &&
+        static_cast<std::size_t>(province.owner.subtoken()) < powers)
+      ++view.centres[static_cast<std::size_t>(province.owner.subtoken())];
+  }
+  for (std::size_t p = 0; p < powers; ++p) {
+    const bool in_game = view.centres[p] > 0 ||
+                         std::any_of(board.units.begin(), board.units.end(), [p](const auto& u) {
+                           return u.second.power == static_cast<int>(p);
+                         });
+    view.dealing[p] = static_cast<int>(p) != view.me && in_game && p < dealing.size() && dealing[p];
+  }
+  const auto most = std::max_element(view.centres.begin(), view.centres.end());
+  if (most != view.centres.end() &&
+      std::count(view.centres.begin(), view.centres.end(), *most) == 1 &&
+      *most >= settings.leader_share * total && most - view.centres.begin() != view.me)
+    view.leader = static_cast<int>(most - view.centres.begin());
+
+  for (const auto& [p, unit] : board.units) {
+    if (unit.power == view.me || unit.power < 0 || static_cast<std::size_t>(unit.power) >= powers)
+      continue;
+    for (const Location& to : valuation.adjacentLocations(unit.location)) {
+      if (view.holdings.held_by(view.me, to.province))
+        view.threat[static_cast<std::size_t>(unit.power)] += value_of(valuation, to.province);
+    }
+  }
+  const double own_centres = std::max(view.centres[static_cast<std::size_t>(view.me)], 1);
+  for (std::size_t p = 0; p < powers; ++p) {
+    double weight = std::pow(std::max(view.centres[p], 1) / own_centres, settings.peace_strength);
+    if (p < aggression.size()) weight *= 1.0 + settings.peace_aggression * aggression[p];
+    view.threat[p] = static_cast<int>(view.threat[p] * weight);
+  }
+  for (const OrderFacts& order : own_orders(board)) {
+    const int target = aim(order);
+    for (std::size_t p = 0; p < powers && target >= 0; ++p) {
+      if (static_cast<int>(p) != view.me && view.holdings.held_by(static_cast<int>(p), target))
+        view.gain[p] += value_of(valuation, target);
+    }
+  }
+  // What it could go for soon: the centres its units are two moves from.
+  for (std::size_t q = 0; q < view.holdings.centre_owner.size(); ++q) {
+    const int owner = view.holdings.centre_owner[q];
+    if (owner < 0 || owner == view.me || static_cast<std::size_t>(owner) >= powers) continue;
+    const bool near = std::any_of(board.own_units.begin(), board.own_units.end(), [&](int p) {
+      const auto unit = board.units.find(p);
+      return unit != board.units.end() &&
+             valuation.stepsFrom(unit->second.location, static_cast<int>(q)) <= 2;
+    });
+    if (near)
+      view.reach[static_cast<std::size_t>(owner)] += value_of(valuation, static_cast<int>(q));
+  }
+  int best = 0;
+  double best_target = 0;
+  for (std::size_t p = 0; p < powers; ++p) {
+    if (view.gain[p] > best) {
+      best = view.gain[p];
+      view.enemy = static_cast<int>(p);
+    }
+    const double wanted = view.gain[p] + view.reach[p] * settings.peace_reach;
+    if (view.dealing[p] && wanted > best_target) {
+      best_target = wanted;
+      view.target = static_cast<int>(p);
+    }
+  }
+  return view;
+}
+
+std::vector<Offer> offers(const DiplomaticView& view, const GameBoard& board,
+                          const ProvinceValuation& valuation, const AgreementLedger& ledger,
+                          const PressSettings& settings, int level) {
+  std::vector<Offer> result;
+  const int me = view.me;
+  const std::vector<OrderFacts> mine = own_orders(board);
+  auto offer = [&](int to, Arrangement a, const std::string& why) {
+    if (agreed(ledger, a, me) || proposed(ledger, a, me)) return;
+    result.push_back({{to}, std::move(a), why});
+  };
+  for (int other = 0; other < board.power_count; ++other) {
+    if (!dealing_with(view, other) || ledger.at_peace(me, other)) continue;
+    if (worth_peace(view, other, settings)) {
+      offer(other, pair(ArrangementKind::kPeace, me, other), "peace: " + describe(view, other));
+    } else if (level >= 20 && worth_peace(view, other, settings, true)) {
+      // Peace with a border kept free: a power that takes both is one to rely on.
+      const Arrangement zone = border_zone(view, board, valuation, settings, mine, other);
+      if (zone.provinces.empty()) continue;
+      Arrangement both;
+      both.kind = ArrangementKind::kAnd;
+      both.parts = {pair(ArrangementKind::kPeace, me, other), zone};
+      offer(other, both, "peace with a free border: " + describe(view, other));
+    }
+  }
+  if (level < 20) return result;
+  for (int partner = 0; partner < board.power_count; ++partner) {
+    if (!dealing_with(view, partner) || !ledger.at_peace(me, partner)) continue;
+    // Allies against the leader, when the partner reaches it too.
+    if (settings.alliances && view.leader >= 0 && view.leader != partner) {
+      const bool reaches_leader =
+          std::any_of(board.units.begin(), board.units.end(), [&](const auto& entry) {
+            if (entry.second.power != partner) return false;
+            for (const Location& to : valuation.adjacentLocations(entry.second.location)) {
+              if (view.holdings.held_by(view.leader, to.province)) return true;
+            }
+            return false;
+          });
+      if (reaches_leader) {
+        Arrangement alliance = pair(ArrangementKind::kAlliance, me, partner);
+        alliance.against = {GameBoard::power_token(view.leader)};
+        offer(partner, alliance, "alliance against the leader " + name(view.leader));
+      }
+    }
+    // Borders neither side needs.
+    const Arrangement zone = border_zone(view, board, valuation, settings, mine, partner);
+    if (!zone.provinces.empty()) {
+      const bool held = std::any_of(
+          ledger.agreements().begin(), ledger.agreements().end(), [&](const Agreement& a) {
+            return a.arrangement.kind == ArrangementKind::kDemilitarised && a.binds(me) &&
+                   a.binds(partner);
+          });
+      if (!held) offer(partner, zone, "a border neither needs");
+    }
+    // A support of a contested move of its own.
+    if (!settings.support_requests) continue;
+    bool asked = false;
+    for (const OrderFacts& order : mine) {
+      if (asked || order.kind != OrderKind::kMove) continue;
+      const int target = order.destination;
+      bool contested = false;
+      const UnitRecord* helper = nullptr;
+      for (const auto& [p, unit] : board.units) {
+        if (unit.power == me || !reaches(valuation, unit, target)) continue;
+        if (unit.power == partner && helper == nullptr && p != target) {
+          helper = &unit;
+        } else if (unit.power != partner && !ledger.at_peace(me, unit.power)) {
+          contested = true;
+        }
+      }
+      if (!contested || helper == nullptr || view.holdings.held_by(partner, target)) continue;
+      const auto mover = board.units.find(order.unit);
+      if (mover == board.units.end()) continue;
+      Arrangement request;
+      request.kind = ArrangementKind::kOrder;
+      request.order = unit_message(board, *helper) + tok::SUP + unit_message(board, mover->second) +
+                      tok::MTO + board.provinces[static_cast<std::size_t>(target)].token;
+      offer(partner, request, "a support of a contested move into " + board.province_text(target));
+      asked = true;
+    }
+  }
+  return result;
+}
+
+Judgement judge(const Arrangement& a, int proposer, const DiplomaticView& view,
+                const GameBoard& board, const ProvinceValuation& valuation,
+                const AgreementLedger& ledger, const PressSettings& settings, bool tested) {
+  const int me = view.me;
+  const Token self = GameBoard::power_token(me);
+  auto names_me = [&](const std::vector<Token>& list) {
+    return std::find(list.begin(), list.end(), self) != list.end();
+  };
+  if (!dealing_with(view, proposer)) return {false, "not dealing with " + name(proposer)};
+  switch (a.kind) {
+    case ArrangementKind::kPeace:
+    case ArrangementKind::kAlliance: {
+      if (!names_me(a.powers)) return {false, "it does not name this power among its own"};
+      for (Token other : a.powers) {
+        if (other == self) continue;
+        if (!worth_peace(view, other.subtoken(), settings, tested))
+          return {false, "no peace with " + name(other.subtoken()) + ": " +
+                             describe(view, other.subtoken())};
+      }
+      for (Token enemy : a.against) {
+        if (enemy.subtoken() < board.power_count && ledger.at_peace(me, enemy.subtoken()))
+          return {false, "against a partner"};
+      }
+      return {true, "peace pays: " + describe(view, proposer)};
+    }
+    case ArrangementKind::kDemilitarised: {
+      if (!names_me(a.powers)) return {false, "it does not bind this power"};
+      for (Token other : a.powers) {
+        if (other != self && !dealing_with(view, other.subtoken()))
+          return {false, "with a power it does not deal with"};
+      }
+      const std::vector<OrderFacts> mine = own_orders(board);
+      for (Token province : a.provinces) {
+        const int q = province.subtoken();
+        if (enters(mine, q)) return {false, "its orders go into " + board.province_text(q)};
+        if (valuation.provinceValue(q) > settings.dmz_value)
+          return {false, board.province_text(q) + " is worth too much to it"};
+      }
+      return {true, "the zone is worth little to it"};
+    }
+    case ArrangementKind::kOrder: {
+      const auto promise = read_order_facts(a.order);
+      if (!promise) return {false, "not an order it reads"};
+      return judge_promise(*promise, proposer, view, board, valuation, ledger);
+    }
+    case ArrangementKind::kAnd: {
+      // Peace that comes with more than peace is peace with a power to rely on.
+      const bool more = std::any_of(a.parts.begin(), a.parts.end(), [](const Arrangement& part) {
+        return part.kind == ArrangementKind::kDemilitarised || part.kind == ArrangementKind::kOrder;
+      });
+      for (const Arrangement& part : a.parts) {
+        const Judgement j = judge(part, proposer, view, board, valuation, ledger, settings, more);
+        if (!j.accept) return {false, "a part fails: " + j.why};
+      }
+      return {true, "every part is good"};
+    }
+    case ArrangementKind::kOr:
+      // It would keep the first choice.
+      if (a.parts.empty()) return {false, "no choice"};
+      return judge(a.parts.front(), proposer, view, board, valuation, ledger, settings);
+    case ArrangementKind::kDraw: {
+      const auto most = std::max_element(view.centres.begin(), view.centres.end());
+      const bool leads =
+          most != view.centres.end() && view.centres[static_cast<std::size_t>(me)] == *most;
+      return {!leads, leads ? "it leads" : "it does not lead"};
+    }
+    case ArrangementKind::kSolo:
+      return {names_me(a.powers), "a solo"};
+    case ArrangementKind::kNot:
+    case ArrangementKind::kNoAgreement:
+      return {true, "nothing to keep"};
+  }
+  return {false, "not understood"};
+}
+
+bool keeps(const GameBoard& board, const Obligations& obligations) {
+  const Holdings holdings = holdings_of(board);
+  auto barred = [](const std::vector<bool>& mask, int q) {
+    return q >= 0 && q < static_cast<int>(mask.size()) && mask[static_cast<std::size_t>(q)];
+  };
+  const std::vector<OrderFacts> mine = own_orders(board);
+  for (const OrderFacts& order : mine) {
+    if (barred(obligations.no_entry, order.entered())) return false;
+    if (order.is_move() && barred(obligations.no_attack, order.destination)) return false;
+    if (order.kind == OrderKind::kSupportMove && barred(obligations.no_attack, order.target)) {
+      // Helping the power that holds it is no attack on it.
+      const int helped =
+          order.supported >= 0 && order.supported < static_cast<int>(holdings.unit_owner.size())
+              ? holdings.unit_owner[static_cast<std::size_t>(order.supported)]
+              : -1;
+      if (helped < 0 || helped == board.own_power.subtoken() ||
+          !holdings.held_by(helped, order.target))
+        return false;
+    }
+  }
+  for (const TokenMessage& promised : obligations.promised) {
+    const auto promise = read_order_facts(promised);
+    if (!promise) continue;
+    const bool given = std::any_of(mine.begin(), mine.end(), [&](const OrderFacts& order) {
+      return order.unit == promise->unit && order.kind == promise->kind &&
+             order.destination == promise->destination && order.supported == promise->supported &&
+             order.target == promise->target;
+    });
+    if (!given) return false;
+  }
+  return true;
+}
+
+}  // namespace quorvel
