@@ -13,6 +13,7 @@
 #include "platform/comms_link.h"
 #include "platform/dialog_window.h"
 #include "protocol/tokens.h"
+#include "settings/builtin_settings.h"
 #include "shell/main_dialog.h"
 #include "support/boards.h"
 #include "support/bot_over_link.h"
@@ -175,6 +176,50 @@ TEST_F(StrategyBotTest, AWinWithoutMutationWritesNothing) {
   finish();
   EXPECT_EQ(read_file(dir / "Quorvel.ini"), settings);
   EXPECT_FALSE(std::filesystem::exists(dir / "changelog.csv"));
+}
+
+// Over TCP a movement phase with press waits for answers no longer than its bound: the
+// setting, or less when the phase's time limit leaves less. A server that answers nothing
+// does not stall the game.
+class PressTimingTest : public StrategyBotTest {
+ protected:
+  void expect_wait(int wait_setting, const std::string& variant, int bound_ms) {
+    write_file(dir / "Quorvel.ini", std::string(builtin_settings_text()) +
+                                        "\n[Press]\nwaitMilliseconds=" +
+                                        std::to_string(wait_setting) + "\ndeadlineMargin=5\n");
+    start();
+    server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
+    server.send_text("MAP ( 'standard' )");
+    expect_next("MDF");
+    server.send_message(testing::standard_map_message());
+    expect_next("YES ( MAP ( 'standard' ) )");
+    server.send_text("HLO ( FRA ) ( 1234 ) ( " + variant + " )");
+    server.send_text(testing::kStartSco);
+    server.send_text(
+        "NOW ( SPR 1901 ) ( FRA AMY BUR ) ( FRA AMY PAR ) ( FRA FLT BRE ) ( FRA AMY MAR ) "
+        "( ENG FLT ECH ) ( GER AMY MUN ) ( GER AMY RUH ) ( ITA AMY PIE )");
+    expect_next("NOT ( GOF )");
+    const auto asked = std::chrono::steady_clock::now();
+    TokenMessage message = server.read_message();
+    int proposals = 0;
+    for (; message.first_token() == tok::SND; message = server.read_message(5000))
+      ++proposals;
+    const auto waited = std::chrono::steady_clock::now() - asked;
+    EXPECT_GT(proposals, 0);
+    EXPECT_EQ(message.first_token(), tok::SUB);
+    EXPECT_EQ(server.read_message(), parse("GOF"));
+    EXPECT_GE(waited, std::chrono::milliseconds(bound_ms - 50));
+    EXPECT_LT(waited, std::chrono::milliseconds(bound_ms + 2000));
+    finish();
+  }
+};
+
+TEST_F(PressTimingTest, NobodyAnswersAndTheWaitEndsAtTheSetting) {
+  expect_wait(300, "( LVL 20 )", 300);
+}
+
+TEST_F(PressTimingTest, TheTimeLimitLessItsMarginCutsTheWaitShort) {
+  expect_wait(60000, "( LVL 20 ) ( MTL 6 )", 1000);
 }
 
 }  // namespace

@@ -1,0 +1,211 @@
+// The playing bot in a game with press, in this process: what it proposes, how it answers,
+// that its orders keep what it agreed, and whom it stops dealing with.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/order_facts.h"
+#include "planning/diplomacy.h"
+#include "protocol/press.h"
+#include "protocol/tokens.h"
+#include "settings/builtin_settings.h"
+#include "shell/strategy_bot.h"
+#include "support/boards.h"
+#include "support/messages.h"
+#include "support/order_legality.h"
+
+namespace quorvel {
+namespace {
+
+using namespace tok;
+using testing::parse;
+
+class Capture : public MessageSink {
+ public:
+  void deliver(const TokenMessage& message) override { sent.push_back(message); }
+  std::vector<TokenMessage> take() {
+    std::vector<TokenMessage> out;
+    out.swap(sent);
+    return out;
+  }
+  std::vector<TokenMessage> sent;
+};
+
+// A Quorvel of the shipped settings (with extra [Press] lines) in a game whose server is
+// the test.
+class PressBot {
+ public:
+  explicit PressBot(const std::vector<std::pair<std::string, std::string>>& press = {}) {
+    PlayerSetup setup;
+    setup.seed = 11;
+    setup.process_bot = false;
+    IniStore settings = builtin_settings();
+    for (const auto& [key, value] : press)
+      settings.setValue("Press", key, value, true);
+    setup.settings = settings;
+    bot = std::make_unique<StrategyBot>(setup);
+    bot->ConnectInProcess(sink);
+  }
+
+  void receive(const TokenMessage& message) {
+    std::vector<std::uint16_t> body;
+    for (int i = 0; i < message.length(); ++i)
+      body.push_back(message.token_at(i).value());
+    bot->DispatchMessage(reinterpret_cast<const std::uint8_t*>(body.data()),
+                         static_cast<std::uint32_t>(2 * body.size()));
+  }
+  void receive(const std::string& text) { receive(parse(text)); }
+
+  // Joins as the power at the level, and gets the position: what it sends then.
+  std::vector<TokenMessage> play(const std::string& power, int level, const std::string& sco,
+                                 const std::string& now) {
+    receive("MAP ( 'standard' )");
+    receive(testing::standard_map_message());
+    receive("HLO ( " + power + " ) ( 1234 ) ( ( LVL " + std::to_string(level) + " ) )");
+    receive(sco);
+    sink.take();
+    receive(now);
+    return sink.take();
+  }
+
+  Capture sink;
+  std::unique_ptr<StrategyBot> bot;
+};
+
+std::vector<TokenMessage> starting(const std::vector<TokenMessage>& messages, Token first) {
+  std::vector<TokenMessage> found;
+  for (const TokenMessage& m : messages) {
+    if (m.first_token() == first) found.push_back(m);
+  }
+  return found;
+}
+
+// The bot's orders of the phase break none of the agreements it made.
+void expect_kept(const StrategyBot& bot, const TokenMessage& sub) {
+  const Holdings holdings = holdings_of(bot.board());
+  std::vector<OrderFacts> given;
+  for (int i = 1; i < sub.sub_message_count(); ++i)
+    given.push_back(*read_order_facts(sub.sub_message(i)));
+  const int me = bot.board().own_power.subtoken();
+  for (const Agreement& agreement : bot.negotiator().ledger().agreements()) {
+    EXPECT_TRUE(violations(agreement, me, PhaseKind::kMovement, holdings, given).empty())
+        << printed_text(press::to_message(agreement.arrangement)) << " by " << printed_text(sub);
+  }
+}
+
+// France among neighbours whose units can reach its own.
+const char* const kNow =
+    "NOW ( SPR 1901 ) ( FRA AMY BUR ) ( FRA AMY PAR ) ( FRA FLT BRE ) ( FRA AMY MAR ) "
+    "( ENG FLT ECH ) ( ENG FLT LON ) ( ENG AMY WAL ) ( GER AMY MUN ) ( GER AMY RUH ) "
+    "( GER FLT KIE ) ( ITA AMY PIE ) ( ITA AMY VEN ) ( ITA FLT NAP ) ( AUS AMY VIE ) "
+    "( RUS AMY WAR ) ( TUR AMY CON )";
+
+// The press of an SND: its last element.
+TokenMessage press_of(const TokenMessage& snd) {
+  return snd.sub_message(snd.sub_message_count() - 1);
+}
+
+TEST(Negotiation, SilentWithoutPressAsTheStandardAnswersHaveIt) {
+  for (const auto& [level, own] : {std::pair{0, "20"}, std::pair{20, "0"}}) {
+    PressBot player(std::vector<std::pair<std::string, std::string>>{{"level", own}});
+    const std::vector<TokenMessage> sent =
+        player.play("FRA", level, testing::kStartSco, testing::kStartNow);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].first_token(), SUB);
+    player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
+    EXPECT_EQ(player.sink.take(),
+              (std::vector<TokenMessage>{
+                  parse("SND ( ENG ) ( HUH ( ERR PRP ( PCE ( ENG FRA ) ) ) )"),
+                  parse("SND ( ENG ) ( TRY ( ) )")}));
+  }
+}
+
+TEST(Negotiation, AMovementPhaseProposesThenOrdersWhenAnswered) {
+  PressBot player;
+  const std::vector<TokenMessage> sent =
+      player.play("FRA", 20, testing::kStartSco, kNow);
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.front(), parse("NOT ( GOF )"));
+  const std::vector<TokenMessage> proposals = starting(sent, SND);
+  ASSERT_FALSE(proposals.empty());
+  EXPECT_TRUE(starting(sent, SUB).empty()) << "orders before the answers";
+  // Every proposal is agreed.
+  for (const TokenMessage& snd : proposals) {
+    const TokenMessage to = snd.sub_message(1);
+    player.receive(((FRM & to) & parse("FRA")) & (YES & press_of(snd)));
+  }
+  const std::vector<TokenMessage> after = player.sink.take();
+  const std::vector<TokenMessage> orders = starting(after, SUB);
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(after.back(), parse("GOF"));
+  EXPECT_TRUE(testing::order_faults(parse(kNow), parse(testing::kStartSco), FRA, orders[0]).empty());
+  // What it proposed is agreed now, and its orders keep it.
+  EXPECT_FALSE(player.bot->negotiator().ledger().agreements().empty());
+  expect_kept(*player.bot, orders[0]);
+}
+
+TEST(Negotiation, AnswersEveryProposalItReadsAndHostilePressCostsNothing) {
+  PressBot player;
+  player.play("FRA", 20, testing::kStartSco, kNow);
+  // A proposal gets YES or REJ; what it cannot read, HUH and the tokens it speaks.
+  player.receive("FRM ( ITA ) ( FRA ) ( PRP ( DMZ ( FRA ITA ) ( PIE ) ) )");
+  std::vector<TokenMessage> answers = player.sink.take();
+  ASSERT_EQ(answers.size(), 1u);
+  const Token verdict = press_of(answers[0]).first_token();
+  EXPECT_TRUE(verdict == YES || verdict == REJ);
+  player.receive("FRM ( ITA ) ( FRA ) ( PRP ( PCE ( FRA ) ) )");
+  EXPECT_EQ(player.sink.take(),
+            (std::vector<TokenMessage>{
+                parse("SND ( ITA ) ( HUH ( PRP ( PCE ( FRA ERR ) ) ) )"),
+                parse("SND ( ITA ) ( TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO NOT "
+                      "NAR XDO DMZ AND ORR ) )")}));
+  // A YES to something it never proposed, a statement, a reply from nowhere: nothing.
+  for (const char* quiet : {"FRM ( GER ) ( FRA ) ( YES ( PRP ( PCE ( FRA GER ) ) ) )",
+                            "FRM ( GER ) ( FRA ) ( FCT ( PCE ( FRA GER ) ) )",
+                            "FRM ( GER ) ( FRA ) ( REJ ( PRP ( DRW ) ) )"}) {
+    player.receive(quiet);
+    EXPECT_TRUE(player.sink.take().empty()) << quiet;
+  }
+  // A thousand proposals in a phase, some contradicting each other: an answer each.
+  for (int i = 0; i < 1000; ++i) {
+    player.receive(i % 2 == 0
+                       ? "FRM ( GER ) ( FRA ) ( PRP ( XDO ( ( FRA AMY PAR ) SUP ( GER AMY MUN ) "
+                         "MTO BUR ) ) )"
+                       : "FRM ( GER ) ( FRA ) ( PRP ( XDO ( ( FRA AMY PAR ) SUP ( GER AMY MUN ) "
+                         "MTO RUH ) ) )");
+  }
+  EXPECT_EQ(player.sink.take().size(), 1000u);
+  // Whatever it agreed, its orders are legal and it keeps every promise it made.
+  player.bot->PressWaitOver();
+  const std::vector<TokenMessage> orders = starting(player.sink.take(), SUB);
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_TRUE(testing::order_faults(parse(kNow), parse(testing::kStartSco), FRA, orders[0]).empty());
+  expect_kept(*player.bot, orders[0]);
+}
+
+TEST(Negotiation, APowerThatBreaksItsWordIsNotDealtWith) {
+  PressBot player;
+  player.play("FRA", 20, testing::kStartSco, kNow);
+  player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
+  ASSERT_EQ(press_of(player.sink.take().at(0)).first_token(), YES) << "peace with England";
+  player.bot->PressWaitOver();
+  player.sink.take();
+  // England's fleet goes for Brest all the same.
+  player.receive("ORD ( SPR 1901 ) ( ( ENG FLT ECH ) HLD ) ( SUC )");
+  player.receive("NOW ( FAL 1901 ) ( ENG FLT ECH ) ( FRA FLT BRE ) ( FRA AMY PAR ) ( FRA AMY MAR ) "
+                 "( GER AMY MUN )");
+  player.bot->PressWaitOver();
+  player.sink.take();
+  player.receive("ORD ( FAL 1901 ) ( ( ENG FLT ECH ) MTO BRE ) ( BNC )");
+  player.receive("NOW ( SPR 1902 ) ( ENG FLT ECH ) ( FRA FLT BRE ) ( FRA AMY PAR ) ( FRA AMY MAR ) "
+                 "( GER AMY MUN )");
+  EXPECT_EQ(player.bot->negotiator().broken(ENG.subtoken()), 1);
+  EXPECT_FALSE(player.bot->negotiator().trusts(ENG.subtoken()));
+  player.sink.take();
+  player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
+  EXPECT_EQ(press_of(player.sink.take().at(0)), parse("REJ ( PRP ( PCE ( ENG FRA ) ) )"));
+}
+
+}  // namespace
+}  // namespace quorvel
