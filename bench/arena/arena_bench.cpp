@@ -3,6 +3,8 @@
 // on both cores), on one thread and on J threads.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 #include "arena/arena_run.h"
 
 namespace quorvel::arena {
@@ -38,6 +40,32 @@ BENCHMARK(BM_ArenaQuorvelAgainstGreedy)
     ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// Seven negotiating Quorvels at level 20: the time of one player's phase (its proposals,
+// its answers and its plans), on one thread; at most 5 ms.
+void BM_SevenNegotiatingQuorvelsPhase(benchmark::State& state) {
+  ParsedArenaOptions parsed =
+      parse_arena_options({"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "--press", "20",
+                           "--last-year", "1911", "--games", "2", "--jobs", "1"});
+  if (!parsed.error.empty()) {
+    state.SkipWithError(parsed.error.c_str());
+    return;
+  }
+  std::uint64_t seed = 1;
+  double phases = 0;
+  double milliseconds = 0;
+  for (auto _ : state) {
+    parsed.options.seed = seed;
+    seed += 2;
+    const auto start = std::chrono::steady_clock::now();
+    for (const GameResult& result : run_arena(parsed.options, nullptr))
+      phases += result.phases * 7.0;
+    milliseconds +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  }
+  state.counters["ms_per_phase"] = phases > 0 ? milliseconds / phases : 0.0;
+}
+BENCHMARK(BM_SevenNegotiatingQuorvelsPhase)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ArenaSevenNegotiatorsAtLevel20(benchmark::State& state) {
   run_games(state, {"honest", "liar", "honest", "liar", "honest", "liar", "honest", "--press", "20",

@@ -150,6 +150,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   result.seed = seed;
   result.press_level = press_level;
   result.stalled = stalled;
+  result.phases = session.phases_begun();
   result.centres_by_year = session.centres_by_year();
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
   result.years = last - 1900;

@@ -31,6 +31,7 @@ struct GameResult {
   std::string winner;               // the power that won alone; empty for a draw
   std::vector<PowerResult> powers;  // in token order
   bool stalled = false;             // a player failed to order; not in the line
+  int phases = 0;                   // phases played; not in the line
   // The settings a Quorvel that won alone after mutating them would keep, as the bot
   // writes them back to its file; not in the line.
   std::optional<IniStore> learned;

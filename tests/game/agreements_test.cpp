@@ -36,8 +36,9 @@ TEST(OrderFacts, EveryFormOfOrderReadsAndGarbageDoesNot) {
     ASSERT_TRUE(read) << text;
     EXPECT_EQ(*read, facts) << text;
   }
-  for (const char* bad : {"", "HLD", "( FRA AMY ) HLD", "( FRA AMY PAR ) MTO", "( FRA AMY PAR ) SUP",
-                          "( FRA AMY PAR ) SUP ( GER AMY MUN ) BUR", "( FRA AMY PAR ) XDO"}) {
+  for (const char* bad :
+       {"", "HLD", "( FRA AMY ) HLD", "( FRA AMY PAR ) MTO", "( FRA AMY PAR ) SUP",
+        "( FRA AMY PAR ) SUP ( GER AMY MUN ) BUR", "( FRA AMY PAR ) XDO"}) {
     EXPECT_FALSE(read_order_facts(parse(std::string(bad)))) << bad;
   }
 }

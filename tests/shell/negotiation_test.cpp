@@ -114,17 +114,15 @@ TEST(Negotiation, SilentWithoutPressAsTheStandardAnswersHaveIt) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].first_token(), SUB);
     player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
-    EXPECT_EQ(player.sink.take(),
-              (std::vector<TokenMessage>{
-                  parse("SND ( ENG ) ( HUH ( ERR PRP ( PCE ( ENG FRA ) ) ) )"),
-                  parse("SND ( ENG ) ( TRY ( ) )")}));
+    EXPECT_EQ(player.sink.take(), (std::vector<TokenMessage>{
+                                      parse("SND ( ENG ) ( HUH ( ERR PRP ( PCE ( ENG FRA ) ) ) )"),
+                                      parse("SND ( ENG ) ( TRY ( ) )")}));
   }
 }
 
 TEST(Negotiation, AMovementPhaseProposesThenOrdersWhenAnswered) {
   PressBot player;
-  const std::vector<TokenMessage> sent =
-      player.play("FRA", 20, testing::kStartSco, kNow);
+  const std::vector<TokenMessage> sent = player.play("FRA", 20, testing::kStartSco, kNow);
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.front(), parse("NOT ( GOF )"));
   const std::vector<TokenMessage> proposals = starting(sent, SND);
@@ -139,7 +137,8 @@ TEST(Negotiation, AMovementPhaseProposesThenOrdersWhenAnswered) {
   const std::vector<TokenMessage> orders = starting(after, SUB);
   ASSERT_EQ(orders.size(), 1u);
   EXPECT_EQ(after.back(), parse("GOF"));
-  EXPECT_TRUE(testing::order_faults(parse(kNow), parse(testing::kStartSco), FRA, orders[0]).empty());
+  EXPECT_TRUE(
+      testing::order_faults(parse(kNow), parse(testing::kStartSco), FRA, orders[0]).empty());
   // What it proposed is agreed now, and its orders keep it.
   EXPECT_FALSE(player.bot->negotiator().ledger().agreements().empty());
   expect_kept(*player.bot, orders[0]);
@@ -180,7 +179,8 @@ TEST(Negotiation, AnswersEveryProposalItReadsAndHostilePressCostsNothing) {
   player.bot->PressWaitOver();
   const std::vector<TokenMessage> orders = starting(player.sink.take(), SUB);
   ASSERT_EQ(orders.size(), 1u);
-  EXPECT_TRUE(testing::order_faults(parse(kNow), parse(testing::kStartSco), FRA, orders[0]).empty());
+  EXPECT_TRUE(
+      testing::order_faults(parse(kNow), parse(testing::kStartSco), FRA, orders[0]).empty());
   expect_kept(*player.bot, orders[0]);
 }
 
@@ -193,13 +193,15 @@ TEST(Negotiation, APowerThatBreaksItsWordIsNotDealtWith) {
   player.sink.take();
   // England's fleet goes for Brest all the same.
   player.receive("ORD ( SPR 1901 ) ( ( ENG FLT ECH ) HLD ) ( SUC )");
-  player.receive("NOW ( FAL 1901 ) ( ENG FLT ECH ) ( FRA FLT BRE ) ( FRA AMY PAR ) ( FRA AMY MAR ) "
-                 "( GER AMY MUN )");
+  player.receive(
+      "NOW ( FAL 1901 ) ( ENG FLT ECH ) ( FRA FLT BRE ) ( FRA AMY PAR ) ( FRA AMY MAR ) "
+      "( GER AMY MUN )");
   player.bot->PressWaitOver();
   player.sink.take();
   player.receive("ORD ( FAL 1901 ) ( ( ENG FLT ECH ) MTO BRE ) ( BNC )");
-  player.receive("NOW ( SPR 1902 ) ( ENG FLT ECH ) ( FRA FLT BRE ) ( FRA AMY PAR ) ( FRA AMY MAR ) "
-                 "( GER AMY MUN )");
+  player.receive(
+      "NOW ( SPR 1902 ) ( ENG FLT ECH ) ( FRA FLT BRE ) ( FRA AMY PAR ) ( FRA AMY MAR ) "
+      "( GER AMY MUN )");
   EXPECT_EQ(player.bot->negotiator().broken(ENG.subtoken()), 1);
   EXPECT_FALSE(player.bot->negotiator().trusts(ENG.subtoken()));
   player.sink.take();
