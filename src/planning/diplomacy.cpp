@@ -120,14 +120,15 @@ bool enters(const std::vector<OrderFacts>& orders, int province) {
 // no unit in it, none of the bot's orders going there, worth little to the bot.
 Arrangement border_zone(const DiplomaticView& view, const GameBoard& board,
                         const ProvinceValuation& valuation, const PressSettings& settings,
-                        const std::vector<OrderFacts>& mine, int other) {
+                        const std::vector<OrderFacts>& mine, int other, bool any_value = false) {
   const int me = view.me;
   Arrangement zone = pair(ArrangementKind::kDemilitarised, me, other);
-  for (int q = 0; q < board.province_count && zone.provinces.size() < 3; ++q) {
+  int cheapest = 0;
+  for (int q = 0; q < board.province_count && (any_value || zone.provinces.size() < 3); ++q) {
     if (view.holdings.unit_owner[static_cast<std::size_t>(q)] >= 0 ||
         view.holdings.held_by(me, q) || view.holdings.held_by(other, q) ||
         board.provinces[static_cast<std::size_t>(q)].is_supply_centre || enters(mine, q) ||
-        valuation.provinceValue(q) > settings.dmz_value)
+        (!any_value && valuation.provinceValue(q) > settings.dmz_value))
       continue;
     bool mine_reach = false;
     bool theirs_reach = false;
@@ -135,8 +136,15 @@ Arrangement border_zone(const DiplomaticView& view, const GameBoard& board,
       if ((unit.power != me && unit.power != other) || !reaches(valuation, unit, q)) continue;
       (unit.power == me ? mine_reach : theirs_reach) = true;
     }
-    if (mine_reach && theirs_reach)
-      zone.provinces.push_back(board.provinces[static_cast<std::size_t>(q)].token);
+    if (!mine_reach || !theirs_reach) continue;
+    const Token token = board.provinces[static_cast<std::size_t>(q)].token;
+    if (!any_value) {
+      zone.provinces.push_back(token);
+    } else if (zone.provinces.empty() || valuation.provinceValue(q) < cheapest) {
+      // The one border province worth least.
+      zone.provinces = {token};
+      cheapest = valuation.provinceValue(q);
+    }
   }
   std::sort(zone.provinces.begin(), zone.provinces.end());
   return zone;
@@ -319,7 +327,7 @@ std::vector<Offer> offers(const DiplomaticView& view, const GameBoard& board,
       offer(other, pair(ArrangementKind::kPeace, me, other), "peace: " + describe(view, other));
     } else if (level >= 20 && worth_peace(view, other, settings, true)) {
       // Peace with a border kept free: a power that takes both is one to rely on.
-      const Arrangement zone = border_zone(view, board, valuation, settings, mine, other);
+      const Arrangement zone = border_zone(view, board, valuation, settings, mine, other, true);
       if (zone.provinces.empty()) continue;
       Arrangement both;
       both.kind = ArrangementKind::kAnd;
@@ -421,7 +429,7 @@ Judgement judge(const Arrangement& a, int proposer, const DiplomaticView& view,
       for (Token province : a.provinces) {
         const int q = province.subtoken();
         if (enters(mine, q)) return {false, "its orders go into " + board.province_text(q)};
-        if (valuation.provinceValue(q) > settings.dmz_value)
+        if (!tested && valuation.provinceValue(q) > settings.dmz_value)
           return {false, board.province_text(q) + " is worth too much to it"};
       }
       return {true, "the zone is worth little to it"};

@@ -80,18 +80,18 @@ inline constexpr Setting<double> kPressPeaceThreat{"Press", "peaceThreat", 1.0};
 inline constexpr Setting<double> kPressPeaceGain{"Press", "peaceGain", 1.0};
 inline constexpr Setting<double> kPressPeaceReach{"Press", "peaceReach", 0.5};
 inline constexpr Setting<double> kPressPeaceAggression{"Press", "peaceAggression", 0.5};
-inline constexpr Setting<double> kPressPeaceMinAggression{"Press", "peaceMinAggression", 0.0};
+inline constexpr Setting<double> kPressPeaceMinAggression{"Press", "peaceMinAggression", 0.5};
 inline constexpr Setting<int> kPressPeaceCooldown{"Press", "peaceCooldown", 0};
 inline constexpr Setting<double> kPressPeaceKeep{"Press", "peaceKeep", 1.0};
-inline constexpr Setting<double> kPressPeaceStrength{"Press", "peaceStrength", 0.0};
+inline constexpr Setting<double> kPressPeaceStrength{"Press", "peaceStrength", 1.0};
 inline constexpr Setting<double> kPressLeaderShare{"Press", "leaderShare", 0.3};
 inline constexpr Setting<int> kPressDmzValue{"Press", "dmzValue", 10};
 inline constexpr Setting<bool> kPressAlliances{"Press", "alliances", true};
 inline constexpr Setting<bool> kPressSupportRequests{"Press", "supportRequests", true};
 inline constexpr Setting<bool> kPressTrustPartners{"Press", "trustPartners", true};
-inline constexpr Setting<int> kPressTrustAfter{"Press", "trustAfter", 2};
+inline constexpr Setting<int> kPressTrustAfter{"Press", "trustAfter", 1};
 inline constexpr Setting<double> kPressCooperativeKeep{"Press", "cooperativeKeep", 4.0};
-inline constexpr Setting<int> kPressCooperativeTrustAfter{"Press", "cooperativeTrustAfter", 1};
+inline constexpr Setting<int> kPressCooperativeTrustAfter{"Press", "cooperativeTrustAfter", 0};
 
 inline constexpr const char* kOwnValues = "OwnValues";
 inline constexpr const char* kExtraOccValues = "ExtraOccValues";
@@ -117,20 +117,20 @@ struct PressSettings {
   double peace_gain = 1.0;    // ... against what it means to take from that power
   double peace_reach = 0.5;   // and, so weighted, what of that power's it could take soon
   double peace_aggression = 0.5;      // a power that went for it lately threatens this much more
-  double peace_min_aggression = 0.0;  // peace only with a power that went for it this much
+  double peace_min_aggression = 0.5;  // peace only with a power that went for it this much
   int peace_cooldown = 0;   // movement phases without new peace with a power it ended peace with
   double peace_keep = 1.0;  // a peace in force ends only when it pays this many times less
-  double peace_strength = 0.0;  // threat weighed by (its centres / the bot's) to this power
+  double peace_strength = 1.0;  // threat weighed by (its centres / the bot's) to this power
   double leader_share = 0.3;  // the leader, with at least this share of the centres, gets no peace
   int dmz_value = 10;         // the most a province may be worth to it to be demilitarised
   bool alliances = true;      // proposes alliances against the leader
   bool support_requests = true;  // asks partners to support its contested moves
   bool trust_partners = true;    // expects partners' units to keep out of what it holds ...
-  int trust_after = 2;           // ... once they kept their word in this many movement phases
+  int trust_after = 1;           // ... once they kept their word in this many movement phases
   // A partner that agreed more than peace: its peace kept this many times more firmly,
   // relied on sooner.
   double cooperative_keep = 4.0;
-  int cooperative_trust_after = 1;
+  int cooperative_trust_after = 0;
 };
 
 struct LoadedSettings {
