@@ -107,7 +107,9 @@ void add_obligations(const Arrangement& a, int power, const std::vector<int>& pa
       peace_partners(a, power, parties, partners, true);
       for (std::size_t p = 0; p < out.no_attack.size(); ++p) {
         for (int partner : partners) {
-          if (holdings.held_by(partner, static_cast<int>(p))) out.no_attack[p] = true;
+          if (!holdings.held_by(partner, static_cast<int>(p))) continue;
+          out.no_attack[p] = true;
+          if (partner < 64) out.protected_by[p] |= std::uint64_t{1} << partner;
         }
       }
       return;
@@ -402,6 +404,21 @@ void AgreementLedger::end(int power, const Arrangement& a) {
   }
 }
 
+void AgreementLedger::remove_party(int power) {
+  for (Agreement& agreement : agreements_)
+    std::erase(agreement.parties, power);
+  std::erase_if(agreements_, [](const Agreement& a) { return a.parties.size() < 2; });
+  std::erase_if(proposals_, [power](const Proposal& p) {
+    return p.proposer == power || p.required.count(power) > 0;
+  });
+}
+
+void AgreementLedger::withdraw_proposals(int power) {
+  for (Proposal& proposal : proposals_) {
+    if (proposal.proposer == power) proposal.withdrawn = true;
+  }
+}
+
 void AgreementLedger::mark_broken(int id) {
   for (Agreement& agreement : agreements_) {
     if (agreement.id == id) agreement.broken = true;
@@ -434,14 +451,19 @@ bool AgreementLedger::at_peace(int a, int b) const {
 Obligations AgreementLedger::obligations(int power, PhaseKind kind, const Holdings& holdings,
                                          bool own_proposals) const {
   const std::size_t provinces = std::max(holdings.unit_owner.size(), holdings.centre_owner.size());
-  Obligations result{std::vector<bool>(provinces), std::vector<bool>(provinces), {}};
+  Obligations result{std::vector<bool>(provinces),
+                     std::vector<std::uint64_t>(provinces),
+                     std::vector<bool>(provinces),
+                     {}};
   for (const Agreement& agreement : agreements_) {
     add_obligations(agreement.arrangement, power, agreement.parties, kind, agreement.phases_done,
                     holdings, result);
   }
   if (!own_proposals) return result;
   for (const Proposal& proposal : proposals_) {
-    if (proposal.proposer != power || proposal.movement_phases != movement_phases_) continue;
+    if (proposal.proposer != power || proposal.movement_phases != movement_phases_ ||
+        proposal.withdrawn)
+      continue;
     std::vector<int> parties(proposal.required.begin(), proposal.required.end());
     parties.push_back(power);
     add_obligations(proposal.arrangement, power, parties, kind, {}, holdings, result);
@@ -455,24 +477,33 @@ std::vector<std::string> AgreementLedger::take_events() {
   return events;
 }
 
-bool consistent(const Obligations& obligations, const Holdings& holdings) {
-  auto barred = [](const std::vector<bool>& mask, int q) {
+bool forbidden(const OrderFacts& order, const Obligations& obligations, const Holdings& holdings) {
+  auto marked = [](const auto& mask, int q) {
     return q >= 0 && q < static_cast<int>(mask.size()) && mask[static_cast<std::size_t>(q)];
   };
+  if (marked(obligations.no_entry, order.entered())) return true;
+  if (order.is_move() && marked(obligations.no_attack, order.destination)) return true;
+  if (order.kind != OrderKind::kSupportMove || !marked(obligations.no_attack, order.target))
+    return false;
+  // Helping a partner's own unit into what that partner alone holds is no attack.
+  const int helped =
+      order.supported >= 0 && order.supported < static_cast<int>(holdings.unit_owner.size())
+          ? holdings.unit_owner[static_cast<std::size_t>(order.supported)]
+          : -1;
+  const std::uint64_t protectors =
+      order.target < static_cast<int>(obligations.protected_by.size())
+          ? obligations.protected_by[static_cast<std::size_t>(order.target)]
+          : 0;
+  return helped < 0 || helped >= 64 || protectors != (std::uint64_t{1} << helped);
+}
+
+bool consistent(const Obligations& obligations, const Holdings& holdings) {
   std::set<int> units;
   for (const TokenMessage& promised : obligations.promised) {
     const auto order = read_order_facts(promised);
     if (!order) continue;
     if (order->kind != OrderKind::kWaive && !units.insert(order->unit).second) return false;
-    if (barred(obligations.no_entry, order->entered())) return false;
-    if (order->is_move() && barred(obligations.no_attack, order->destination)) return false;
-    if (order->kind == OrderKind::kSupportMove && barred(obligations.no_attack, order->target)) {
-      const int helped =
-          order->supported >= 0 && order->supported < static_cast<int>(holdings.unit_owner.size())
-              ? holdings.unit_owner[static_cast<std::size_t>(order->supported)]
-              : -1;
-      if (helped < 0 || !holdings.held_by(helped, order->target)) return false;
-    }
+    if (forbidden(*order, obligations, holdings)) return false;
   }
   return true;
 }

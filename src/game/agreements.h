@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,11 +50,16 @@ struct Proposal {
   std::set<int> required;
   std::set<int> accepted;
   int movement_phases = 0;  // closed when it was made
+  // Its proposer no longer waits for it: it binds the proposer's orders only once agreed.
+  bool withdrawn = false;
 };
 
 // What a power's agreements ask of it in the current phase, by province.
 struct Obligations {
-  std::vector<bool> no_attack;         // at peace: no move into it, no support of a move into it
+  std::vector<bool> no_attack;  // at peace: no move into it, no support of a move into it
+  // The partners (a bit each) whose unit or centre it is: a support of one of their own
+  // moves into it is no attack.
+  std::vector<std::uint64_t> protected_by;
   std::vector<bool> no_entry;          // demilitarised: no move, retreat or build into it
   std::vector<TokenMessage> promised;  // orders it promised for this phase
 };
@@ -82,6 +88,12 @@ class AgreementLedger {
   void close_phase(Token season);
   // The agreement (by id) was broken in this phase.
   void mark_broken(int id);
+  // The power is out of the game: it is no party to anything any more, and an agreement
+  // left with one party ends.
+  void remove_party(int power);
+  // The power's proposals not yet agreed no longer bind its orders as if agreed; a YES to
+  // one that comes all the same still makes the agreement (it may have been sent first).
+  void withdraw_proposals(int power);
 
   const std::vector<Agreement>& agreements() const { return agreements_; }
   const std::vector<Proposal>& proposals() const { return proposals_; }
@@ -123,6 +135,10 @@ class AgreementLedger {
 std::vector<Violation> violations(const Agreement& agreement, int party, PhaseKind kind,
                                   const Holdings& holdings, const std::vector<OrderFacts>& orders);
 
+// Whether an order breaks the obligations' peace or demilitarised zones: a move or
+// retreat or build where they forbid, a support of a move into what a partner holds
+// (unless the supported unit is that partner's own, and nobody else's province it is).
+bool forbidden(const OrderFacts& order, const Obligations& obligations, const Holdings& holdings);
 // Whether the obligations can all be kept at once: no promised order goes where the
 // others forbid, and no unit is promised two orders.
 bool consistent(const Obligations& obligations, const Holdings& holdings);

@@ -471,23 +471,9 @@ Judgement judge(const Arrangement& a, int proposer, const DiplomaticView& view,
 
 bool keeps(const GameBoard& board, const Obligations& obligations) {
   const Holdings holdings = holdings_of(board);
-  auto barred = [](const std::vector<bool>& mask, int q) {
-    return q >= 0 && q < static_cast<int>(mask.size()) && mask[static_cast<std::size_t>(q)];
-  };
   const std::vector<OrderFacts> mine = own_orders(board);
   for (const OrderFacts& order : mine) {
-    if (barred(obligations.no_entry, order.entered())) return false;
-    if (order.is_move() && barred(obligations.no_attack, order.destination)) return false;
-    if (order.kind == OrderKind::kSupportMove && barred(obligations.no_attack, order.target)) {
-      // Helping the power that holds it is no attack on it.
-      const int helped =
-          order.supported >= 0 && order.supported < static_cast<int>(holdings.unit_owner.size())
-              ? holdings.unit_owner[static_cast<std::size_t>(order.supported)]
-              : -1;
-      if (helped < 0 || helped == board.own_power.subtoken() ||
-          !holdings.held_by(helped, order.target))
-        return false;
-    }
+    if (forbidden(order, obligations, holdings)) return false;
   }
   for (const TokenMessage& promised : obligations.promised) {
     const auto promise = read_order_facts(promised);

@@ -41,6 +41,8 @@ class Referee {
   std::vector<Breach> check(const RulesGame& game);
   // After a phase of the season was processed.
   void close_phase(Token season) { ledger_.close_phase(season); }
+  // The power was eliminated in the phase just processed.
+  void remove_party(int power) { ledger_.remove_party(power); }
 
   const std::vector<Agreement>& agreements() const { return ledger_.agreements(); }
   const std::vector<Breach>& breaches() const { return breaches_; }

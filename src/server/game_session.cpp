@@ -846,6 +846,7 @@ void GameSession::process_phase() {
     if (!game_.eliminated(power) || reported_out_.count(power)) continue;
     reported_out_.insert(power);
     seats_[static_cast<std::size_t>(power)].eliminated_in = before.year;
+    if (referee_) referee_->remove_party(power);
     broadcast(OUT & GameBoard::power_token(power));
   }
   for (Seat& seat : seats_)

@@ -72,6 +72,8 @@ void Negotiator::start_game(const TokenMessage& hello) {
   aggression_.assign(powers, 0.0);
   cooperative_.assign(powers, false);
   peace_ended_.assign(powers, -1000);
+  answered_.assign(powers, false);
+  ignored_.assign(powers, 0);
   movement_phases_ = 0;
   season_.reset();
   results_.clear();
@@ -160,6 +162,7 @@ std::vector<TokenMessage> Negotiator::begin_phase() {
   }
   results_.clear();
   awaiting_.clear();
+  notices_.clear();
   view_.reset();
   orders_given_ = false;
   // Partners that keep their word are feared less; breakers are feared fully at once.
@@ -272,9 +275,18 @@ std::vector<TokenMessage> Negotiator::open_phase() {
     notice.arrangement.parts.push_back(agreement.arrangement);
     trace("press: ending " + printed_text(press::to_message(agreement.arrangement)) +
           " (no longer pays with " + why + ")");
-    out.push_back(send(others, notice));
+    // It ends only once delivered: until then the bot keeps it, whatever happens to it.
+    const TokenMessage snd = (tok::SND & power_list(others)) & press::to_message(notice);
+    notices_.push_back({snd, others, notice});
+    out.push_back(snd);
   }
+  // A power that never answered leaves proposals unanswered: not worth asking again.
+  auto mute = [this](int power) {
+    return !answered_[static_cast<std::size_t>(power)] &&
+           ignored_[static_cast<std::size_t>(power)] >= 2;
+  };
   for (const Offer& offer : offers(view(), board_, valuation_, ledger_, settings_, level_)) {
+    if (std::any_of(offer.to.begin(), offer.to.end(), mute)) continue;
     AgreementLedger trial = ledger_;
     trial.on_press(me(), offer.to, PressMessage{PressKind::kProposal, offer.arrangement, {}, {}});
     if (!consistent(trial.obligations(me(), kind(), holdings_, true), holdings_)) continue;
@@ -287,6 +299,25 @@ std::vector<TokenMessage> Negotiator::open_phase() {
   return out;
 }
 
+std::vector<TokenMessage> Negotiator::end_wait() {
+  std::vector<TokenMessage> out;
+  if (!active()) return out;
+  for (const auto& [power, owed] : awaiting_) {
+    if (owed > 0 && !answered_[static_cast<std::size_t>(power)])
+      ++ignored_[static_cast<std::size_t>(power)];
+  }
+  awaiting_.clear();
+  for (const Proposal& proposal : ledger_.proposals()) {
+    if (proposal.proposer != me() || proposal.withdrawn) continue;
+    PressMessage proposed{PressKind::kProposal, proposal.arrangement, {}, {}};
+    trace("press: withdrawing " + printed_text(proposal.printed) + ", unanswered");
+    out.push_back((tok::SND & power_list({proposal.required.begin(), proposal.required.end()})) &
+                  press::to_message(answer(PressKind::kCancel, proposed)));
+  }
+  ledger_.withdraw_proposals(me());
+  return out;
+}
+
 bool Negotiator::waiting() const {
   return std::any_of(awaiting_.begin(), awaiting_.end(),
                      [](const auto& entry) { return entry.second > 0; });
@@ -294,6 +325,20 @@ bool Negotiator::waiting() const {
 
 void Negotiator::no_answer_from(int power) {
   awaiting_.erase(power);
+}
+
+void Negotiator::power_out(int power) {
+  awaiting_.erase(power);
+  if (active()) ledger_.remove_party(power);
+}
+
+void Negotiator::delivered(const TokenMessage& snd) {
+  for (auto it = notices_.begin(); it != notices_.end(); ++it) {
+    if (it->snd != snd) continue;
+    ledger_.on_press(me(), it->to, it->press);
+    notices_.erase(it);
+    return;
+  }
 }
 
 std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
@@ -319,6 +364,7 @@ std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
   }
   ledger_.on_press(sender, recipients, message);
   note_cooperation();
+  answered_[static_cast<std::size_t>(sender)] = true;
   if (message.kind == PressKind::kHuh) {
     awaiting_.erase(sender);
     return out;

@@ -53,6 +53,9 @@ class Negotiator {
   std::vector<TokenMessage> open_phase();
   // Whether answers to its proposals are still outstanding.
   bool waiting() const;
+  // The wait for answers is over: what is still unanswered is withdrawn (the messages to
+  // send), so that it no longer binds the orders.
+  std::vector<TokenMessage> end_wait();
   // The bot's orders of the phase went out: what it accepts from now on must keep them.
   void orders_given() { orders_given_ = true; }
 
@@ -62,6 +65,11 @@ class Negotiator {
   void on_result(const TokenMessage& ord);
   // The power will not answer: it is out, in civil disorder, or the press was refused.
   void no_answer_from(int power);
+  // The power is out of the game: no agreement binds it, nor the bot to it.
+  void power_out(int power);
+  // The server delivered press the bot sent (YES ( SND ... )): a notice ending an
+  // agreement takes effect only now, as the host's referee sees it.
+  void delivered(const TokenMessage& snd);
 
   const AgreementLedger& ledger() const { return ledger_; }
   int kept(int power) const { return at(kept_, power); }
@@ -102,6 +110,15 @@ class Negotiator {
   std::vector<bool> cooperative_;      // agreed more than peace with the bot
   std::vector<int> peace_ended_;       // the movement phase the bot last ended peace with it
   std::vector<bool> could_strike_;     // its units could reach what the bot holds this phase
+  std::vector<bool> answered_;         // it ever answered the bot's press
+  std::vector<int> ignored_;           // phases in which it left the bot's proposals unanswered
+  // Notices the bot sent, waiting for the server to say they were delivered.
+  struct Notice {
+    TokenMessage snd;
+    std::vector<int> to;
+    press::PressMessage press;
+  };
+  std::vector<Notice> notices_;
 
   int movement_phases_ = 0;
   std::optional<Token> season_;  // of the phase under way

@@ -154,6 +154,8 @@ void StrategyBot::FinishPhase() {
   if (!waiting_for_answers_) return;
   waiting_for_answers_ = false;
   timer_.cancel();
+  SendAll(negotiator_.end_wait());
+  TracePress();
   // What was agreed meanwhile may ask for other orders.
   if (!negotiator_.orders_keep_word()) {
     Trace("Planning again under the agreements made.");
@@ -186,7 +188,8 @@ void StrategyBot::OnORD(const TokenMessage& msg) {
 }
 
 void StrategyBot::OnOUT(const TokenMessage& msg) {
-  negotiator_.no_answer_from(msg.sub_message(1).token_at(0).subtoken());
+  // The broadcast of an elimination, or the answer to press for an eliminated power.
+  negotiator_.power_out(msg.sub_message(1).token_at(0).subtoken());
   if (waiting_for_answers_ && !negotiator_.waiting()) FinishPhase();
 }
 
@@ -203,6 +206,10 @@ void StrategyBot::OnRejSND(const TokenMessage& msg, const TokenMessage& arg) {
   for (int i = 0; i < to.length(); ++i)
     negotiator_.no_answer_from(to.token_at(i).subtoken());
   if (waiting_for_answers_ && !negotiator_.waiting()) FinishPhase();
+}
+
+void StrategyBot::OnYesSND(const TokenMessage& msg, const TokenMessage&) {
+  negotiator_.delivered(msg.sub_message(1));
 }
 
 void StrategyBot::SendAll(const std::vector<TokenMessage>& messages) {

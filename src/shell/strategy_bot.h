@@ -45,6 +45,7 @@ class StrategyBot : public BotBase {
   void OnOUT(const TokenMessage& msg) override;
   void OnCCD(const TokenMessage& msg, bool newly) override;
   void OnRejSND(const TokenMessage& msg, const TokenMessage& arg) override;
+  void OnYesSND(const TokenMessage& msg, const TokenMessage& arg) override;
   void OnWake() override;
   // The wait for answers is over (a host that drives press in rounds says when): the bot
   // gives its orders if it has not yet.

@@ -50,8 +50,10 @@ TEST(Obligations, PromisesMustAgreeWithWhatElseIsAgreed) {
   holdings.unit_owner[static_cast<std::size_t>(province("MUN"))] = ger;
   holdings.unit_owner[static_cast<std::size_t>(province("PAR"))] = fra;
   holdings.centre_owner[static_cast<std::size_t>(province("MUN"))] = ger;
-  Obligations bound{std::vector<bool>(75), std::vector<bool>(75), {}};
+  Obligations bound{
+      std::vector<bool>(75), std::vector<std::uint64_t>(75), std::vector<bool>(75), {}};
   bound.no_attack[static_cast<std::size_t>(province("MUN"))] = true;
+  bound.protected_by[static_cast<std::size_t>(province("MUN"))] = std::uint64_t{1} << ger;
   bound.no_entry[static_cast<std::size_t>(province("PIC"))] = true;
   auto with = [&](std::vector<const char*> promised) {
     Obligations o = bound;
@@ -68,6 +70,9 @@ TEST(Obligations, PromisesMustAgreeWithWhatElseIsAgreed) {
   // Supporting the partner's own move into what it holds is no attack on it.
   EXPECT_TRUE(with({"( FRA AMY BUR ) SUP ( GER AMY MUN ) MTO MUN"}));
   EXPECT_FALSE(with({"( FRA AMY BUR ) SUP ( FRA AMY PAR ) MTO MUN"}));
+  // Not when another partner holds it too: its centre there, the helped one's unit.
+  bound.protected_by[static_cast<std::size_t>(province("MUN"))] |= std::uint64_t{1} << fra;
+  EXPECT_FALSE(with({"( FRA AMY BUR ) SUP ( GER AMY MUN ) MTO MUN"}));
 }
 
 }  // namespace

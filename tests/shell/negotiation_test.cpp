@@ -185,7 +185,8 @@ TEST(Negotiation, AnswersEveryProposalItReadsAndHostilePressCostsNothing) {
 }
 
 TEST(Negotiation, APowerThatBreaksItsWordIsNotDealtWith) {
-  PressBot player;
+  // Peace even with a power that has not gone for it.
+  PressBot player(std::vector<std::pair<std::string, std::string>>{{"peaceMinAggression", "0"}});
   player.play("FRA", 20, testing::kStartSco, kNow);
   player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
   ASSERT_EQ(press_of(player.sink.take().at(0)).first_token(), YES) << "peace with England";
