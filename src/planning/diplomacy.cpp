@@ -54,7 +54,8 @@ bool worth_peace(const DiplomaticView& view, int power, const PressSettings& set
                  bool tested) {
   const auto p = static_cast<std::size_t>(power);
   if (!dealing_with(view, power) || power == view.leader || view.threat[p] <= 0) return false;
-  if (view.aggression[p] < settings.peace_min_aggression && !view.cooperative[p] && !tested)
+  if (view.aggression[p] < settings.peace_min_aggression && !view.cooperative[p] &&
+      !view.discerning[p] && !tested)
     return false;
   if (view.cooling[p]) return false;
   const double reach = view.cooperative[p] || tested ? 0.0 : view.reach[p] * settings.peace_reach;
@@ -239,6 +240,7 @@ DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuat
   view.aggression = aggression;
   view.aggression.resize(powers, 0.0);
   view.cooling.assign(powers, false);
+  view.discerning.assign(powers, false);
   view.cooperative.resize(powers, false);
   view.holdings = holdings_of(board);
   int total = 0;

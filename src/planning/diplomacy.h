@@ -25,9 +25,12 @@ struct DiplomaticView {
   std::vector<bool> cooperative;
   std::vector<double> aggression;  // how often it went for the bot lately
   std::vector<bool> cooling;       // the bot ended peace with it lately
-  int leader = -1;                 // the most centres, at least the leader share; never the bot
-  int enemy = -1;                  // the power the bot's orders go for most
-  int target = -1;                 // the power it goes for most now and soon
+  // It turned a proposal of the bot's down: it weighs what it agrees to, unlike a power
+  // that takes any peace it is offered.
+  std::vector<bool> discerning;
+  int leader = -1;  // the most centres, at least the leader share; never the bot
+  int enemy = -1;   // the power the bot's orders go for most
+  int target = -1;  // the power it goes for most now and soon
   Holdings holdings;
 };
 

@@ -106,6 +106,7 @@ PressSettings readPressSettings(const IniStore& store) {
   press.trust_after = std::max(0, read(store, kPressTrustAfter));
   press.cooperative_keep = read(store, kPressCooperativeKeep);
   press.cooperative_trust_after = std::max(0, read(store, kPressCooperativeTrustAfter));
+  press.cooperative_fear = read(store, kPressCooperativeFear);
   return press;
 }
 

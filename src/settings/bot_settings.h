@@ -75,12 +75,12 @@ inline constexpr Setting<int> kPressLevel{"Press", "level", 20};
 inline constexpr Setting<int> kPressWaitMilliseconds{"Press", "waitMilliseconds", 2000};
 inline constexpr Setting<int> kPressDeadlineMargin{"Press", "deadlineMargin", 5};
 inline constexpr Setting<int> kPressDistrustPhases{"Press", "distrustPhases", 100};
-inline constexpr Setting<double> kPressPartnerFear{"Press", "partnerFear", 0.5};
+inline constexpr Setting<double> kPressPartnerFear{"Press", "partnerFear", 0.7};
 inline constexpr Setting<double> kPressPeaceThreat{"Press", "peaceThreat", 1.0};
 inline constexpr Setting<double> kPressPeaceGain{"Press", "peaceGain", 1.0};
 inline constexpr Setting<double> kPressPeaceReach{"Press", "peaceReach", 0.5};
 inline constexpr Setting<double> kPressPeaceAggression{"Press", "peaceAggression", 0.5};
-inline constexpr Setting<double> kPressPeaceMinAggression{"Press", "peaceMinAggression", 0.5};
+inline constexpr Setting<double> kPressPeaceMinAggression{"Press", "peaceMinAggression", 0.3};
 inline constexpr Setting<int> kPressPeaceCooldown{"Press", "peaceCooldown", 0};
 inline constexpr Setting<double> kPressPeaceKeep{"Press", "peaceKeep", 1.0};
 inline constexpr Setting<double> kPressPeaceStrength{"Press", "peaceStrength", 1.0};
@@ -92,6 +92,7 @@ inline constexpr Setting<bool> kPressTrustPartners{"Press", "trustPartners", tru
 inline constexpr Setting<int> kPressTrustAfter{"Press", "trustAfter", 1};
 inline constexpr Setting<double> kPressCooperativeKeep{"Press", "cooperativeKeep", 4.0};
 inline constexpr Setting<int> kPressCooperativeTrustAfter{"Press", "cooperativeTrustAfter", 0};
+inline constexpr Setting<double> kPressCooperativeFear{"Press", "cooperativeFear", 0.4};
 
 inline constexpr const char* kOwnValues = "OwnValues";
 inline constexpr const char* kExtraOccValues = "ExtraOccValues";
@@ -112,12 +113,12 @@ struct PressSettings {
   int wait_milliseconds = 2000;  // how long a movement phase waits for answers
   int deadline_margin = 5;       // seconds it keeps before a phase's time limit
   int distrust_phases = 100;  // movement phases it does not deal with a power that broke its word
-  double partner_fear = 0.5;  // how much a partner that keeps its word is feared
+  double partner_fear = 0.7;  // how much a partner that keeps its word is feared
   double peace_threat = 1.0;  // weight of what a power could take from it ...
   double peace_gain = 1.0;    // ... against what it means to take from that power
   double peace_reach = 0.5;   // and, so weighted, what of that power's it could take soon
   double peace_aggression = 0.5;      // a power that went for it lately threatens this much more
-  double peace_min_aggression = 0.5;  // peace only with a power that went for it this much
+  double peace_min_aggression = 0.3;  // peace only with a power that went for it this much
   int peace_cooldown = 0;   // movement phases without new peace with a power it ended peace with
   double peace_keep = 1.0;  // a peace in force ends only when it pays this many times less
   double peace_strength = 1.0;  // threat weighed by (its centres / the bot's) to this power
@@ -131,6 +132,7 @@ struct PressSettings {
   // relied on sooner.
   double cooperative_keep = 4.0;
   int cooperative_trust_after = 0;
+  double cooperative_fear = 0.4;  // its fear, instead of partner_fear
 };
 
 struct LoadedSettings {

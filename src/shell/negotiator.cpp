@@ -74,6 +74,7 @@ void Negotiator::start_game(const TokenMessage& hello) {
   peace_ended_.assign(powers, -1000);
   answered_.assign(powers, false);
   ignored_.assign(powers, 0);
+  discerning_.assign(powers, false);
   movement_phases_ = 0;
   season_.reset();
   results_.clear();
@@ -168,7 +169,10 @@ std::vector<TokenMessage> Negotiator::begin_phase() {
   // Partners that keep their word are feared less; breakers are feared fully at once.
   for (int power = 0; power < board_.power_count; ++power) {
     const bool partner = relies_on(power);
-    valuation_.setFearScale(power, partner ? settings_.partner_fear : 1.0);
+    const bool cooperative = cooperative_[static_cast<std::size_t>(power)];
+    valuation_.setFearScale(power, !partner      ? 1.0
+                                   : cooperative ? settings_.cooperative_fear
+                                                 : settings_.partner_fear);
     valuation_.setFriendly(power, partner && settings_.trust_partners);
   }
   return out;
@@ -240,8 +244,10 @@ void Negotiator::give_promised_orders(GameBoard& board) const {
 const DiplomaticView& Negotiator::view() {
   if (!view_) {
     view_ = view_turn(board_, valuation_, dealing(), aggression_, cooperative_, settings_);
-    for (std::size_t p = 0; p < view_->cooling.size() && p < peace_ended_.size(); ++p)
+    for (std::size_t p = 0; p < view_->cooling.size() && p < peace_ended_.size(); ++p) {
       view_->cooling[p] = movement_phases_ < peace_ended_[p] + settings_.peace_cooldown;
+      view_->discerning[p] = discerning_[p];
+    }
   }
   return *view_;
 }
@@ -370,6 +376,7 @@ std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
     return out;
   }
   if (message.is_reply()) {
+    if (message.kind == PressKind::kReject) discerning_[static_cast<std::size_t>(sender)] = true;
     auto owed = awaiting_.find(sender);
     if (owed != awaiting_.end() && owed->second > 0) --owed->second;
     trace("press: " + name(sender) + " answered " + printed_text(text));

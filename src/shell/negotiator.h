@@ -112,6 +112,7 @@ class Negotiator {
   std::vector<bool> could_strike_;     // its units could reach what the bot holds this phase
   std::vector<bool> answered_;         // it ever answered the bot's press
   std::vector<int> ignored_;           // phases in which it left the bot's proposals unanswered
+  std::vector<bool> discerning_;       // it turned a proposal of the bot's down
   // Notices the bot sent, waiting for the server to say they were delivered.
   struct Notice {
     TokenMessage snd;
