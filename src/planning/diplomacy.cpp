@@ -297,19 +297,6 @@ DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuat
     if (near)
       view.reach[static_cast<std::size_t>(owner)] += value_of(valuation, static_cast<int>(q));
   }
-  int best = 0;
-  double best_target = 0;
-  for (std::size_t p = 0; p < powers; ++p) {
-    if (view.gain[p] > best) {
-      best = view.gain[p];
-      view.enemy = static_cast<int>(p);
-    }
-    const double wanted = view.gain[p] + view.reach[p] * settings.peace_reach;
-    if (view.dealing[p] && wanted > best_target) {
-      best_target = wanted;
-      view.target = static_cast<int>(p);
-    }
-  }
   return view;
 }
 

@@ -29,8 +29,6 @@ struct DiplomaticView {
   // that takes any peace it is offered.
   std::vector<bool> discerning;
   int leader = -1;  // the most centres, at least the leader share; never the bot
-  int enemy = -1;   // the power the bot's orders go for most
-  int target = -1;  // the power it goes for most now and soon
   Holdings holdings;
 };
 
