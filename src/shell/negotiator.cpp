@@ -142,13 +142,16 @@ std::vector<TokenMessage> Negotiator::begin_phase() {
     for (int breaker : breakers) {
       distrusted_until_[static_cast<std::size_t>(breaker)] =
           movement_phases_ + settings_.distrust_phases;
-      // What it still proposes to the breaker is withdrawn.
+      // What it still proposes to the breaker is cancelled. Its own ledger keeps the
+      // proposal (withdrawn): a YES the breaker sent before the cancel still binds.
       for (const Proposal& proposal : ledger_.proposals()) {
         if (proposal.proposer != me() || !proposal.required.count(breaker)) continue;
         PressMessage proposed{PressKind::kProposal, proposal.arrangement, {}, {}};
-        out.push_back(send(std::vector<int>(proposal.required.begin(), proposal.required.end()),
-                           answer(PressKind::kCancel, proposed)));
+        out.push_back(
+            (tok::SND & power_list({proposal.required.begin(), proposal.required.end()})) &
+            press::to_message(answer(PressKind::kCancel, proposed)));
       }
+      ledger_.withdraw_proposals(me());
     }
   }
   season_ = board_.season;
