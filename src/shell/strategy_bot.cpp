@@ -136,7 +136,11 @@ void StrategyBot::OnNOW(const TokenMessage&) {
     }
     // A bot of this process waits on the clock; a host that drives press in rounds ends
     // the wait itself.
-    if (keeps_files_) timer_.start(std::chrono::milliseconds(negotiator_.wait_milliseconds()));
+    if (keeps_files_) {
+      const std::chrono::milliseconds wait(negotiator_.wait_milliseconds());
+      wait_ends_ = std::chrono::steady_clock::now() + wait;
+      timer_.start(wait);
+    }
     return;
   }
   negotiator_.give_promised_orders(board_);
@@ -170,6 +174,8 @@ void StrategyBot::FinishPhase() {
 }
 
 void StrategyBot::OnWake() {
+  // A wake-up queued just before a new phase began belongs to the old one.
+  if (std::chrono::steady_clock::now() + std::chrono::milliseconds(5) < wait_ends_) return;
   FinishPhase();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -76,6 +77,7 @@ class StrategyBot : public BotBase {
   Negotiator negotiator_;
   // A movement phase waits for answers to its proposals before its orders go.
   bool waiting_for_answers_ = false;
+  std::chrono::steady_clock::time_point wait_ends_;
   // Last: its thread must stop before anything it wakes is gone.
   PressTimer timer_{[this] { PostWake(); }};
 };
