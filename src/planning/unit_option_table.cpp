@@ -74,10 +74,12 @@ void UnitOptionTable::rebuild() {
 }
 
 void UnitOptionTable::forbid(int power, const std::vector<bool>& provinces) {
-  for (auto& [key, option] : options_) {
+  for (auto& entry : options_) {
+    UnitOption& option = entry.second;
     if (option.power != power) continue;
+    const Location own = option.location;
     option.candidates.erase_if([&](const Location& place) {
-      return place != option.location && place.province >= 0 &&
+      return place != own && place.province >= 0 &&
              place.province < static_cast<int>(provinces.size()) &&
              provinces[static_cast<std::size_t>(place.province)];
     });
