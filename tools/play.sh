@@ -42,6 +42,9 @@ if [[ "$settings" == "$games/Quorvel.ini" && ! -f "$settings" ]]; then
   # Renamed into place whole: a game started at the same moment never copies half a file.
   cp data/Quorvel.ini "$settings.$$" && mv -f "$settings.$$" "$settings"
 fi
+# The server's output file is made here: the background job opens it only when it starts,
+# which may come after the first look for the port.
+: > "$game/server.txt"
 "$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -l"$press" \
   -g"$game/game.txt" \
   -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
