@@ -21,15 +21,13 @@ bool read_place(const TokenMessage& place, Token unit_type, Location& location) 
 }
 
 int read_unit(const BoardMap& map, const TokenMessage& unit, int offset, BoardPosition& position) {
-  const int power_count = map.power_count;
-  const int province_count = map.province_count;
   const auto& provinces = map.provinces;
   if (unit.sub_message_count() < 3 || !unit.sub_message_is_single_token(0) ||
       !unit.sub_message_is_single_token(1)) {
     return offset;
   }
   const Token power = unit.first_token();
-  if (power.subtoken() >= power_count) return offset;
+  if (!map.has_power(power.subtoken())) return offset;
   const Token unit_type = unit.token_at(unit.sub_message_start(1));
   // Only armies and fleets stand on the board; any other type would pass as a coast key.
   if (unit_type != tok::AMY && unit_type != tok::FLT) return content_position(unit, 1, offset);
@@ -38,7 +36,7 @@ int read_unit(const BoardMap& map, const TokenMessage& unit, int offset, BoardPo
   const TokenMessage place = unit.sub_message(2);
   Location location;
   if ((!place.is_single_token() && unit_type != tok::FLT) ||
-      !read_place(place, unit_type, location) || location.province >= province_count ||
+      !read_place(place, unit_type, location) || !map.on_map(location.province) ||
       provinces[static_cast<std::size_t>(location.province)].adjacency.count(location.coast) == 0) {
     return location_position;
   }
@@ -62,7 +60,7 @@ int read_unit(const BoardMap& map, const TokenMessage& unit, int offset, BoardPo
     for (int i = 0; i < options.sub_message_count(); ++i) {
       Location option;
       if (!read_place(options.sub_message(i), unit_type, option) ||
-          option.province >= province_count) {
+          !map.on_map(option.province)) {
         fault = element_position(options, i, options_offset);
         break;
       }
@@ -99,7 +97,7 @@ int read_centres(const BoardMap& map, const TokenMessage& sco,
     const Token owner = entry.token_at(0);
     for (int k = 1; k < entry.sub_message_count(); ++k) {
       const Token province = entry.token_at(entry.sub_message_start(k));
-      if (!entry.sub_message_is_single_token(k) || province.subtoken() >= map.province_count) {
+      if (!entry.sub_message_is_single_token(k) || !map.on_map(province.subtoken())) {
         return element_position(entry, k, offset);
       }
       owners.emplace_back(province.subtoken(), owner);

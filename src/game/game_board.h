@@ -23,6 +23,8 @@ class GameBoard : public BoardMap, public BoardPosition {
  public:
   // Map definition.
   int set_map(const TokenMessage& mdf);
+  // Back to no map, as before the first MDF: position messages are then ignored.
+  void forget_map();
   std::string province_text(int province) const;
   std::string location_text(const Location& location) const;
 

@@ -8,6 +8,22 @@ int GameBoard::set_map(const TokenMessage& mdf) {
   return read_map(mdf, *this);
 }
 
+void GameBoard::forget_map() {
+  province_count = -1;
+  power_count = -1;
+  powers.reset();
+  units.clear();
+  dislodged_units.clear();
+  own_home_centres.clear();
+  own_units.clear();
+  own_dislodged_units.clear();
+  own_centres.clear();
+  buildable_home_centres.clear();
+  adjustment_orders.clear();
+  adjustment_count = 0;
+  waive_count = 0;
+}
+
 std::string GameBoard::province_text(int province) const {
   if (province < 0 || province >= kMaxProvinces) return "???";
   const MapProvince& record = provinces[static_cast<std::size_t>(province)];

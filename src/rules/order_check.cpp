@@ -44,7 +44,7 @@ bool read_unit(const RulesMap& map, const TokenMessage& element, Unit& unit) {
   const Token power = element.token_at(0);
   const Token type = element.token_at(1);
   Place place;
-  if (power.category() != CATEGORY_POWER || power.subtoken() >= map.power_count() ||
+  if (power.category() != CATEGORY_POWER || !map.has_power(power.subtoken()) ||
       (type != AMY && type != FLT) || !read_place(map, element.sub_message(2), place)) {
     return false;
   }
@@ -258,7 +258,7 @@ CheckedOrder check_adjustment(const RulesMap& map, const Position& position, int
   if (order.sub_message_count() != 2) return refuse(Token());
   if (kind == WVE && order.sub_message_is_single_token(0)) {
     const Token who = order.first_token();
-    if (who.category() != CATEGORY_POWER || who.subtoken() >= map.power_count()) return refuse(NSP);
+    if (who.category() != CATEGORY_POWER || !map.has_power(who.subtoken())) return refuse(NSP);
     if (who.subtoken() != power) return refuse(NYU);
     Order result;
     result.kind = OrderKind::kWaive;
@@ -284,7 +284,7 @@ CheckedOrder check_adjustment(const RulesMap& map, const Position& position, int
   const Token who = written.token_at(0);
   const Token type = written.token_at(1);
   Place place;
-  if (who.category() != CATEGORY_POWER || who.subtoken() >= map.power_count() ||
+  if (who.category() != CATEGORY_POWER || !map.has_power(who.subtoken()) ||
       (type != AMY && type != FLT) || !read_place(map, written.sub_message(2), place)) {
     return refuse(NSP);
   }

@@ -20,7 +20,9 @@ class RulesMap {
   int province_count() const { return board_.province_count; }
   int power_count() const { return board_.power_count; }
   const MapProvince& province(int p) const { return board_.provinces[static_cast<std::size_t>(p)]; }
-  bool valid(int p) const { return p >= 0 && p < province_count(); }
+  // On the map: a variant's provinces may leave gaps below province_count().
+  bool valid(int p) const { return board_.on_map(p); }
+  bool has_power(int power) const { return board_.has_power(power); }
   Token token(int p) const { return province(p).token; }
   std::string name(int p) const;
   bool supply_centre(int p) const { return valid(p) && province(p).is_supply_centre; }

@@ -201,7 +201,15 @@ void BotBase::ProcessMap(const TokenMessage& msg) {
 
 void BotBase::ProcessMapDefinition(const TokenMessage& msg) {
   const int position = game->set_map(msg);
-  if (position != -1) LogError("Failed to set map - Error location %d", position);
+  if (position != -1) {
+    LogError("Failed to set map - Error location %d", position);
+    // Accepting a map it cannot play would lose the seat while the server counts it as
+    // played; refused, the server can give the seat to someone else.
+    game->forget_map();
+    if (!rejoining) Send(REJ & storedMapMessage);
+    rejoining = false;
+    return;
+  }
   OnMDF(msg);
   if (!rejoining) {
     Send(YES & storedMapMessage);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -121,15 +122,13 @@ TEST(MapDefinition, FaultsAnswerTheirPosition) {
   };
   const Case cases[] = {
       {"MDF ( AUS ENG AUS ) " + v + a, "AUS", 2},
-      {"MDF ( AUS TUR ) " + v + a, "TUR", 1},
+      // ENG is not among the powers of the map.
+      {"MDF ( AUS TUR ) " + v + a, "ENG", 1},
       {p + "( ( ( AUS BOH ) ( ENG BUR ) ) ( GAL BUR ) ) " + a, "BUR", 2},
       {p + "( ( ( ( AUS BOH ) BUR ) ) ( GAL ) ) " + a, "AUS", 2},
       {p + "( ( ( ( AUS TUR ) BUR ) ) ( GAL ) ) " + a, "TUR", 1},
       {p + "( ( ( AUS BOH HLD ) ) ( GAL ) ) " + a, "HLD", 1},
       {p + "( ( ( AUS BOH ) ) ( GAL 5 ) ) " + a, "5", 1},
-      // RUH (index 3) without BUR (index 1) leaves a gap: the bracket that opens the
-      // non-centres list.
-      {p + "( ( ( AUS BOH ) ) ( GAL RUH ) ) " + a, "(", 5},
       {p + v + "( ( RUH ( AMY BOH ) ) )", "RUH", 1},
       {p + v + "( ( BOH ( AMY BUR ) ) ( BOH ( FLT BUR ) ) )", "BOH", 3},
       {p + v + "( ( BOH ( AMY BUR ) ( AMY GAL ) ) )", "AMY", 2},
@@ -142,15 +141,49 @@ TEST(MapDefinition, FaultsAnswerTheirPosition) {
     GameBoard board;
     EXPECT_EQ(set_map_text(board, c.text), token_index(c.text, c.token, c.occurrence)) << c.text;
   }
-  // What was read before a fault stays: the provinces below a gap, the adjacency lists.
+  // What was read before a fault stays: the provinces, the adjacency lists.
   GameBoard board;
-  set_map_text(board, p + "( ( ( AUS BOH ) ) ( GAL RUH ) ) " + a);
-  EXPECT_EQ(board.province_count, 1);
   set_map_text(board, p + v + "( ( BOH ( AMY BUR ) ) ( BOH ( FLT BUR ) ) )");
   EXPECT_EQ(board.province_count, 3);
   EXPECT_EQ(at(board, BOH).adjacency.size(), 1u);
   set_map_text(board, "MDF ( AUS ENG AUS ) " + v + a);
-  EXPECT_EQ(board.power_count, 3);
+  EXPECT_EQ(board.power_count, 2);
+}
+
+// What servers send for variants: powers and provinces named from the standard tokens
+// with gaps between them, and no non-centres list when it would be empty.
+TEST(MapDefinition, VariantsNameSomeOfTheStandardTokens) {
+  GameBoard board;
+  ASSERT_EQ(set_map_text(board, "MDF ( TUR FRA ) ( ( ( FRA PAR ) ( TUR ANK ) ( UNO VIE ) ) ) "
+                                "( ( PAR ( AMY VIE ) ) ( VIE ( AMY PAR ANK ) ) "
+                                "( ANK ( AMY VIE ) ) )"),
+            -1);
+  EXPECT_EQ(board.power_count, TUR.subtoken() + 1);
+  EXPECT_EQ(board.named_power_count(), 2);
+  EXPECT_TRUE(board.has_power(FRA.subtoken()));
+  EXPECT_FALSE(board.has_power(ENG.subtoken()));
+  EXPECT_FALSE(board.has_power(TUR.subtoken() + 1));
+  EXPECT_EQ(board.province_count, std::max({PAR.subtoken(), VIE.subtoken(), ANK.subtoken()}) + 1);
+  for (int p = 0; p < board.province_count; ++p) {
+    const bool named = p == PAR.subtoken() || p == VIE.subtoken() || p == ANK.subtoken();
+    EXPECT_EQ(board.on_map(p), named) << p;
+  }
+  EXPECT_EQ(at(board, ANK).owner, TUR);
+  EXPECT_EQ(at(board, VIE).owner, UNO);
+  EXPECT_TRUE(at(board, VIE).is_supply_centre);
+
+  // A power or a province of the standard set that the variant lacks is still a fault:
+  // as a home power, as a destination, in a position.
+  const std::string home = "MDF ( TUR FRA ) ( ( ( AUS VIE ) ) ) ( )";
+  EXPECT_EQ(set_map_text(board, home), token_index(home, "AUS"));
+  const std::string move = "MDF ( FRA ) ( ( ( FRA PAR ) ) ) ( ( PAR ( AMY BUR ) ) )";
+  EXPECT_EQ(set_map_text(board, move), token_index(move, "BUR"));
+  ASSERT_EQ(set_map_text(board, "MDF ( FRA ) ( ( ( FRA PAR BRE ) ) ) "
+                                "( ( PAR ( AMY BRE ) ) ( BRE ( AMY PAR ) ) )"),
+            -1);
+  EXPECT_EQ(board.set_position(parse("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( ENG AMY BRE )")), 11);
+  EXPECT_EQ(board.set_position(parse("NOW ( SPR 1901 ) ( FRA AMY BUR )")), 8);
+  EXPECT_EQ(board.set_centres(parse("SCO ( FRA PAR GAS )")), 4);
 }
 
 TEST(MapDefinition, CentreEntriesSetHomePowersAndOwners) {

@@ -1,0 +1,321 @@
+#include "rules/map_file.h"
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "game/board_map.h"
+#include "game/board_position.h"
+#include "game/message_positions.h"
+#include "protocol/token_text_table.h"
+#include "protocol/tokens.h"
+
+namespace quorvel::rules {
+
+namespace {
+
+struct Place {
+  int line = 1;
+  int column = 1;
+};
+
+struct Lexed {
+  std::vector<Token> tokens;
+  std::vector<Place> places;  // where each token starts
+  Place end;
+};
+
+bool is_letter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string at(const std::string& name, Place place, const std::string& what) {
+  return name + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) + ": " + what;
+}
+
+// The printed form, as a message's text is read, with line breaks, tabs and comments.
+bool lex(std::string_view text, const std::string& name, Lexed& out, std::string& error) {
+  Place place;
+  std::size_t i = 0;
+  auto advance = [&](std::size_t n) {
+    for (; n > 0 && i < text.size(); --n, ++i) {
+      if (text[i] == '\n') {
+        ++place.line;
+        place.column = 1;
+      } else {
+        ++place.column;
+      }
+    }
+  };
+  int depth = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      advance(1);
+    } else if (c == '#') {
+      while (i < text.size() && text[i] != '\n')
+        advance(1);
+    } else if (c == '(' || c == ')') {
+      if (c == ')' && depth == 0) {
+        error = at(name, place, "a closing bracket without its opening one");
+        return false;
+      }
+      depth += c == '(' ? 1 : -1;
+      out.tokens.push_back(c == '(' ? tok::BRA : tok::KET);
+      out.places.push_back(place);
+      advance(1);
+    } else if (is_letter(c)) {
+      const std::size_t length = std::min<std::size_t>(3, text.size() - i);
+      std::string word(text.substr(i, length));
+      for (char& w : word)
+        w = upper(w);
+      const auto token = length == 3 ? TokenTextTable::standard().token_of(word) : std::nullopt;
+      if (!token) {
+        error = at(name, place, "'" + word + "' is no token");
+        return false;
+      }
+      out.tokens.push_back(*token);
+      out.places.push_back(place);
+      advance(3);
+    } else if (is_digit(c)) {
+      int value = 0;
+      const Place start = place;
+      while (i < text.size() && is_digit(text[i])) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 8191) {
+          error = at(name, start, "a number above 8191");
+          return false;
+        }
+        advance(1);
+      }
+      out.tokens.push_back(Token::from_number(value));
+      out.places.push_back(start);
+    } else {
+      error = at(name, place, std::string("unexpected character '") + c + "'");
+      return false;
+    }
+  }
+  out.end = place;
+  if (depth != 0) {
+    error = at(name, place, "the file ends inside brackets");
+    return false;
+  }
+  return true;
+}
+
+// One message of the file, and where its tokens are.
+struct Part {
+  TokenMessage message;
+  int first = 0;  // index of its first token in the file's tokens
+};
+
+class Reader {
+ public:
+  Reader(const Lexed& lexed, std::string name) : lexed_(lexed), name_(std::move(name)) {}
+
+  std::string error(const Part& part, int position, const std::string& what) const {
+    const std::size_t index = static_cast<std::size_t>(part.first + position);
+    const Place place = index < lexed_.places.size() ? lexed_.places[index] : lexed_.end;
+    return at(name_, place, what);
+  }
+  std::string error_at_end(const std::string& what) const { return at(name_, lexed_.end, what); }
+
+  // The three messages, split where a single token stands outside all brackets.
+  bool split(std::vector<Part>& parts, std::string& failure) const {
+    const int count = static_cast<int>(lexed_.tokens.size());
+    int depth = 0;
+    std::vector<int> starts;
+    for (int i = 0; i < count; ++i) {
+      const Token t = lexed_.tokens[static_cast<std::size_t>(i)];
+      if (depth == 0 && t != tok::BRA) starts.push_back(i);
+      if (t == tok::BRA) ++depth;
+      if (t == tok::KET) --depth;
+    }
+    if (count > 0 && lexed_.tokens.front() == tok::BRA) {
+      failure = at(name_, lexed_.places.front(), "the file must begin with MDF");
+      return false;
+    }
+    const Token expected[] = {tok::MDF, tok::SCO, tok::NOW};
+    const char* names[] = {"MDF", "SCO", "NOW"};
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (k >= starts.size()) {
+        failure = error_at_end(std::string("the file ends before its ") + names[k]);
+        return false;
+      }
+      const int start = starts[k];
+      if (lexed_.tokens[static_cast<std::size_t>(start)] != expected[k]) {
+        failure = at(name_, lexed_.places[static_cast<std::size_t>(start)],
+                     std::string("expected ") + names[k] + " here");
+        return false;
+      }
+    }
+    if (starts.size() > 3) {
+      failure = at(name_, lexed_.places[static_cast<std::size_t>(starts[3])],
+                   "nothing may follow the NOW");
+      return false;
+    }
+    for (std::size_t k = 0; k < 3; ++k) {
+      const int start = starts[k];
+      const int end = k + 1 < starts.size() ? starts[k + 1] : count;
+      Part part;
+      part.first = start;
+      part.message.set_from_tokens(&lexed_.tokens[static_cast<std::size_t>(start)], end - start);
+      parts.push_back(std::move(part));
+    }
+    return true;
+  }
+
+ private:
+  const Lexed& lexed_;
+  std::string name_;
+};
+
+// Every adjacency is a way back too: a one-way move is a slip of the pen.
+int one_way(const BoardMap& map, const TokenMessage& mdf) {
+  const TokenMessage entries = mdf.sub_message(3);
+  const int entries_offset = content_position(mdf, 3, 0);
+  for (int e = 0; e < entries.sub_message_count(); ++e) {
+    const TokenMessage entry = entries.sub_message(e);
+    const int entry_offset = content_position(entries, e, entries_offset);
+    const int from = entry.first_token().subtoken();
+    for (int k = 1; k < entry.sub_message_count(); ++k) {
+      const TokenMessage list = entry.sub_message(k);
+      const int list_offset = content_position(entry, k, entry_offset);
+      const TokenMessage key = list.sub_message(0);
+      const Token coast = key.is_single_token() ? key.first_token() : key.token_at(1);
+      for (int d = 1; d < list.sub_message_count(); ++d) {
+        const TokenMessage place = list.sub_message(d);
+        const Location to = place.is_single_token()
+                                ? Location{place.first_token().subtoken(), key.first_token()}
+                                : Location{place.token_at(0).subtoken(), place.token_at(1)};
+        const auto& back = map.provinces[static_cast<std::size_t>(to.province)].adjacency;
+        const auto list_back = back.find(to.coast);
+        if (list_back == back.end() || list_back->second.count(Location{from, coast}) == 0)
+          return element_position(list, d, list_offset);
+      }
+    }
+  }
+  return -1;
+}
+
+std::string unit_fault(const BoardMap& map, const TokenMessage& now, int position) {
+  const Token t = position < now.length() ? now.token_at(position) : Token();
+  if (t.category() == CATEGORY_POWER && !map.has_power(t.subtoken()))
+    return "a unit of a power not in the power list";
+  if (t.is_province() && !map.on_map(t.subtoken())) return "a unit on a province not on the map";
+  return "a unit the map has no place for (its type, its province or its coast)";
+}
+
+}  // namespace
+
+MapFileReading read_map_text(std::string_view text, const std::string& name) {
+  MapFileReading result;
+  Lexed lexed;
+  if (!lex(text, name, lexed, result.error)) return result;
+  const Reader reader(lexed, name);
+  std::vector<Part> parts;
+  if (!reader.split(parts, result.error)) return result;
+  const Part& mdf = parts[0];
+  const Part& sco = parts[1];
+  const Part& now = parts[2];
+
+  BoardMap map;
+  std::string why;
+  int fault = read_map(mdf.message, map, &why);
+  if (fault != -1) {
+    result.error = reader.error(mdf, fault, why);
+    return result;
+  }
+  if (map.named_power_count() == 0) {
+    result.error = reader.error(mdf, 1, "a map without powers");
+    return result;
+  }
+  if ((fault = one_way(map, mdf.message)) != -1) {
+    result.error = reader.error(mdf, fault, "a move with no move back");
+    return result;
+  }
+
+  std::set<int> owned;
+  bool any_centre = false;
+  for (int p = 0; p < map.province_count; ++p)
+    any_centre = any_centre ||
+                 (map.on_map(p) && map.provinces[static_cast<std::size_t>(p)].is_supply_centre);
+  if (!any_centre) {
+    result.error = reader.error(mdf, 2, "a map without supply centres");
+    return result;
+  }
+  for (int i = 1; i < sco.message.sub_message_count(); ++i) {
+    const TokenMessage entry = sco.message.sub_message(i);
+    const int offset = content_position(sco.message, i, 0);
+    const Token owner = entry.first_token();
+    if (!entry.sub_message_is_single_token(0) ||
+        (owner != tok::UNO &&
+         (owner.category() != CATEGORY_POWER || !map.has_power(owner.subtoken())))) {
+      result.error = reader.error(sco, offset, "an owner that is not a power of the map");
+      return result;
+    }
+    for (int k = 1; k < entry.sub_message_count(); ++k) {
+      const int position = element_position(entry, k, offset);
+      const Token centre = entry.token_at(entry.sub_message_start(k));
+      if (!entry.sub_message_is_single_token(k) || !map.on_map(centre.subtoken()) ||
+          !map.provinces[static_cast<std::size_t>(centre.subtoken())].is_supply_centre) {
+        result.error = reader.error(sco, position, "not a supply centre of the map");
+        return result;
+      }
+      if (!owned.insert(centre.subtoken()).second) {
+        result.error = reader.error(sco, position, "a centre owned twice");
+        return result;
+      }
+    }
+  }
+
+  const TokenMessage turn = now.message.sub_message(1);
+  const Token season = turn.first_token();
+  if (now.message.sub_message_is_single_token(1) || turn.length() != 2 ||
+      (season != tok::SPR && season != tok::SUM && season != tok::FAL && season != tok::AUT &&
+       season != tok::WIN) ||
+      !turn.token_at(1).is_number()) {
+    result.error = reader.error(now, 1, "the turn must be ( season year )");
+    return result;
+  }
+  BoardPosition position;
+  if ((fault = read_position(map, now.message, position)) != -1) {
+    result.error = reader.error(now, fault, unit_fault(map, now.message, fault));
+    return result;
+  }
+  std::set<int> occupied;
+  for (int i = 2; i < now.message.sub_message_count(); ++i) {
+    const int offset = element_position(now.message, i, 0);
+    const TokenMessage unit = now.message.sub_message(i);
+    if (unit.sub_message_count() != 3) {
+      result.error = reader.error(now, offset, "a start position holds units only, none dislodged");
+      return result;
+    }
+    const TokenMessage place = unit.sub_message(2);
+    const int province =
+        (place.is_single_token() ? place.first_token() : place.token_at(0)).subtoken();
+    if (!occupied.insert(province).second) {
+      result.error = reader.error(now, offset, "two units in one province");
+      return result;
+    }
+  }
+  result.map = MapFile{mdf.message, sco.message, now.message};
+  return result;
+}
+
+MapFileReading read_map_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {std::nullopt, path + ": cannot be read"};
+  std::ostringstream text;
+  text << in.rdbuf();
+  return read_map_text(text.str(), path);
+}
+
+}  // namespace quorvel::rules

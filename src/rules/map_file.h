@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/token_message.h"
+
+namespace quorvel::rules {
+
+// A map and the start of a game on it, as our server and the arena take them from a file:
+// the map definition, who owns which centre and where the units stand.
+struct MapFile {
+  TokenMessage mdf;
+  TokenMessage sco;
+  TokenMessage now;
+};
+
+struct MapFileReading {
+  std::optional<MapFile> map;
+  std::string error;  // "FILE:LINE:COLUMN: what is wrong" when there is no map
+};
+
+// The file holds three messages in their printed form, MDF, SCO and NOW in this order;
+// line breaks count as spaces and '#' starts a comment that runs to the line's end. The
+// messages are checked as a game loads them, and beyond: every owner of a centre is a
+// power of the map, no centre is owned twice, no province holds two units, every
+// adjacency goes both ways and the start has no dislodged units.
+MapFileReading read_map_file(const std::string& path);
+MapFileReading read_map_text(std::string_view text, const std::string& name);
+
+}  // namespace quorvel::rules
