@@ -1,12 +1,12 @@
 #include "arena/arena_game.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <ostream>
 
 #include "protocol/token_message.h"
 #include "protocol/tokens.h"
-#include "rules/standard_map.h"
 #include "server/game_record.h"
 #include "server/game_report.h"
 #include "server/game_session.h"
@@ -41,12 +41,6 @@ class SeatLink : public MessageSink {
   int client_;
 };
 
-TokenMessage parsed(std::string_view text) {
-  TokenMessage message;
-  message.parse_text(text);
-  return message;
-}
-
 // The tokens of a message as the link hands them to a bot: host order, no end marker.
 std::vector<std::uint16_t> body_of(const TokenMessage& message) {
   std::vector<std::uint16_t> body(static_cast<std::size_t>(message.length()));
@@ -62,12 +56,14 @@ std::uint64_t player_seed(std::uint64_t game_seed, int power) {
 }  // namespace
 
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year, const std::string& record_path, int press_level) {
-  // Parsed for each game: a message builds its element cache when first read, so one
+                     int last_year, const std::string& record_path, int press_level,
+                     const rules::MapFile& map) {
+  // Copied for each game: a message builds its element cache when first read, so one
   // shared between the threads of a run would be written by several at once.
-  const TokenMessage mdf = parsed(rules::standard_map_text());
-  const TokenMessage now = parsed(rules::standard_start_now());
-  const TokenMessage sco = parsed(rules::standard_start_sco());
+  const rules::MapFile own = map;
+  const TokenMessage& mdf = own.mdf;
+  const TokenMessage& now = own.now;
+  const TokenMessage& sco = own.sco;
 
   server::ServerOptions options;
   options.last_year = last_year;
@@ -78,19 +74,20 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   server::GameRecord record(record_path);
   std::ostream quiet(nullptr);
   server::GameSession session(options, mailbox, record, quiet);
-  session.load(mdf, now, sco);
+  session.load(mdf, now, sco, own.name);
   session.deliver_press_by_rounds();
 
   const int powers = static_cast<int>(by_power.size());
   std::vector<std::optional<opponents::OpponentKind>> seats;
   for (const ArenaPlayer* player : by_power)
-    seats.push_back(player->house);
+    seats.push_back(player != nullptr ? player->house : std::nullopt);
   session.fix_seats(seats);
 
   // Clients join in power order, so each takes the seat of its power.
   std::vector<std::unique_ptr<StrategyBot>> bots(static_cast<std::size_t>(powers));
   std::vector<std::unique_ptr<SeatLink>> links(static_cast<std::size_t>(powers));
   for (int power = 0; power < powers; ++power) {
+    if (by_power[static_cast<std::size_t>(power)] == nullptr) continue;
     const ArenaPlayer& player = *by_power[static_cast<std::size_t>(power)];
     if (!player.is_quorvel()) continue;
     PlayerSetup setup;
@@ -152,8 +149,11 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   result.stalled = stalled;
   result.phases = session.phases_begun();
   result.centres_by_year = session.centres_by_year();
+  // Aligned with the seats below, which leave out the powers the map leaves out.
+  for (auto& [year, counts] : result.centres_by_year)
+    counts.erase(std::remove(counts.begin(), counts.end(), server::kAbsent), counts.end());
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
-  result.years = last - 1900;
+  result.years = last - (now.sub_message(1).token_at(1).number() - 1);
   if (game.winner() >= 0) {
     result.winner = server::power_name(game.winner());
     const StrategyBot* winner = bots[static_cast<std::size_t>(game.winner())].get();
@@ -162,6 +162,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   }
   const rules::Referee* referee = session.referee();
   for (int power = 0; power < powers; ++power) {
+    if (by_power[static_cast<std::size_t>(power)] == nullptr) continue;
     PowerResult seat{server::power_name(power), by_power[static_cast<std::size_t>(power)]->label,
                      position.centre_count(game.map(), power), session.refused(power)};
     if (referee != nullptr) {

@@ -6,6 +6,8 @@
 
 #include "arena/arena_player.h"
 #include "arena/game_result.h"
+#include "rules/map_file.h"
+#include "rules/standard_map.h"
 
 namespace quorvel::arena {
 
@@ -13,8 +15,9 @@ namespace quorvel::arena {
 // is delivered in the next phase.
 inline constexpr int kPressRounds = 10;
 
-// Plays one game of the standard map in this process, the player of each power given in
-// power order, to the last year (then a draw). The local server's session runs it, so each
+// Plays one game in this process on the map given (the standard map by default), the
+// player of each power given in power order (none for a power the map leaves out), to the
+// last year (then a draw). The local server's session runs it, so each
 // Quorvel gets exactly the messages a server sends and its orders go through the rules'
 // checks; everything random in the game follows from the seed. With a record path, the
 // server's record of the game (every message, the result table) is written there.
@@ -24,6 +27,7 @@ inline constexpr int kPressRounds = 10;
 // may answer, until none is pending or kPressRounds are done; then the house players
 // order and the phase is processed once every player has.
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year, const std::string& record_path = "", int press_level = 0);
+                     int last_year, const std::string& record_path = "", int press_level = 0,
+                     const rules::MapFile& map = rules::standard_map_file());
 
 }  // namespace quorvel::arena

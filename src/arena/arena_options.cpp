@@ -5,6 +5,8 @@
 
 #include "arena/option_reader.h"
 #include "base/number_text.h"
+#include "game/board_map.h"
+#include "rules/standard_map.h"
 
 namespace quorvel::arena {
 
@@ -27,17 +29,18 @@ bool read_shard(const std::string& text, int& shard, int& shards) {
 
 std::string arena_usage() {
   return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL]\n"
-         "                     [--jobs J] [--shard K/N] [--out FILE] [--record DIR] [--chart "
-         "FILE]\n"
-         "                     [--quiet]\n"
+         "                     [--map FILE] [--jobs J] [--shard K/N] [--out FILE] [--record DIR]\n"
+         "                     [--chart FILE] [--quiet]\n"
          "       quorvel-arena merge FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
-         "        random, hold, honest or liar; one to seven, the last fills the remaining seats\n"
+         "        random, hold, honest or liar; one per power at most, the last fills the rest\n"
          "  --games N      games to play (70); the powers rotate round the board\n"
          "  --seed S       game i is played with seed S + i (1)\n"
          "  --last-year Y  the games are drawn after this year (1910)\n"
          "  --press LEVEL  the press level of the games: 0 none (0), 10 peace and alliances,\n"
          "                 20 also order proposals\n"
+         "  --map FILE     the map and the start of the games, as MDF, SCO and NOW in a text\n"
+         "                 file (see data/maps; the standard map when not given)\n"
          "  --jobs J       games played at once (the number of cores)\n"
          "  --shard K/N    play only the games i with i mod N = K - 1\n"
          "  --out FILE     one JSON line per game\n"
@@ -49,6 +52,7 @@ std::string arena_usage() {
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
   ParsedArenaOptions parsed;
   ArenaOptions& o = parsed.options;
+  std::string map_file;
   o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   auto path = [](std::string& field) {
     return [&field](const std::string& value) {
@@ -65,13 +69,14 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
       {"--jobs", [&](const std::string& v) { return read_number(v, 1, 1024, o.jobs); }},
       {"--shard", [&](const std::string& v) { return read_shard(v, o.shard, o.shards); }},
       {"--press", [&](const std::string& v) { return read_number(v, 0, 8000, o.press); }},
+      {"--map", path(map_file)},
       {"--out", path(o.out)},
       {"--chart", path(o.chart)},
       {"--record", path(o.record_dir)},
       {"--quiet", [&](const std::string&) { return o.quiet = true; }, true},
   };
   parsed.error = read_options(args, options, [&](const std::string& name) -> std::string {
-    if (o.players.size() == 7) return "more than seven players";
+    if (o.players.size() == static_cast<std::size_t>(kMaxPowers)) return "too many players";
     std::string error;
     auto player = parse_player(name, error);
     if (!player) return error;
@@ -79,6 +84,22 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
     return "";
   });
   if (parsed.error.empty() && o.players.empty()) parsed.error = "no player given";
+  if (parsed.error.empty() && !map_file.empty()) {
+    rules::MapFileReading reading = rules::read_map_file(map_file);
+    if (!reading.map) {
+      parsed.error = reading.error;
+      return parsed;
+    }
+    o.map = std::move(reading.map);
+  }
+  if (parsed.error.empty()) {
+    BoardMap map;
+    const int powers = read_map(o.map ? o.map->mdf : rules::standard_map_file().mdf, map) == -1
+                           ? map.named_power_count()
+                           : 0;
+    if (static_cast<int>(o.players.size()) > powers)
+      parsed.error = "more players than the map has powers (" + std::to_string(powers) + ")";
+  }
   return parsed;
 }
 

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "arena/arena_player.h"
+#include "rules/map_file.h"
 
 namespace quorvel::arena {
 
 struct ArenaOptions {
-  std::vector<ArenaPlayer> players;  // one to seven; the last fills the remaining seats
+  std::vector<ArenaPlayer> players;   // one per power at most; the last fills the remaining seats
+  std::optional<rules::MapFile> map;  // --map: the map and its start; the standard map when none
   int games = 70;
   std::uint64_t seed = 1;  // game i plays with seed + i
   int last_year = 1910;    // then a draw
@@ -28,14 +31,15 @@ struct ParsedArenaOptions {
   std::string error;  // empty when the command line is good
 };
 
-// PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL] [--jobs J] [--shard K/N]
-// [--out FILE] [--record DIR] [--chart FILE] [--quiet]; a value may also follow its option
-// after "=".
+// PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL] [--map FILE] [--jobs J]
+// [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet]; a value may also follow
+// its option after "=". A map file is read here: its fault is the command line's error.
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args);
 std::string arena_usage();
 
-// The player of each power in game i: the first player takes power i mod 7, the next
-// the power after it, and so on round the board; the last player fills the rest.
+// The player of each seat in game i, for seats 0 to powers - 1 (the powers of the map in
+// their order): the first player takes seat i mod powers, the next the seat after it, and
+// so on round the board; the last player fills the rest.
 std::vector<const ArenaPlayer*> seating(const std::vector<ArenaPlayer>& players, int game,
                                         int powers);
 

@@ -8,12 +8,30 @@
 #include <thread>
 
 #include "arena/arena_game.h"
+#include "game/board_map.h"
+#include "rules/standard_map.h"
 
 namespace quorvel::arena {
 
 namespace {
-constexpr int kPowers = 7;
+
+// Seats in the map's power order, turned into the player of each power index; a power the
+// map leaves out has none.
+std::vector<const ArenaPlayer*> players_by_power(const ArenaOptions& options, const BoardMap& map,
+                                                 int game) {
+  std::vector<int> powers;
+  for (int power = 0; power < map.power_count; ++power) {
+    if (map.has_power(power)) powers.push_back(power);
+  }
+  const std::vector<const ArenaPlayer*> by_seat =
+      seating(options.players, game, static_cast<int>(powers.size()));
+  std::vector<const ArenaPlayer*> by_power(static_cast<std::size_t>(map.power_count));
+  for (std::size_t seat = 0; seat < powers.size(); ++seat)
+    by_power[static_cast<std::size_t>(powers[seat])] = by_seat[seat];
+  return by_power;
 }
+
+}  // namespace
 
 std::vector<int> games_of_run(const ArenaOptions& options) {
   std::vector<int> games;
@@ -26,6 +44,10 @@ std::vector<int> games_of_run(const ArenaOptions& options) {
 std::vector<GameResult> run_arena(const ArenaOptions& options,
                                   const std::function<void(const GameResult&)>& on_result) {
   const std::vector<int> games = games_of_run(options);
+  // Read before the threads start; each game then plays on a copy of its own.
+  const rules::MapFile map = options.map ? *options.map : rules::standard_map_file();
+  BoardMap board;
+  read_map(map.mdf, board);
   std::vector<std::optional<GameResult>> done(games.size());
   std::mutex lock;
   std::condition_variable finished;
@@ -41,8 +63,8 @@ std::vector<GameResult> run_arena(const ArenaOptions& options,
             (std::filesystem::path(options.record_dir) / ("game-" + std::to_string(seed) + ".txt"))
                 .string();
       }
-      GameResult result = play_game(seating(options.players, i, kPowers), seed, options.last_year,
-                                    record, options.press);
+      GameResult result = play_game(players_by_power(options, board, i), seed, options.last_year,
+                                    record, options.press, map);
       {
         std::lock_guard guard(lock);
         done[k] = std::move(result);

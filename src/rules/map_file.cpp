@@ -1,5 +1,6 @@
 #include "rules/map_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -306,7 +307,7 @@ MapFileReading read_map_text(std::string_view text, const std::string& name) {
       return result;
     }
   }
-  result.map = MapFile{mdf.message, sco.message, now.message};
+  result.map = MapFile{name, mdf.message, sco.message, now.message};
   return result;
 }
 
@@ -315,7 +316,9 @@ MapFileReading read_map_file(const std::string& path) {
   if (!in) return {std::nullopt, path + ": cannot be read"};
   std::ostringstream text;
   text << in.rdbuf();
-  return read_map_text(text.str(), path);
+  MapFileReading reading = read_map_text(text.str(), path);
+  if (reading.map) reading.map->name = std::filesystem::path(path).stem().string();
+  return reading;
 }
 
 }  // namespace quorvel::rules

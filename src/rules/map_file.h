@@ -11,6 +11,7 @@ namespace quorvel::rules {
 // A map and the start of a game on it, as our server and the arena take them from a file:
 // the map definition, who owns which centre and where the units stand.
 struct MapFile {
+  std::string name = "standard";  // as MAP names it: the file's name without its extension
   TokenMessage mdf;
   TokenMessage sco;
   TokenMessage now;

@@ -15,6 +15,7 @@ charts::LineChart centres_chart(const std::map<int, std::vector<int>>& centres_b
                                 const std::string& outcome) {
   charts::LineChart chart{"Centres per year: " + outcome, "year", "supply centres", {}, true};
   for (std::size_t power = 0; power < power_names.size(); ++power) {
+    if (power_names[power].empty()) continue;  // a power the map leaves out
     charts::Series series{power_names[power], power_colour(static_cast<int>(power)), {}, false};
     for (const auto& [year, counts] : centres_by_year) {
       if (power < counts.size()) series.points.emplace_back(year, counts[power]);

@@ -12,7 +12,8 @@ namespace quorvel::server {
 // grey for others.
 std::string power_colour(int power);
 
-// Every power's centres per year, one line each in its colour, the outcome in the title.
+// Every power's centres per year, one line each in its colour, the outcome in the title;
+// a power without a name is left out.
 charts::LineChart centres_chart(const std::map<int, std::vector<int>>& centres_by_year,
                                 const std::vector<std::string>& power_names,
                                 const std::string& outcome);

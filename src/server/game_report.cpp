@@ -17,8 +17,10 @@ std::string power_name(int power) {
 std::string centres_line(int year, const std::vector<int>& counts) {
   std::ostringstream line;
   line << year << ":";
-  for (std::size_t power = 0; power < counts.size(); ++power)
+  for (std::size_t power = 0; power < counts.size(); ++power) {
+    if (counts[power] == kAbsent) continue;
     line << " " << power_name(static_cast<int>(power)) << " " << std::setw(2) << counts[power];
+  }
   return line.str();
 }
 
@@ -32,6 +34,7 @@ std::string result_table(const std::map<int, std::vector<int>>& centres_by_year,
   table << std::right << std::setw(7) << "final"
         << "\n";
   for (std::size_t power = 0; power < players.size(); ++power) {
+    if (final_counts[power] == kAbsent) continue;
     table << std::left << std::setw(6) << power_name(static_cast<int>(power)) << std::setw(18)
           << players[power].substr(0, 17);
     for (const auto& [year, counts] : centres_by_year)

@@ -11,6 +11,9 @@ namespace quorvel::server {
 // "AUS" for power 0, and so on.
 std::string power_name(int power);
 
+// The count of a power that the map leaves out; reports skip it.
+inline constexpr int kAbsent = -1;
+
 // "1901: AUS  4 ENG  4 ...": the powers' centres after a year's autumn.
 std::string centres_line(int year, const std::vector<int>& counts);
 

@@ -87,8 +87,10 @@ GameSession::GameSession(const ServerOptions& options, SessionOutput& output, Ga
       progress_(progress),
       rng_(options.seed ? *options.seed : static_cast<unsigned>(std::time(nullptr))) {}
 
-int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const TokenMessage& sco) {
+int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const TokenMessage& sco,
+                      const std::string& map_name) {
   mdf_ = mdf;
+  map_name_ = map_name;
   int fault = game_.load_map(mdf);
   if (fault == -1) fault = game_.load_position(now, sco);
   if (fault != -1) return fault;
@@ -103,10 +105,15 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   if (options_.press_level >= 10) referee_ = std::make_unique<rules::Referee>(powers());
   // Clients take the powers in a shuffled order; the last seats go to the opponents.
   seating_order_.clear();
-  for (int power = 0; power < powers(); ++power)
-    seating_order_.push_back(power);
+  for (int power = 0; power < powers(); ++power) {
+    if (on_map(power)) {
+      seating_order_.push_back(power);
+    } else {
+      make_absent_seat(power);
+    }
+  }
   std::shuffle(seating_order_.begin(), seating_order_.end(), rng_);
-  for (int i = 0; i < powers(); ++i) {
+  for (int i = 0; i < static_cast<int>(seating_order_.size()); ++i) {
     const int power = seating_order_[static_cast<std::size_t>(i)];
     Seat& seat = seats_[static_cast<std::size_t>(power)];
     seat.passcode = 1 + static_cast<int>(rng_() % 8000);
@@ -127,6 +134,16 @@ void GameSession::make_house_seat(int power, OpponentKind kind) {
   seat.version = "1";
 }
 
+// A power of the token set that the map leaves out: nobody plays it, nothing reports it.
+void GameSession::make_absent_seat(int power) {
+  Seat& seat = seats_[static_cast<std::size_t>(power)];
+  seat.kind = SeatKind::kHouse;
+  seat.house = OpponentKind::kHolder;
+  seat.taken = true;
+  seat.map_accepted = true;
+  reported_out_.insert(power);
+}
+
 void GameSession::fix_seats(const std::vector<std::optional<OpponentKind>>& by_power) {
   if (started_ || seats_.empty()) return;
   seating_order_.clear();
@@ -134,6 +151,10 @@ void GameSession::fix_seats(const std::vector<std::optional<OpponentKind>>& by_p
     Seat& seat = seats_[static_cast<std::size_t>(power)];
     seat = Seat{SeatKind::kClient, OpponentKind::kHolder, -1, false, "", "", seat.passcode};
     negotiators_[static_cast<std::size_t>(power)].reset();
+    if (!on_map(power)) {
+      make_absent_seat(power);
+      continue;
+    }
     const auto kind = static_cast<std::size_t>(power) < by_power.size()
                           ? by_power[static_cast<std::size_t>(power)]
                           : std::nullopt;
@@ -212,7 +233,7 @@ void GameSession::not_understood(int client, const TokenMessage& message, int er
 }
 
 TokenMessage GameSession::map_message() const {
-  return MAP & text_message("standard");
+  return MAP & text_message(map_name_);
 }
 
 TokenMessage GameSession::variant() const {
@@ -405,7 +426,7 @@ int GameSession::read_press_message(int sender, const TokenMessage& message,
     const Token t = to.token_at(i);
     const int power = t.subtoken();
     const bool repeated = std::count(out.recipients.begin(), out.recipients.end(), power) > 0;
-    if (t.category() != CATEGORY_POWER || power >= powers() || power == sender || repeated)
+    if (t.category() != CATEGORY_POWER || !on_map(power) || power == sender || repeated)
       return start + i;
     out.recipients.push_back(power);
   }
@@ -568,7 +589,7 @@ void GameSession::on_rejoin(int client, const TokenMessage& message) {
   const Token power = message.sub_message(1).token_at(0);
   const Token code = message.sub_message(2).token_at(0);
   const bool valid = message.sub_message_count() == 3 && info.power < 0 && !info.observer &&
-                     power.category() == CATEGORY_POWER && power.subtoken() < powers() &&
+                     power.category() == CATEGORY_POWER && on_map(power.subtoken()) &&
                      code.is_number();
   if (!valid) {
     send(client, REJ & message);
@@ -683,6 +704,7 @@ void GameSession::maybe_start(Clock::time_point now) {
   started_ = true;
   record_.write("game starts");
   for (int power = 0; power < powers(); ++power) {
+    if (!on_map(power)) continue;
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     record_.write(power_name(power) + " is played by " + seat.name + " " + seat.version);
     if (seat.client >= 0) send(seat.client, hello(power));
@@ -867,7 +889,7 @@ void GameSession::record_centres() {
   std::vector<int>& counts = centres_by_year_[year];
   counts.clear();
   for (int power = 0; power < powers(); ++power)
-    counts.push_back(position.centre_count(game_.map(), power));
+    counts.push_back(on_map(power) ? position.centre_count(game_.map(), power) : kAbsent);
   progress_ << centres_line(year, counts) << std::endl;
 }
 
@@ -878,6 +900,7 @@ void GameSession::end_game(const TokenMessage& result) {
   const rules::Position& position = game_.position();
   TokenMessage summary = SMR & rules::turn_message(position.season, position.year);
   for (int power = 0; power < powers(); ++power) {
+    if (!on_map(power)) continue;
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     TokenMessage entry =
         ((GameBoard::power_token(power) & text_message(seat.name)) & text_message(seat.version)) +
@@ -896,7 +919,7 @@ void GameSession::end_game(const TokenMessage& result) {
   for (int power = 0; power < powers(); ++power) {
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     players.push_back(seat.name + " " + seat.version);
-    final_counts.push_back(position.centre_count(game_.map(), power));
+    final_counts.push_back(on_map(power) ? position.centre_count(game_.map(), power) : kAbsent);
   }
   const int winner = result.first_token() == SLO ? result.token_at(2).subtoken() : -1;
   outcome_ = outcome_text(winner, position.season, position.year, options_.last_year);

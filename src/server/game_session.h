@@ -40,7 +40,8 @@ class GameSession {
               std::ostream& progress);
 
   // -1 when the map and the opening position are loaded; else the position of a fault.
-  int load(const TokenMessage& mdf, const TokenMessage& now, const TokenMessage& sco);
+  int load(const TokenMessage& mdf, const TokenMessage& now, const TokenMessage& sco,
+           const std::string& map_name = "standard");
 
   void on_connect(int client, const std::string& peer);
   // Each entry that may start or end a phase takes the time it is called at; the session
@@ -81,6 +82,8 @@ class GameSession {
   bool started() const { return started_; }
   bool finished() const { return finished_; }
   const rules::RulesGame& game() const { return game_; }
+  // A power the map names; the others of the token set are left out.
+  bool on_map(int power) const { return game_.map().has_power(power); }
   // Orders of the power that the rules refused, its house opponent's included.
   int refused(int power) const { return refused_[static_cast<std::size_t>(power)]; }
   // Every power's centres after each year's autumn, by year.
@@ -162,6 +165,7 @@ class GameSession {
   bool plays_started_game(int client) const;
   void not_understood(int client, const TokenMessage& message, int error_at);
   void make_house_seat(int power, OpponentKind kind);
+  void make_absent_seat(int power);
 
   TokenMessage map_message() const;
   TokenMessage hello(int power) const;
@@ -181,6 +185,7 @@ class GameSession {
   GameRecord& record_;
   std::ostream& progress_;
   rules::RulesGame game_;
+  std::string map_name_ = "standard";
   TokenMessage mdf_;
   std::vector<Seat> seats_;
   std::vector<int> seating_order_;

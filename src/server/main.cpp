@@ -8,6 +8,7 @@
 
 #include "platform/os.h"
 #include "rules/adjudicate_command.h"
+#include "rules/map_file.h"
 #include "rules/standard_map.h"
 #include "server/centres_chart.h"
 #include "server/game_record.h"
@@ -20,12 +21,6 @@ namespace {
 
 void on_stop_signal(int) {
   quorvel::server::TcpServer::request_stop();
-}
-
-quorvel::TokenMessage parsed(std::string_view text) {
-  quorvel::TokenMessage message;
-  message.parse_text(text);
-  return message;
 }
 
 }  // namespace
@@ -48,6 +43,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const server::ServerOptions& options = parsed_options.options;
+  // A faulty map file stops the server before it listens or writes anything.
+  rules::MapFile map = rules::standard_map_file();
+  if (!options.map_file.empty()) {
+    rules::MapFileReading reading = rules::read_map_file(options.map_file);
+    if (!reading.map) {
+      std::cerr << "quorvel-server: " << reading.error << "\n";
+      return 2;
+    }
+    map = std::move(*reading.map);
+  }
 
   server::TcpServer tcp(options);
   std::string error;
@@ -61,9 +66,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   server::GameSession session(options, tcp, record, std::cout);
-  if (session.load(parsed(rules::standard_map_text()), parsed(rules::standard_start_now()),
-                   parsed(rules::standard_start_sco())) != -1) {
-    std::cerr << "quorvel-server: the standard map does not load\n";
+  if (session.load(map.mdf, map.now, map.sco, map.name) != -1) {
+    std::cerr << "quorvel-server: the map does not load\n";
     return 1;
   }
   std::signal(SIGINT, on_stop_signal);
@@ -76,7 +80,7 @@ int main(int argc, char** argv) {
   if (!options.chart.empty() && session.finished() && !session.outcome().empty()) {
     std::vector<std::string> names;
     for (int power = 0; power < session.game().map().power_count(); ++power)
-      names.push_back(server::power_name(power));
+      names.push_back(session.on_map(power) ? server::power_name(power) : "");
     if (!charts::write_svg(
             server::centres_chart(session.centres_by_year(), names, session.outcome()),
             options.chart)) {

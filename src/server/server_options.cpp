@@ -21,6 +21,8 @@ std::string server_usage() {
          "  -bSECONDS  time limit of adjustment phases (0: none)\n"
          "  -iSECONDS  how long a connection may wait before its IM, or stop in the middle\n"
          "             of a message (30)\n"
+         "  -aFILE     the map and the start of the game, as MDF, SCO and NOW in a text\n"
+         "             file (see data/maps; the standard map when not given)\n"
          "  -gFILE     the game record (game.txt)\n"
          "  -cFILE     a chart of every power's centres per year, as SVG, at the end\n"
          "  -sSEED     seed of the opponents' play and of the seating (the time)\n"
@@ -78,6 +80,10 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
       case 'g':
         ok = !value.empty();
         o.record = value;
+        break;
+      case 'a':
+        ok = !value.empty();
+        o.map_file = value;
         break;
       case 's':
         ok = read_number(value, 0, 999999999, seed);

@@ -22,6 +22,7 @@ struct ServerOptions {
   int build_seconds = 0;                           // -b
   int im_seconds = 30;              // -i: how long a connection may wait with its IM, or stall
                                     // in the middle of a message
+  std::string map_file;             // -a: the map and its start (the standard map when empty)
   std::string record = "game.txt";  // -g: the game record
   std::string chart;                // -c: the chart of centres per year (SVG); none when empty
   std::optional<unsigned> seed;     // -s: seed of the opponents and the seating

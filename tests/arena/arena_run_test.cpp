@@ -127,6 +127,35 @@ TEST(ArenaRun, PressGamesAreRepeatableAndRefereed) {
   }
 }
 
+// On every shipped map: each game ends, nothing Quorvel orders is refused, each power of
+// the map has a seat and no other.
+TEST(ArenaRun, EveryShippedMapIsPlayedToTheEnd) {
+  const std::pair<const char*, std::set<std::string>> maps[] = {
+      {"standard_france_austria.map", {"AUS", "FRA"}},
+      {"pure.map", {"AUS", "ENG", "FRA", "GER", "ITA", "RUS", "TUR"}},
+      {"west.map", {"ENG", "FRA", "ITA"}}};
+  for (const auto& [file, powers] : maps) {
+    ArenaOptions options = options_for({"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "greedy",
+                                        "--map", std::string(QUORVEL_DATA_DIR "/maps/") + file,
+                                        "--games", "4", "--last-year", "1906", "--press", "20"});
+    options.jobs = 2;
+    const std::vector<GameResult> results = run_arena(options, nullptr);
+    ASSERT_EQ(results.size(), 4u);
+    for (const GameResult& result : results) {
+      EXPECT_FALSE(result.stalled) << file;
+      std::set<std::string> seated;
+      for (const PowerResult& seat : result.powers) {
+        seated.insert(seat.power);
+        EXPECT_EQ(seat.refused, 0) << file << " " << seat.power;
+        EXPECT_EQ(seat.broken, 0) << file << " " << seat.power;
+      }
+      EXPECT_EQ(seated, powers) << file;
+      for (const auto& [year, counts] : result.centres_by_year)
+        EXPECT_EQ(counts.size(), powers.size()) << file << " " << year;
+    }
+  }
+}
+
 TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
   testing::TempDir dir;
   testing::write_file(dir / "binary.ini", std::string("\x01\x02\x03", 3));
@@ -140,11 +169,15 @@ TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
       {{"greedy", "--jobs"}, "--jobs needs a value"},
       {{"greedy", "--colour", "red"}, "unknown option --colour"},
       {{"--games", "5"}, "no player given"},
-      {{"hold", "hold", "hold", "hold", "hold", "hold", "hold", "hold"}, "more than seven"},
+      {{"hold", "hold", "hold", "hold", "hold", "hold", "hold", "hold"},
+       "more players than the map has powers (7)"},
+      {{"hold", "hold", "hold", "hold", "--map", QUORVEL_DATA_DIR "/maps/west.map"},
+       "more players than the map has powers (3)"},
+      {{"hold", "--map", "/nonexistent/x.map"}, "/nonexistent/x.map: cannot be read"},
   };
   for (const auto& [args, why] : cases) {
     const std::string error = parse_arena_options(args).error;
-    EXPECT_NE(error.find(why), std::string::npos) << error;
+    EXPECT_NE(error.find(why), std::string::npos) << why << ": " << error;
   }
   const ArenaOptions o = options_for({"greedy", "--games=5", "--shard", "2/3", "--quiet"});
   EXPECT_EQ(o.games, 5);

@@ -130,6 +130,15 @@ TEST(ArenaProgram, ShardsMergeIntoTheWholeRunAndBadInputWritesNothing) {
   EXPECT_NE(testing::read_file(dir / "stderr.txt").find("unknown player 'bogus'"),
             std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "never.jsonl"));
+  testing::write_file(dir / "bad.map",
+                      "MDF ( FRA ) ( ( ( FRA PAR ) ) ( ) )\n( ( PAR ( AMY BUR ) ) )\nSCO\nNOW ( SPR 1901 )");
+  run({"greedy", "--map", "bad.map", "--out", "never.jsonl", "--record", "records"}, dir, 2);
+  EXPECT_NE(testing::read_file(dir / "stderr.txt")
+                .find("bad.map:2:15: a destination that is not a province of the map"),
+            std::string::npos)
+      << testing::read_file(dir / "stderr.txt");
+  EXPECT_FALSE(std::filesystem::exists(dir / "never.jsonl"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "records"));
   // Asking a subcommand for help is no bad option.
   EXPECT_EQ(run({"tune", "--help"}, dir, 0).rfind("usage: quorvel-arena tune", 0), 0u);
 }

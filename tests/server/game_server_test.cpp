@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -83,6 +84,45 @@ TEST(GameServer, ALeavingPlayerDoesNotStallTheGame) {
   EXPECT_EQ(read_until(observer, CCD, 5000).first_token(), CCD);
   EXPECT_EQ(read_until(observer, SMR, 10000).first_token(), SMR);
   EXPECT_EQ(server.process->wait_exit(5000), 0);
+}
+
+// A map of the file: its name and definition go out, only its powers are seated and
+// reported. A faulty file stops the server before it listens or writes.
+TEST(GameServer, PlaysTheMapOfAFileAndRefusesAFaultyOne) {
+  const std::string west = QUORVEL_DATA_DIR "/maps/west.map";
+  ServerUnderTest server({"-a" + west, "-o1", "-kgreedy", "-y1902", "-s5"});
+  ScriptedClient player;
+  ASSERT_TRUE(player.connect(server.port));
+  player.send_text("NME ( 'Scripted' ) ( '1' )");
+  ASSERT_EQ(player.read_message().first_token(), YES);
+  EXPECT_EQ(player.read_message(), parse("MAP ( 'west' )"));
+  player.send_text("MDF");
+  const TokenMessage mdf = player.read_message();
+  EXPECT_EQ(mdf.sub_message(1), parse("ENG FRA ITA"));
+  player.send_text("YES ( MAP ( 'west' ) )");
+  const TokenMessage hello = read_until(player, HLO);
+  const Token power = hello.sub_message(1).first_token();
+  EXPECT_TRUE(power == ENG || power == FRA || power == ITA) << hello.to_text();
+  // Left, its units hold while the others play on to the end.
+  player.close_client();
+  EXPECT_EQ(server.process->wait_exit(20000), 0);
+  const std::string record = server.record();
+  EXPECT_NE(record.find("ITA is played by"), std::string::npos) << record;
+  EXPECT_EQ(record.find("AUS is played by"), std::string::npos) << record;
+  EXPECT_EQ(record.find("GER"), std::string::npos) << record;
+
+  testing::TempDir dir;
+  testing::write_file(dir / "bad.map",
+                      "MDF ( FRA ) ( ( ( FRA PAR ) ) ( ) ) ( ( PAR ( AMY PAR ) ) )\n"
+                      "SCO ( FRA PAR )\nNOW ( SPR 1901 ) ( FRA AMY PAR ) ( GER AMY PAR )");
+  testing::ChildProcess bad(QUORVEL_SERVER_BINARY, {"-abad.map", "-ggame.txt", "-p0"}, dir.path());
+  EXPECT_EQ(bad.wait_exit(10000), 2);
+  EXPECT_NE(testing::read_file(dir / "stderr.txt")
+                .find("bad.map:3:36: a unit of a power not in the power list"),
+            std::string::npos)
+      << testing::read_file(dir / "stderr.txt");
+  EXPECT_FALSE(std::filesystem::exists(dir / "game.txt"));
+  EXPECT_EQ(testing::read_file(dir / "stdout.txt"), "");
 }
 
 TEST(GameServer, GarbageAndFloodsCostTheOthersNothing) {
