@@ -1,9 +1,10 @@
-// Many random but valid positions on the standard map, each planned as the bot plans a
+// Many random but valid positions on each shipped map, each planned as the bot plans a
 // phase; every submission must be one a strict server accepts.
 #include <gtest/gtest.h>
 
 #include "base/trace.h"
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include "planning/turn_driver.h"
 #include "planning/unit_option_table.h"
 #include "protocol/tokens.h"
+#include "rules/map_file.h"
 #include "settings/bot_settings.h"
 #include "support/boards.h"
 #include "support/order_legality.h"
@@ -24,12 +26,25 @@ using namespace tok;
 
 const Token kSeasons[] = {SPR, SUM, FAL, AUT, WIN};
 
-class RandomPositions : public ::testing::TestWithParam<int> {
+struct Batch {
+  const char* map;
+  int batch;
+};
+
+class RandomPositions : public ::testing::TestWithParam<Batch> {
  protected:
   void SetUp() override {
-    board = testing::standard_board();
+    const rules::MapFileReading reading =
+        rules::read_map_file(std::string(QUORVEL_DATA_DIR "/maps/") + GetParam().map);
+    ASSERT_TRUE(reading.map) << reading.error;
+    mdf = reading.map->mdf;
+    board = std::make_unique<GameBoard>();
+    ASSERT_EQ(board->set_map(mdf), -1);
+    for (int power = 0; power < board->power_count; ++power) {
+      if (board->has_power(power)) powers.push_back(power);
+    }
     valuation = std::make_unique<ProvinceValuation>(*board);
-    if (GetParam() % 2 == 1) {
+    if (GetParam().batch % 2 == 1) {
       // Weights in every table, so that plans move, support and convoy.
       for (const char* section : {"OwnValues", "DistOccValues", "ExtraOccValues"}) {
         valuation->setValue(section, "sc", "100", true);
@@ -60,22 +75,28 @@ class RandomPositions : public ::testing::TestWithParam<int> {
 
   void play_position(unsigned seed) {
     std::mt19937 rng(seed);
-    const int own = static_cast<int>(rng() % 7);
+    const auto pick = [&] { return powers[rng() % powers.size()]; };
+    const int own = pick();
     board->set_own_power(GameBoard::power_token(own));
 
     // Densities and centre shares vary, so that winters both build and remove.
     const unsigned own_share = rng() % 60;
     const unsigned density = 5 + rng() % 45;
     TokenMessage sco(SCO);
-    std::vector<TokenMessage> owned(8);
-    for (int p = 0; p < 75; ++p) {
-      if (!board->provinces[static_cast<std::size_t>(p)].is_supply_centre) continue;
-      const std::size_t owner = rng() % 100 < own_share ? static_cast<std::size_t>(own) : rng() % 8;
-      owned[owner] = owned[owner] + board->provinces[static_cast<std::size_t>(p)].token;
+    // Index power_count stands for nobody.
+    std::vector<TokenMessage> owned(static_cast<std::size_t>(board->power_count) + 1);
+    for (int p = 0; p < board->province_count; ++p) {
+      if (!board->on_map(p) || !board->provinces[static_cast<std::size_t>(p)].is_supply_centre)
+        continue;
+      const int owner = rng() % 100 < own_share ? own
+                        : rng() % 8 == 0        ? board->power_count
+                                                : pick();
+      owned[static_cast<std::size_t>(owner)] = owned[static_cast<std::size_t>(owner)] +
+                                               board->provinces[static_cast<std::size_t>(p)].token;
     }
-    for (int power = 0; power < 8; ++power) {
+    for (int power = 0; power <= board->power_count; ++power) {
       if (owned[static_cast<std::size_t>(power)].is_empty()) continue;
-      const Token owner = power == 7 ? UNO : GameBoard::power_token(power);
+      const Token owner = power == board->power_count ? UNO : GameBoard::power_token(power);
       sco = sco & (owner + owned[static_cast<std::size_t>(power)]);
     }
     ASSERT_EQ(board->set_centres(sco), -1) << sco.to_text();
@@ -83,10 +104,10 @@ class RandomPositions : public ::testing::TestWithParam<int> {
     const Token season = kSeasons[rng() % 5];
     TokenMessage now = NOW & (season + Token::from_number(1901 + static_cast<int>(rng() % 20)));
     std::set<int> occupied;
-    for (int p = 0; p < 75; ++p) {
-      if (rng() % 100 >= density) continue;
+    for (int p = 0; p < board->province_count; ++p) {
+      if (!board->on_map(p) || rng() % 100 >= density) continue;
       Location where;
-      const int power = rng() % 3 == 0 ? own : static_cast<int>(rng() % 7);
+      const int power = rng() % 3 == 0 ? own : pick();
       now = now & random_unit(rng, p, power, where);
       occupied.insert(p);
     }
@@ -94,7 +115,7 @@ class RandomPositions : public ::testing::TestWithParam<int> {
       for (int p : occupied) {
         if (rng() % 100 >= 30) continue;
         Location where;
-        const int power = rng() % 2 == 0 ? own : static_cast<int>(rng() % 7);
+        const int power = rng() % 2 == 0 ? own : pick();
         TokenMessage unit = random_unit(rng, p, power, where);
         TokenMessage retreats;
         const auto& moves = board->provinces[static_cast<std::size_t>(p)].adjacency.at(where.coast);
@@ -124,7 +145,7 @@ class RandomPositions : public ::testing::TestWithParam<int> {
     ++planned;
     if (submission.length() <= 1) return;
     const std::vector<std::string> faults =
-        testing::order_faults(now, sco, board->own_power, submission);
+        testing::order_faults(now, sco, board->own_power, submission, mdf);
     EXPECT_TRUE(faults.empty()) << "seed " << seed << ", " << board->season.value() << "\n"
                                 << now.to_text() << "\n"
                                 << sco.to_text() << "\n"
@@ -132,6 +153,8 @@ class RandomPositions : public ::testing::TestWithParam<int> {
                                 << "\nfirst fault: " << (faults.empty() ? "" : faults.front());
   }
 
+  TokenMessage mdf;
+  std::vector<int> powers;
   std::unique_ptr<GameBoard> board;
   std::unique_ptr<ProvinceValuation> valuation;
   std::unique_ptr<UnitOptionTable> options;
@@ -140,13 +163,30 @@ class RandomPositions : public ::testing::TestWithParam<int> {
 };
 
 TEST_P(RandomPositions, EverySubmissionIsLegal) {
-  const unsigned first = static_cast<unsigned>(GetParam()) * 1000u;
+  const unsigned first = static_cast<unsigned>(GetParam().batch) * 1000u;
   for (unsigned seed = first; seed < first + 500 && !HasFailure(); ++seed)
     play_position(seed);
-  EXPECT_GT(planned, 350);
+  EXPECT_GT(planned, 150);
 }
 
-INSTANTIATE_TEST_SUITE_P(Batches, RandomPositions, ::testing::Range(0, 8));
+std::vector<Batch> batches() {
+  std::vector<Batch> all;
+  for (int batch = 0; batch < 8; ++batch)
+    all.push_back({"standard.map", batch});
+  for (const char* map : {"standard_france_austria.map", "pure.map", "west.map"}) {
+    for (int batch = 0; batch < 2; ++batch)
+      all.push_back({map, batch});
+  }
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, RandomPositions, ::testing::ValuesIn(batches()),
+                         [](const ::testing::TestParamInfo<Batch>& info) {
+                           std::string name = info.param.map;
+                           name = name.substr(0, name.find('.'));
+                           name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
+                           return name + std::to_string(info.param.batch);
+                         });
 
 }  // namespace
 }  // namespace quorvel

@@ -13,6 +13,7 @@
 #include "platform/comms_link.h"
 #include "platform/dialog_window.h"
 #include "protocol/tokens.h"
+#include "rules/map_file.h"
 #include "settings/builtin_settings.h"
 #include "shell/main_dialog.h"
 #include "support/boards.h"
@@ -127,6 +128,41 @@ TEST_F(StrategyBotTest, OrdersOnlyWhatIsOwedEvenWithoutUnits) {
   server.send_text("NOW ( SPR 1902 ) ( FRA AMY PAR )");
   expect_nothing_sent();
   finish();
+}
+
+// A map it cannot read is refused, not accepted and then left unplayed; a later one it
+// can read (two powers with a gap in their tokens, as a real server sends it) is played.
+TEST_F(StrategyBotTest, AMapItCannotReadIsRefusedAndAReadableOneIsPlayed) {
+  start();
+  server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
+  server.send_text("MAP ( 'broken' )");
+  expect_next("MDF");
+  server.send_text("MDF ( FRA ) ( ( ( FRA PAR ) ) ( ) ) ( ( PAR ( AMY BUR ) ) )");
+  expect_next("REJ ( MAP ( 'broken' ) )");
+  server.send_text("HLO ( FRA ) ( 1 ) ( ( LVL 0 ) )");
+  server.send_text("SCO ( FRA PAR )");
+  server.send_text("NOW ( SPR 1901 ) ( FRA AMY PAR )");
+  expect_nothing_sent();
+
+  const rules::MapFileReading variant =
+      rules::read_map_file(QUORVEL_DATA_DIR "/maps/standard_france_austria.map");
+  ASSERT_TRUE(variant.map) << variant.error;
+  server.send_text("MAP ( 'standard_france_austria' )");
+  expect_next("MDF");
+  server.send_message(variant.map->mdf);
+  expect_next("YES ( MAP ( 'standard_france_austria' ) )");
+  server.send_text("HLO ( FRA ) ( 2 ) ( ( LVL 0 ) )");
+  server.send_message(variant.map->sco);
+  server.send_message(variant.map->now);
+  const TokenMessage orders = server.read_message();
+  EXPECT_EQ(orders.sub_message_count(), 4) << orders.to_text();
+  finish();
+  EXPECT_EQ(
+      testing::order_faults(variant.map->now, variant.map->sco, tok::FRA, orders, variant.map->mdf),
+      std::vector<std::string>{});
+  EXPECT_NE(read_file(dir / "errorlog.txt").find("Failed to set map - Error location 19"),
+            std::string::npos)
+      << read_file(dir / "errorlog.txt");
 }
 
 TEST_F(StrategyBotTest, TracesWhatItThoughtAtLogLevelTwo) {

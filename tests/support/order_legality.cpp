@@ -30,11 +30,12 @@ int target_of(const TokenMessage& order) {
 }  // namespace
 
 std::vector<std::string> order_faults(const TokenMessage& now, const TokenMessage& sco, Token power,
-                                      const TokenMessage& submission) {
+                                      const TokenMessage& submission, const TokenMessage& mdf) {
   std::vector<std::string> faults;
   if (submission.first_token() != SUB) return {"not a SUB message"};
   rules::RulesGame game;
-  if (game.load_map(standard_map_message()) != -1 || game.load_position(now, sco) != -1)
+  if (game.load_map(mdf.is_empty() ? standard_map_message() : mdf) != -1 ||
+      game.load_position(now, sco) != -1)
     return {"position not readable"};
 
   std::map<int, TokenMessage> by_unit;  // the orders of units, by their province
