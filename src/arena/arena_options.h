@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "arena/arena_player.h"
+#include "arena/cluster.h"
 #include "rules/map_file.h"
 
 namespace quorvel::arena {
@@ -24,6 +25,7 @@ struct ArenaOptions {
   std::string record_dir;  // the record of game i as game-<seed>.txt
   std::string chart;       // mean centres per year of each player, as SVG
   bool quiet = false;
+  const Cluster* cluster = nullptr;  // the ranks the games are spread over; none: this process
 };
 
 struct ParsedArenaOptions {

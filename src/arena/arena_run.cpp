@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -41,9 +42,46 @@ std::vector<int> games_of_run(const ArenaOptions& options) {
   return games;
 }
 
+namespace {
+
+std::vector<GameResult> play_games(const ArenaOptions& options, const std::vector<int>& games,
+                                   const std::function<void(const GameResult&)>& on_result);
+
+}  // namespace
+
 std::vector<GameResult> run_arena(const ArenaOptions& options,
                                   const std::function<void(const GameResult&)>& on_result) {
-  const std::vector<int> games = games_of_run(options);
+  const std::vector<int> all = games_of_run(options);
+  const Cluster* cluster = options.cluster;
+  if (cluster == nullptr || cluster->size() == 1) return play_games(options, all, on_result);
+
+  std::vector<int> mine;
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    if (static_cast<int>(k % static_cast<std::size_t>(cluster->size())) == cluster->rank())
+      mine.push_back(all[k]);
+  }
+  const std::vector<std::string> texts =
+      cluster->gather_all(results_to_wire(play_games(options, mine, nullptr)));
+  std::vector<std::vector<GameResult>> by_rank;
+  for (const std::string& text : texts) {
+    auto results = results_from_wire(text);
+    // Every rank runs this same program: what one wrote, all can read.
+    if (!results) std::abort();
+    by_rank.push_back(std::move(*results));
+  }
+  std::vector<GameResult> results;
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    const auto rank = k % by_rank.size();
+    results.push_back(std::move(by_rank[rank][k / by_rank.size()]));
+    if (on_result) on_result(results.back());
+  }
+  return results;
+}
+
+namespace {
+
+std::vector<GameResult> play_games(const ArenaOptions& options, const std::vector<int>& games,
+                                   const std::function<void(const GameResult&)>& on_result) {
   // Read before the threads start; each game then plays on a copy of its own.
   const rules::MapFile map = options.map ? *options.map : rules::standard_map_file();
   BoardMap board;
@@ -94,5 +132,7 @@ std::vector<GameResult> run_arena(const ArenaOptions& options,
     thread.join();
   return results;
 }
+
+}  // namespace
 
 }  // namespace quorvel::arena

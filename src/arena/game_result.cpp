@@ -1,5 +1,7 @@
 #include "arena/game_result.h"
 
+#include <sstream>
+
 #include <nlohmann/json.hpp>
 
 namespace quorvel::arena {
@@ -71,6 +73,48 @@ std::optional<GameResult> from_json_line(const std::string& line) {
            power.value("agreements", 0), power.value("broken", 0)});
     }
     return result;
+  } catch (const ordered_json::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::string results_to_wire(const std::vector<GameResult>& results) {
+  ordered_json list = ordered_json::array();
+  for (const GameResult& result : results) {
+    ordered_json centres = ordered_json::array();
+    for (const auto& [year, counts] : result.centres_by_year)
+      centres.push_back({{"year", year}, {"counts", counts}});
+    list.push_back({{"line", to_json_line(result)},
+                    {"stalled", result.stalled},
+                    {"phases", result.phases},
+                    {"centres", centres},
+                    {"learned", result.learned ? ordered_json(result.learned->to_text())
+                                               : ordered_json(nullptr)}});
+  }
+  return list.dump();
+}
+
+std::optional<std::vector<GameResult>> results_from_wire(const std::string& text) {
+  try {
+    const ordered_json list = ordered_json::parse(text);
+    std::vector<GameResult> results;
+    for (const ordered_json& entry : list) {
+      auto result = from_json_line(entry.at("line").get<std::string>());
+      if (!result) return std::nullopt;
+      result->stalled = entry.at("stalled").get<bool>();
+      result->phases = entry.at("phases").get<int>();
+      for (const ordered_json& year : entry.at("centres"))
+        result->centres_by_year[year.at("year").get<int>()] =
+            year.at("counts").get<std::vector<int>>();
+      if (!entry.at("learned").is_null()) {
+        std::istringstream ini(entry.at("learned").get<std::string>());
+        IniStore learned;
+        learned.loadFrom(ini);
+        result->learned = std::move(learned);
+      }
+      results.push_back(std::move(*result));
+    }
+    return results;
   } catch (const ordered_json::exception&) {
     return std::nullopt;
   }

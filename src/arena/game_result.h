@@ -49,4 +49,9 @@ std::string to_json_line(const GameResult& result);
 // nullopt when the line is not such a result.
 std::optional<GameResult> from_json_line(const std::string& line);
 
+// The whole result, what is not in the line too, as one rank of a cluster hands it to
+// the others; results_from_wire answers nullopt for text that is not such a list.
+std::string results_to_wire(const std::vector<GameResult>& results);
+std::optional<std::vector<GameResult>> results_from_wire(const std::string& text);
+
 }  // namespace quorvel::arena

@@ -106,16 +106,9 @@ bool IniStore::loadFrom(std::istream& in) {
   return !sections.empty();
 }
 
-bool IniStore::save() const {
-  // A half-written settings file would lose the user's settings: write a copy beside
-  // it and put it in place only when it is complete.
-  const std::string temporary = fileName + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "w");
-  if (file == nullptr) return false;
-  bool ok = true;
-  auto line = [&](const std::string& text) {
-    ok = ok && std::fputs(text.c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
-  };
+std::string IniStore::to_text() const {
+  std::string text;
+  auto line = [&](const std::string& content) { text += content + "\n"; };
   for (const std::string& comment : headerComments)
     line(";" + comment);
   if (!headerComments.empty()) line("");
@@ -128,6 +121,17 @@ bool IniStore::save() const {
     }
     line("");
   }
+  return text;
+}
+
+bool IniStore::save() const {
+  // A half-written settings file would lose the user's settings: write a copy beside
+  // it and put it in place only when it is complete.
+  const std::string temporary = fileName + ".tmp";
+  std::FILE* file = std::fopen(temporary.c_str(), "w");
+  if (file == nullptr) return false;
+  const std::string text = to_text();
+  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   ok = flush_to_disk(file) && ok;
   ok = std::fclose(file) == 0 && ok;
   // Unlike std::rename on Windows, this replaces a file that is there.

@@ -30,6 +30,8 @@ class IniStore {
   // Writes the whole store in the fixed layout. The file is replaced only once the new
   // content is completely written.
   bool save() const;
+  // That layout as text.
+  std::string to_text() const;
 
   std::string getValue(const std::string& section, const std::string& key,
                        const std::string& default_value) const;

@@ -61,6 +61,8 @@ bool asks_for_help(const std::vector<std::string>& args, std::size_t first) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  // Under mpirun or srun the ranks split the games; every rank runs this same program.
+  const Cluster cluster;
   if (!args.empty() && args[0] == "merge") return merge({args.begin() + 1, args.end()});
   if (!args.empty() && (args[0] == "learn" || args[0] == "tune") && asks_for_help(args, 1)) {
     std::cout << (args[0] == "learn" ? quorvel::tuning::learning_usage()
@@ -71,20 +73,27 @@ int main(int argc, char** argv) {
     const auto parsed = quorvel::tuning::parse_learning_options({args.begin() + 1, args.end()});
     if (!parsed.error.empty())
       return refuse(parsed.error + "\n" + quorvel::tuning::learning_usage());
+    if (cluster.size() > 1) return refuse("learn runs in one process, not under mpirun or srun");
     return quorvel::tuning::run_learning(parsed.options, std::cout);
   }
   if (!args.empty() && args[0] == "tune") {
     const auto parsed = quorvel::tuning::parse_tuning_options({args.begin() + 1, args.end()});
     if (!parsed.error.empty()) return refuse(parsed.error + "\n" + quorvel::tuning::tuning_usage());
-    return quorvel::tuning::run_tuning(parsed.options, std::cout);
+    quorvel::tuning::TuningOptions options = parsed.options;
+    options.cluster = &cluster;
+    // Rank 0 speaks for the run; the others would only say the same again.
+    std::ostream quiet(nullptr);
+    return quorvel::tuning::run_tuning(options, cluster.leads() ? std::cout : quiet);
   }
   if (asks_for_help(args, 0)) {
     std::cout << arena_usage();
     return 0;
   }
-  const ParsedArenaOptions parsed = parse_arena_options(args);
+  ParsedArenaOptions parsed = parse_arena_options(args);
   if (!parsed.error.empty()) return refuse(parsed.error + "\n" + arena_usage());
-  const ArenaOptions& options = parsed.options;
+  ArenaOptions& options = parsed.options;
+  options.cluster = &cluster;
+  const bool leads = cluster.leads();
 
   if (!options.record_dir.empty()) {
     std::error_code ec;
@@ -93,11 +102,11 @@ int main(int argc, char** argv) {
       return refuse("cannot make the record directory " + options.record_dir);
   }
   std::ofstream out;
-  if (!options.out.empty()) {
+  if (!options.out.empty() && leads) {
     out.open(options.out, std::ios::trunc);
     if (!out) return refuse("cannot write " + options.out);
   }
-  const bool bar = !options.quiet && ::isatty(STDERR_FILENO);
+  const bool bar = leads && !options.quiet && ::isatty(STDERR_FILENO);
   const std::size_t total = games_of_run(options).size();
   const auto started = std::chrono::steady_clock::now();
   auto elapsed = [&] {
@@ -107,7 +116,7 @@ int main(int argc, char** argv) {
   if (bar) draw_progress(0, total, 0);
   const std::vector<GameResult> results = run_arena(options, [&](const GameResult& result) {
     if (out.is_open()) out << to_json_line(result) << "\n" << std::flush;
-    if (result.stalled) {
+    if (result.stalled && leads) {
       if (bar) std::fprintf(stderr, "\n");
       std::fprintf(
           stderr,
@@ -119,6 +128,7 @@ int main(int argc, char** argv) {
   });
   if (bar) std::fprintf(stderr, "\n");
   const double seconds = elapsed();
+  if (!leads) return 0;
   print_summary(std::cout, summarize(results));
   if (!options.chart.empty() &&
       !quorvel::charts::write_svg(mean_centres_chart(results), options.chart))

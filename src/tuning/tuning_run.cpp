@@ -130,6 +130,7 @@ Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint6
     run.seed = first_seed;
     run.last_year = kLastYear;
     run.jobs = options.jobs;
+    run.cluster = options.cluster;
     for (const arena::GameResult& game : arena::run_arena(run, nullptr)) {
       for (const arena::PowerResult& power : game.powers) {
         if (power.player == "candidate") samples.push_back(power.centres);
@@ -258,12 +259,18 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     progress << "Resuming from " << options.csv << " after step " << k - 1 << " (" << games
              << " games)\n";
   }
-  std::ofstream csv(options.csv, std::ios::app);
-  if (!csv) {
+  // Every rank reads the files (a cluster's nodes share them); rank 0 alone writes.
+  const bool writes = options.cluster == nullptr || options.cluster->leads();
+  auto leader_decides = [&](bool decision) {
+    return options.cluster == nullptr ? decision : options.cluster->leader_decides(decision);
+  };
+  std::ofstream csv;
+  if (writes) csv.open(options.csv, std::ios::app);
+  if (!leader_decides(!writes || static_cast<bool>(csv))) {
     progress << "quorvel-arena: cannot write " << options.csv << "\n";
     return 2;
   }
-  if (steps.empty()) csv << header() << "\n" << std::flush;
+  if (writes && steps.empty()) csv << header() << "\n" << std::flush;
 
   const auto started = std::chrono::steady_clock::now();
   auto elapsed = [&] {
@@ -272,7 +279,8 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
   double step_seconds = 0;
   while (true) {
     if (options.max_games > 0 && games + 2L * options.games > options.max_games) break;
-    if (elapsed() + step_seconds > options.minutes * 60) break;
+    // The clock is rank 0's: ranks whose clocks differ must still stop at the same step.
+    if (leader_decides(elapsed() + step_seconds > options.minutes * 60)) break;
     const double step_start = elapsed();
     const Spsa::Probe probe = spsa.probe(k);
     const IniStore champion = with_values(base, from_unit(spsa.point()));
@@ -288,9 +296,11 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     step.values = from_unit(spsa.point());
     steps.push_back(step);
 
-    csv << csv_line(step) << "\n" << std::flush;
-    write_best(base, step.values, step, options);
-    charts::write_svg(progress_chart(steps), options.chart);
+    if (writes) {
+      csv << csv_line(step) << "\n" << std::flush;
+      write_best(base, step.values, step, options);
+      charts::write_svg(progress_chart(steps), options.chart);
+    }
     step_seconds = elapsed() - step_start;
     progress << "step " << k << ": " << std::fixed << std::setprecision(2) << step.plus.mean
              << " ± " << step.plus.interval << " and " << step.minus.mean << " ± "

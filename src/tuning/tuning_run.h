@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "arena/cluster.h"
 #include "settings/ini_store.h"
 
 namespace quorvel::tuning {
 
 struct TuningOptions {
-  std::string start;    // settings to start from; empty: the built-in ones
-  int games = 140;      // per evaluation: half against greedy, half against Quorvel
-  double minutes = 60;  // stops before this time is up
+  std::string start;           // settings to start from; empty: the built-in ones
+  int games = 140;             // per evaluation: half against greedy, half against Quorvel
+  double minutes = 60;         // stops before this time is up
   std::int64_t max_games = 0;  // and before this many games; 0: no limit
   std::uint64_t seed = 1;
   int jobs = 1;
@@ -20,6 +21,8 @@ struct TuningOptions {
   std::string best = "tuned.ini";  // the settings reached
   std::string chart = "tuning.svg";
   std::string command;  // as typed, for the comment in the settings file
+  // The ranks each step's games are spread over; rank 0 alone writes. None: this process.
+  const arena::Cluster* cluster = nullptr;
 };
 
 struct ParsedTuningOptions {

@@ -1,0 +1,21 @@
+// Built without MPI: always a cluster of one.
+#include "arena/cluster.h"
+
+namespace quorvel::arena {
+
+Cluster::Cluster() = default;
+Cluster::~Cluster() = default;
+
+std::vector<std::string> Cluster::gather_all(const std::string& mine) const {
+  return {mine};
+}
+
+bool Cluster::leader_decides(bool decision) const {
+  return decision;
+}
+
+bool Cluster::built_with_mpi() {
+  return false;
+}
+
+}  // namespace quorvel::arena
