@@ -48,6 +48,7 @@ windows-test:
 
 bench: quorvel
 	./build/bench/quorvel_bench
+	if command -v mpirun >/dev/null; then bench/arena/cluster_scaling.sh build; fi
 
 # Needs clang and its libFuzzer runtime; each target runs for FUZZ_SECONDS.
 fuzz:
