@@ -97,6 +97,42 @@ bool read_steps(const std::string& path, std::vector<Step>& steps, std::string& 
   return true;
 }
 
+// What makes two runs one: the games of an evaluation, the seed and the settings started
+// from (by content). Kept beside the CSV, so that a run resumes only its own progress.
+std::string run_identity(const TuningOptions& options, const IniStore& base) {
+  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+  for (const char c : base.to_text()) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ULL;
+  }
+  std::ostringstream text;
+  text << "games=" << options.games << " seed=" << options.seed << " start=" << std::hex << hash;
+  return text.str();
+}
+
+std::string read_first_line(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+// A tuned value beyond its bounds would be clamped silently at the first step.
+std::string out_of_bounds(const IniStore& base, const std::string& file) {
+  const std::vector<double> values = values_of(base);
+  const std::vector<TunedSetting>& settings = tuned_settings();
+  for (std::size_t i = 0; i < settings.size() && i < values.size(); ++i) {
+    const TunedSetting& s = settings[i];
+    if (values[i] < s.low || values[i] > s.high) {
+      std::ostringstream why;
+      why << file << ": [" << s.section << "] " << s.key << " = " << values[i]
+          << " is outside the tuner's bounds " << s.low << " to " << s.high;
+      return why.str();
+    }
+  }
+  return "";
+}
+
 Measure measure(const std::vector<double>& samples) {
   Measure m;
   if (samples.empty()) return m;
@@ -242,11 +278,24 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
       return 2;
     }
     base = std::move(*start);
+    const std::string beyond = out_of_bounds(base, options.start);
+    if (!beyond.empty()) {
+      progress << "quorvel-arena: " << beyond << "\n";
+      return 2;
+    }
   }
   std::vector<Step> steps;
   std::string error;
   if (!read_steps(options.csv, steps, error)) {
     progress << "quorvel-arena: " << error << "\n";
+    return 2;
+  }
+  const std::string identity = run_identity(options, base);
+  const std::string identity_file = options.csv + ".run";
+  const std::string recorded = read_first_line(identity_file);
+  if (!steps.empty() && !recorded.empty() && recorded != identity) {
+    progress << "quorvel-arena: " << options.csv << " is the progress of another run (" << recorded
+             << "; this one: " << identity << "): give the same options, or another --csv\n";
     return 2;
   }
   Spsa spsa(to_unit(values_of(base)), SpsaGains{}, options.seed);
@@ -271,6 +320,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     return 2;
   }
   if (writes && steps.empty()) csv << header() << "\n" << std::flush;
+  if (writes && recorded != identity) std::ofstream(identity_file) << identity << "\n";
 
   const auto started = std::chrono::steady_clock::now();
   auto elapsed = [&] {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <sstream>
 
+#include "settings/builtin_settings.h"
 #include "support/temp_dir.h"
 #include "tuning/tuned_settings.h"
 #include "tuning/tuning_run.h"
@@ -89,6 +91,47 @@ TEST(TuningRun, AProgressFileOfAnotherKindIsLeftAlone) {
   EXPECT_EQ(::quorvel::testing::read_file(dir / "progress.csv"), foreign);
   EXPECT_FALSE(std::filesystem::exists(dir / "best.ini"));
   EXPECT_FALSE(std::filesystem::exists(dir / "chart.svg"));
+}
+
+// Settings beyond the tuner's bounds, or progress of a run with other options: refused
+// before any game, nothing written.
+TEST(TuningRun, StartSettingsAndProgressMustFitTheRun) {
+  ::quorvel::testing::TempDir dir;
+  TuningOptions options;
+  options.csv = (dir / "progress.csv").string();
+  options.best = (dir / "best.ini").string();
+  options.chart = (dir / "chart.svg").string();
+  options.games = 2;
+  options.max_games = 4;
+
+  IniStore wild = builtin_settings();
+  wild.setValue("Annealing", "iterations", "100000", true);
+  wild.setFileName((dir / "wild.ini").string());
+  ASSERT_TRUE(wild.save());
+  options.start = wild.getFileName();
+  std::ostringstream said;
+  EXPECT_EQ(run_tuning(options, said), 2);
+  EXPECT_NE(said.str().find("wild.ini: [Annealing] iterations = 100000 is outside the tuner's "
+                            "bounds"),
+            std::string::npos)
+      << said.str();
+  EXPECT_FALSE(std::filesystem::exists(dir / "progress.csv"));
+
+  options.start.clear();
+  std::ostringstream first;
+  ASSERT_EQ(run_tuning(options, first), 0) << first.str();
+  const std::string progress = ::quorvel::testing::read_file(dir / "progress.csv");
+  options.seed = 2;
+  options.max_games = 8;
+  std::ostringstream other;
+  EXPECT_EQ(run_tuning(options, other), 2);
+  EXPECT_NE(other.str().find("is the progress of another run (games=2 seed=1"), std::string::npos)
+      << other.str();
+  EXPECT_EQ(::quorvel::testing::read_file(dir / "progress.csv"), progress);
+  options.seed = 1;
+  std::ostringstream same;
+  EXPECT_EQ(run_tuning(options, same), 0) << same.str();
+  EXPECT_NE(same.str().find("Resuming from"), std::string::npos);
 }
 
 }  // namespace
