@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -30,6 +31,10 @@ struct Batch {
   const char* map;
   int batch;
 };
+
+void PrintTo(const Batch& batch, std::ostream* out) {
+  *out << batch.map << " batch " << batch.batch;
+}
 
 class RandomPositions : public ::testing::TestWithParam<Batch> {
  protected:
