@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -65,8 +64,8 @@ std::vector<GameResult> run_arena(const ArenaOptions& options,
   std::vector<std::vector<GameResult>> by_rank;
   for (const std::string& text : texts) {
     auto results = results_from_wire(text);
-    // Every rank runs this same program: what one wrote, all can read.
-    if (!results) std::abort();
+    // Only ranks of different builds write what another cannot read.
+    if (!results) cluster->stop_all("results of another rank cannot be read: is it another build?");
     by_rank.push_back(std::move(*results));
   }
   std::vector<GameResult> results;

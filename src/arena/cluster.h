@@ -26,6 +26,9 @@ class Cluster {
   // Rank 0's decision, on every rank: what depends on the clock must not part the ranks.
   bool leader_decides(bool decision) const;
 
+  // Stops every rank of the run with the message and exit status 2.
+  [[noreturn]] void stop_all(const std::string& why) const;
+
   // Whether this build can join MPI jobs at all.
   static bool built_with_mpi();
 

@@ -1,5 +1,6 @@
 #include <mpi.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "arena/cluster.h"
@@ -61,6 +62,12 @@ bool Cluster::leader_decides(bool decision) const {
   int value = decision ? 1 : 0;
   MPI_Bcast(&value, 1, MPI_INT, 0, MPI_COMM_WORLD);
   return value != 0;
+}
+
+void Cluster::stop_all(const std::string& why) const {
+  std::fprintf(stderr, "quorvel-arena: rank %d: %s\n", rank_, why.c_str());
+  if (joined_) MPI_Abort(MPI_COMM_WORLD, 2);
+  std::exit(2);
 }
 
 bool Cluster::built_with_mpi() {
