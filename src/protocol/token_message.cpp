@@ -190,9 +190,17 @@ int TokenMessage::parse_text(std::string_view text) {
   return parse_text(text, TokenTextTable::standard());
 }
 
-int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table) {
+namespace {
+
+// The tokens of a printed message, and where each starts when starts is given: -1, or the
+// character position of the first error.
+int read_tokens(std::string_view text, const TokenTextTable& table, std::vector<Token>& parsed,
+                std::vector<int>* starts) {
   const int size = static_cast<int>(text.size());
-  std::vector<Token> parsed;
+  auto take = [&](Token token, int at) {
+    parsed.push_back(token);
+    if (starts != nullptr) starts->push_back(at);
+  };
   int depth = 0;
   int pos = 0;
   while (pos < size) {
@@ -200,21 +208,21 @@ int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table)
     if (c == ' ') {
       ++pos;
     } else if (c == '(') {
-      parsed.push_back(tok::BRA);
+      take(tok::BRA, pos);
       ++depth;
       ++pos;
     } else if (c == ')') {
       if (--depth < 0) return pos;
-      parsed.push_back(tok::KET);
+      take(tok::KET, pos);
       ++pos;
     } else if (c == '\'') {
       // A string right after another string continues it with an apostrophe, so a
       // doubled apostrophe inside quotes reads as one.
-      if (!parsed.empty() && parsed.back().is_text()) parsed.push_back(Token::from_char('\''));
+      if (!parsed.empty() && parsed.back().is_text()) take(Token::from_char('\''), pos);
       const std::size_t close = text.find('\'', static_cast<std::size_t>(pos) + 1);
       if (close == std::string_view::npos) return size;
       for (std::size_t i = static_cast<std::size_t>(pos) + 1; i < close; ++i) {
-        parsed.push_back(Token::from_char(text[i]));
+        take(Token::from_char(text[i]), static_cast<int>(i));
       }
       pos = static_cast<int>(close) + 1;
     } else if (is_letter(c)) {
@@ -224,9 +232,10 @@ int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table)
         word[i] = to_upper(text[static_cast<std::size_t>(pos + i)]);
       const auto token = table.token_of(std::string_view(word, 3));
       if (!token) return pos;
-      parsed.push_back(*token);
+      take(*token, pos);
       pos += 3;
     } else if (is_digit(c) || c == '-') {
+      const int first = pos;
       const bool negative = c == '-';
       if (negative) ++pos;
       // Only the low 14 bits survive, so unsigned wrap-around loses nothing.
@@ -236,14 +245,36 @@ int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table)
         ++pos;
       }
       if (negative) value = 0u - value;
-      parsed.push_back(Token::from_number(static_cast<int>(value & 0x3FFFu)));
+      take(Token::from_number(static_cast<int>(value & 0x3FFFu)), first);
     } else {
       return pos;
     }
   }
-  if (depth != 0) return size;
+  return depth != 0 ? size : -1;
+}
+
+}  // namespace
+
+int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table) {
+  return parse(text, table, nullptr);
+}
+
+int TokenMessage::parse_text(std::string_view text, const TokenTextTable& table,
+                             std::vector<int>& starts) {
+  std::vector<int> found;
+  const int fault = parse(text, table, &found);
+  if (fault == -1) starts = std::move(found);
+  return fault;
+}
+
+int TokenMessage::parse(std::string_view text, const TokenTextTable& table,
+                        std::vector<int>* starts) {
+  std::vector<Token> parsed;
+  const int fault = read_tokens(text, table, parsed, starts);
+  if (fault != -1) return fault;
   TokenMessage result;
-  if (result.set_from_tokens(parsed.data(), static_cast<int>(parsed.size())) != -1) return size;
+  if (result.set_from_tokens(parsed.data(), static_cast<int>(parsed.size())) != -1)
+    return static_cast<int>(text.size());
   *this = std::move(result);
   return -1;
 }

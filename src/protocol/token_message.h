@@ -60,10 +60,13 @@ class TokenMessage {
   // which the server's representation message may have changed).
   int parse_text(std::string_view text);
   int parse_text(std::string_view text, const TokenTextTable& table);
+  // The same, and when it succeeds the character position each token starts at.
+  int parse_text(std::string_view text, const TokenTextTable& table, std::vector<int>& starts);
   std::string to_text() const;
   std::string to_text(const TokenTextTable& table) const;
 
  private:
+  int parse(std::string_view text, const TokenTextTable& table, std::vector<int>* starts);
   // Counts top-level elements and resets the sub-message cache.
   void recount();
   // Element boundaries, built on first sub-message access.

@@ -1,5 +1,6 @@
 #include "rules/map_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -27,86 +28,79 @@ struct Lexed {
   Place end;
 };
 
-bool is_letter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-bool is_digit(char c) {
-  return c >= '0' && c <= '9';
-}
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 std::string at(const std::string& name, Place place, const std::string& what) {
   return name + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) + ": " + what;
 }
 
-// The printed form, as a message's text is read, with line breaks, tabs and comments.
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The printed form of messages, read as a message's text is read once line breaks, tabs
+// and comments are spaces. A map holds no strings and no negative numbers, and no number
+// above the largest a token carries: a fault is the first of these, left to right.
 bool lex(std::string_view text, const std::string& name, Lexed& out, std::string& error) {
-  Place place;
-  std::size_t i = 0;
-  auto advance = [&](std::size_t n) {
-    for (; n > 0 && i < text.size(); --n, ++i) {
-      if (text[i] == '\n') {
-        ++place.line;
-        place.column = 1;
-      } else {
-        ++place.column;
-      }
+  std::string plain(text);
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    if (plain[i] == '#') {
+      for (; i < plain.size() && plain[i] != '\n'; ++i)
+        plain[i] = ' ';
     }
-  };
-  int depth = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      advance(1);
-    } else if (c == '#') {
-      while (i < text.size() && text[i] != '\n')
-        advance(1);
-    } else if (c == '(' || c == ')') {
-      if (c == ')' && depth == 0) {
-        error = at(name, place, "a closing bracket without its opening one");
-        return false;
-      }
-      depth += c == '(' ? 1 : -1;
-      out.tokens.push_back(c == '(' ? tok::BRA : tok::KET);
-      out.places.push_back(place);
-      advance(1);
-    } else if (is_letter(c)) {
-      const std::size_t length = std::min<std::size_t>(3, text.size() - i);
-      std::string word(text.substr(i, length));
-      for (char& w : word)
-        w = upper(w);
-      const auto token = length == 3 ? TokenTextTable::standard().token_of(word) : std::nullopt;
-      if (!token) {
-        error = at(name, place, "'" + word + "' is no token");
-        return false;
-      }
-      out.tokens.push_back(*token);
-      out.places.push_back(place);
-      advance(3);
-    } else if (is_digit(c)) {
-      int value = 0;
-      const Place start = place;
-      while (i < text.size() && is_digit(text[i])) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 8191) {
-          error = at(name, start, "a number above 8191");
-          return false;
-        }
-        advance(1);
-      }
-      out.tokens.push_back(Token::from_number(value));
-      out.places.push_back(start);
-    } else {
-      error = at(name, place, std::string("unexpected character '") + c + "'");
-      return false;
-    }
+    if (i < plain.size() && (plain[i] == '\t' || plain[i] == '\r' || plain[i] == '\n'))
+      plain[i] = ' ';
   }
-  out.end = place;
-  if (depth != 0) {
-    error = at(name, place, "the file ends inside brackets");
+  std::vector<std::size_t> lines{0};  // where each line starts
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') lines.push_back(i + 1);
+  }
+  auto place_of = [&](std::size_t offset) {
+    const auto line = std::upper_bound(lines.begin(), lines.end(), offset) - 1;
+    return Place{static_cast<int>(line - lines.begin()) + 1, static_cast<int>(offset - *line) + 1};
+  };
+  const std::size_t foreign =
+      plain.find_first_not_of(" ()0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  std::size_t big = std::string::npos;
+  for (std::size_t i = 0; i < plain.size() && big == std::string::npos; ++i) {
+    if (!is_digit(plain[i]) || (i > 0 && is_digit(plain[i - 1]))) continue;
+    int value = 0;
+    for (std::size_t d = i; d < plain.size() && is_digit(plain[d]) && value <= 8191; ++d)
+      value = value * 10 + (plain[d] - '0');
+    if (value > 8191) big = i;
+  }
+
+  TokenMessage all;
+  std::vector<int> starts;
+  const std::string_view before = std::string_view(plain).substr(0, std::min(foreign, big));
+  const int fault = all.parse_text(before, TokenTextTable::standard(), starts);
+  const auto within = static_cast<std::size_t>(fault);
+  if (fault != -1 && within < before.size()) {
+    if (plain[within] == ')') {
+      error = at(name, place_of(within), "a closing bracket without its opening one");
+    } else {
+      std::string word(text.substr(within, 3));
+      for (char& c : word)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      error = at(name, place_of(within), "'" + word + "' is no token");
+    }
     return false;
+  }
+  if (big < foreign) {
+    error = at(name, place_of(big), "a number above 8191");
+    return false;
+  }
+  if (foreign != std::string::npos) {
+    error =
+        at(name, place_of(foreign), std::string("unexpected character '") + plain[foreign] + "'");
+    return false;
+  }
+  out.end = place_of(text.size());
+  if (fault != -1) {
+    error = at(name, out.end, "the file ends inside brackets");
+    return false;
+  }
+  for (int i = 0; i < all.length(); ++i) {
+    out.tokens.push_back(all.token_at(i));
+    out.places.push_back(place_of(static_cast<std::size_t>(starts[static_cast<std::size_t>(i)])));
   }
   return true;
 }
