@@ -30,6 +30,9 @@ inline bool read(const IniStore& store, const Setting<bool>& s) {
 // "DistOccValues") have free keys instead; absent keys count 0.
 namespace BotSettings {
 
+// Free keys: a power's name, its first movement phase's orders ("A VIE-GAL A BUD-SER F TRI H").
+inline constexpr const char* kOpeningsSection = "Openings";
+
 inline constexpr Setting<int> kIterations{"Annealing", "iterations", 20};
 inline constexpr Setting<double> kAnnealingEndSlopeFactor{"Annealing", "endSlopeFactor", 1.0};
 inline constexpr Setting<double> kAnnealingStartSlopeFactor{"Annealing", "startSlopeFactor", 1.0};

@@ -84,6 +84,7 @@ void StrategyBot::OnYesIAM(const TokenMessage&, const TokenMessage&) {
 void StrategyBot::OnHLO(const TokenMessage& msg) {
   if (keeps_files_) writeRecoveryFile(msg, trace());
   valuation_.setupPower();
+  ReadOpening();
   negotiator_.start_game(msg);
   TracePress();
   Trace("HLO processed. I am %s, my passcode is %d", Text(TokenMessage(board_.own_power)).c_str(),
@@ -148,10 +149,39 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   negotiator_.orders_given();
 }
 
+void StrategyBot::ReadOpening() {
+  opening_.clear();
+  std::string power = Text(TokenMessage(board_.own_power));
+  while (!power.empty() && power.back() == ' ')
+    power.pop_back();
+  const std::string text = valuation_.getValue(BotSettings::kOpeningsSection, power, "");
+  std::string why;
+  if (std::optional<OpeningLine> line = read_opening(text, &why)) {
+    opening_ = std::move(*line);
+  } else {
+    LogError("Opening for %s in ini-file not used: %s.", power.c_str(), why.c_str());
+  }
+}
+
 void StrategyBot::PlanOrders(bool bound) {
+  // The plan searches around the opening's orders, so that its other units fit them.
+  const std::vector<std::pair<int, Location>> opening =
+      is_movement_season(board_.season) ? opening_orders(opening_, board_, options_)
+                                        : std::vector<std::pair<int, Location>>{};
+  for (const auto& [unit, end] : opening)
+    options_.pin(unit, end);
   const std::vector<bool> barred = negotiator_.barred();
   planTurn(board_, options_, annealing_, random_, trace(),
            bound && negotiator_.active() ? &barred : nullptr);
+  // A pinned unit may still be planned to support; the opening says move or hold.
+  for (const auto& [unit, end] : opening) {
+    if (end.province == unit) {
+      board_.order_hold(unit);
+    } else {
+      board_.order_move(unit, end);
+    }
+  }
+  if (!opening.empty()) Trace("Opening played.");
 }
 
 void StrategyBot::FinishPhase() {
@@ -190,6 +220,7 @@ void StrategyBot::OnFRM(const TokenMessage& msg) {
 }
 
 void StrategyBot::OnORD(const TokenMessage& msg) {
+  opening_.clear();
   negotiator_.on_result(msg);
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/random_source.h"
 #include "game/game_board.h"
+#include "planning/opening_book.h"
 #include "planning/unit_option_table.h"
 #include "settings/bot_settings.h"
 #include "shell/bot_base.h"
@@ -62,10 +63,15 @@ class StrategyBot : public BotBase {
  private:
   // Plans the phase's orders; bound, no convoy lands where its agreements forbid.
   void PlanOrders(bool bound);
+  // The own power's opening from the settings; one that does not read is logged and left out.
+  void ReadOpening();
   // Gives the orders of a movement phase that waited for answers, and says GOF.
   void FinishPhase();
   void SendAll(const std::vector<TokenMessage>& messages);
   void TracePress();
+
+  // The first movement phase's orders, from the settings, until a phase is processed.
+  OpeningLine opening_;
 
   GameBoard board_;
   ProvinceValuation valuation_;

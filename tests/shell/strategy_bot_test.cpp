@@ -77,6 +77,43 @@ TEST_F(StrategyBotTest, PlaysEveryKindOfPhase) {
                   .empty());
 }
 
+TEST_F(StrategyBotTest, PlaysItsOpeningInTheFirstMovementPhaseOnly) {
+  start();
+  join_as("AUS", 5);
+  server.send_text(testing::kStartSco);
+  server.send_text(testing::kStartNow);
+  const std::string kOpening =
+      "SUB ( ( AUS AMY BUD ) MTO SER ) ( ( AUS AMY VIE ) MTO GAL ) ( ( AUS FLT TRI ) HLD )";
+  expect_next(kOpening);
+  server.send_text("ORD ( SPR 1901 ) ( ( AUS AMY VIE ) MTO GAL ) ( SUC )");
+  // The same position a year later is the plan's to decide.
+  server.send_text(
+      "NOW ( SPR 1902 ) ( AUS AMY BUD ) ( AUS AMY VIE ) ( AUS FLT TRI ) ( ITA AMY VEN ) "
+      "( RUS AMY GAL ) ( RUS AMY RUM )");
+  const TokenMessage later = server.read_message();
+  EXPECT_EQ(later.first_token(), tok::SUB);
+  EXPECT_NE(later.to_text(), kOpening);
+  finish();
+  EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt") &&
+               read_file(dir / "errorlog.txt").find("Opening") != std::string::npos);
+}
+
+TEST_F(StrategyBotTest, AnOpeningThatDoesNotReadIsLoggedAndThePlanDecides) {
+  write_file(dir / "Quorvel.ini", "[Annealing]\niterations=20\n[Openings]\nAUS=A VIE-GAL A BUD\n");
+  start();
+  join_as("AUS", 5);
+  server.send_text(testing::kStartSco);
+  server.send_text(testing::kStartNow);
+  const TokenMessage orders = server.read_message();
+  EXPECT_EQ(orders.sub_message_count(), 4) << orders.to_text();
+  finish();
+  EXPECT_NE(read_file(dir / "errorlog.txt")
+                .find("Opening for AUS in ini-file not used: the unit in BUD neither moves "
+                      "(-PLACE) nor holds (H)."),
+            std::string::npos)
+      << read_file(dir / "errorlog.txt");
+}
+
 TEST_F(StrategyBotTest, HelloWritesTheRecoveryFile) {
   start();
   join_as("FRA", 1234);
