@@ -37,10 +37,11 @@ const TableKey kTableKeys[] = {
 
 template <typename T>
 TunedSetting real(const Setting<T>& s, double low, double high) {
-  return {s.section, s.key, low, high, std::is_same_v<T, int>};
+  return {
+      s.section, s.key, low, high, std::is_same_v<T, int>, static_cast<double>(s.default_value)};
 }
 
-std::vector<TunedSetting> make_settings() {
+std::vector<TunedSetting> make_settings(bool press) {
   std::vector<TunedSetting> list;
   for (const char* table : kTables) {
     for (const TableKey& k : kTableKeys) {
@@ -80,6 +81,20 @@ std::vector<TunedSetting> make_settings() {
   // Search effort: with the shipped 8-to-2 changes per cycle, 200 cycles keep a crowded
   // phase near 1.6 ms, inside the 2 ms goal.
   list.push_back(real(kIterations, 5, 200));
+  if (!press) return list;
+  // The negotiation's weights; its switches, clocks and trust counts stay as set.
+  list.push_back(real(kPressPartnerFear, 0.1, 1.2));
+  list.push_back(real(kPressPeaceThreat, 0.2, 3.0));
+  list.push_back(real(kPressPeaceGain, 0.2, 3.0));
+  list.push_back(real(kPressPeaceReach, 0.0, 2.0));
+  list.push_back(real(kPressPeaceAggression, 0.0, 2.0));
+  list.push_back(real(kPressPeaceMinAggression, 0.0, 2.0));
+  list.push_back(real(kPressPeaceKeep, 0.5, 4.0));
+  list.push_back(real(kPressPeaceStrength, 0.0, 3.0));
+  list.push_back(real(kPressLeaderShare, 0.15, 0.6));
+  list.push_back(real(kPressDmzValue, 0, 100));
+  list.push_back(real(kPressCooperativeKeep, 1.0, 10.0));
+  list.push_back(real(kPressCooperativeFear, 0.1, 1.2));
   return list;
 }
 
@@ -90,53 +105,22 @@ bool is_table(const std::string& section) {
   return false;
 }
 
-double default_of(const TunedSetting& s) {
-  using namespace BotSettings;
-  for (const auto* setting : {&kFearStartValue,
-                              &kFearEndValue,
-                              &kFearStartSlopeFactor,
-                              &kFearEndSlopeFactor,
-                              &kPunishHoldWithoutEnemy,
-                              &kBrokenSupport,
-                              &kAttack,
-                              &kHold,
-                              &kSupport,
-                              &kConvoy,
-                              &kDistributionA,
-                              &kDistributionB,
-                              &kDistributionC,
-                              &kDistributionD,
-                              &kDistributionM,
-                              &kMinorityTolerance,
-                              &kMinorityQuota,
-                              &kMinorityStartValue,
-                              &kMinorityEndValue,
-                              &kMinorityStartSlopeFactor,
-                              &kMinorityEndSlopeFactor}) {
-    if (s.section == setting->section && s.key == setting->key) return setting->default_value;
-  }
-  for (const auto* setting : {&kRewardHoldUnownedSC, &kRewardDisband, &kIterations}) {
-    if (s.section == setting->section && s.key == setting->key) return setting->default_value;
-  }
-  return 0;
-}
-
 }  // namespace
 
-const std::vector<TunedSetting>& tuned_settings() {
-  static const std::vector<TunedSetting> settings = make_settings();
-  return settings;
+const std::vector<TunedSetting>& tuned_settings(bool press) {
+  static const std::vector<TunedSetting> plain = make_settings(false);
+  static const std::vector<TunedSetting> with_press = make_settings(true);
+  return press ? with_press : plain;
 }
 
-std::vector<double> values_of(const IniStore& store) {
+std::vector<double> values_of(const IniStore& store, const std::vector<TunedSetting>& settings) {
   std::vector<double> values;
   std::size_t i = 0;
-  const std::vector<TunedSetting>& settings = tuned_settings();
   while (i < settings.size()) {
     const TunedSetting& s = settings[i];
     if (!is_table(s.section)) {
-      values.push_back(s.integer ? store.getInt(s.section, s.key, static_cast<int>(default_of(s)))
-                                 : store.getDouble(s.section, s.key, default_of(s)));
+      values.push_back(s.integer ? store.getInt(s.section, s.key, static_cast<int>(s.default_value))
+                                 : store.getDouble(s.section, s.key, s.default_value));
       ++i;
       continue;
     }
@@ -153,7 +137,8 @@ std::vector<double> values_of(const IniStore& store) {
   return values;
 }
 
-IniStore with_values(const IniStore& base, const std::vector<double>& values) {
+IniStore with_values(const IniStore& base, const std::vector<double>& values,
+                     const std::vector<TunedSetting>& settings) {
   IniStore store;
   for (int s = 0; s < base.sectionCount(); ++s) {
     const std::string& section = base.sectionName(s);
@@ -163,7 +148,6 @@ IniStore with_values(const IniStore& base, const std::vector<double>& values) {
       store.setValue(section, key, base.getValue(section, key, ""), true);
     }
   }
-  const std::vector<TunedSetting>& settings = tuned_settings();
   for (std::size_t i = 0; i < settings.size() && i < values.size(); ++i) {
     const TunedSetting& s = settings[i];
     if (s.integer) {
@@ -175,9 +159,9 @@ IniStore with_values(const IniStore& base, const std::vector<double>& values) {
   return store;
 }
 
-std::vector<double> to_unit(const std::vector<double>& values) {
+std::vector<double> to_unit(const std::vector<double>& values,
+                            const std::vector<TunedSetting>& settings) {
   std::vector<double> unit;
-  const std::vector<TunedSetting>& settings = tuned_settings();
   for (std::size_t i = 0; i < settings.size() && i < values.size(); ++i) {
     const TunedSetting& s = settings[i];
     unit.push_back(std::clamp((values[i] - s.low) / (s.high - s.low), 0.0, 1.0));
@@ -185,9 +169,9 @@ std::vector<double> to_unit(const std::vector<double>& values) {
   return unit;
 }
 
-std::vector<double> from_unit(const std::vector<double>& unit) {
+std::vector<double> from_unit(const std::vector<double>& unit,
+                              const std::vector<TunedSetting>& settings) {
   std::vector<double> values;
-  const std::vector<TunedSetting>& settings = tuned_settings();
   for (std::size_t i = 0; i < settings.size() && i < unit.size(); ++i) {
     const TunedSetting& s = settings[i];
     double value = s.low + std::clamp(unit[i], 0.0, 1.0) * (s.high - s.low);

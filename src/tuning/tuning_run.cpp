@@ -45,9 +45,9 @@ std::vector<std::string> split(const std::string& line) {
   return cells;
 }
 
-std::string header() {
+std::string header(const std::vector<TunedSetting>& settings) {
   std::string line = "iteration,games,plus,plus_interval,minus,minus_interval";
-  for (const TunedSetting& s : tuned_settings())
+  for (const TunedSetting& s : settings)
     line += "," + s.section + "." + s.key;
   return line;
 }
@@ -62,15 +62,16 @@ std::string csv_line(const Step& step) {
 }
 
 // The steps of an earlier run; false when the file is not a progress file of this tuner.
-bool read_steps(const std::string& path, std::vector<Step>& steps, std::string& error) {
+bool read_steps(const std::string& path, const std::vector<TunedSetting>& settings,
+                std::vector<Step>& steps, std::string& error) {
   std::ifstream in(path);
   std::string line;
   if (!std::getline(in, line)) return true;  // empty: a new run
-  if (line != header()) {
+  if (line != header(settings)) {
     error = path + " is not a progress file of this tuner (its columns differ)";
     return false;
   }
-  const std::size_t columns = kFixedColumns + tuned_settings().size();
+  const std::size_t columns = kFixedColumns + settings.size();
   for (int number = 2; std::getline(in, line); ++number) {
     if (line.empty()) continue;
     const std::vector<std::string> cells = split(line);
@@ -106,7 +107,9 @@ std::string run_identity(const TuningOptions& options, const IniStore& base) {
     hash *= 1099511628211ULL;
   }
   std::ostringstream text;
-  text << "games=" << options.games << " seed=" << options.seed << " start=" << std::hex << hash;
+  text << "games=" << options.games << " seed=" << options.seed;
+  if (options.press > 0) text << " press=" << options.press;
+  text << " start=" << std::hex << hash;
   return text.str();
 }
 
@@ -118,9 +121,9 @@ std::string read_first_line(const std::string& path) {
 }
 
 // A tuned value beyond its bounds would be clamped silently at the first step.
-std::string out_of_bounds(const IniStore& base, const std::string& file) {
-  const std::vector<double> values = values_of(base);
-  const std::vector<TunedSetting>& settings = tuned_settings();
+std::string out_of_bounds(const IniStore& base, const std::string& file,
+                          const std::vector<TunedSetting>& settings) {
+  const std::vector<double> values = values_of(base, settings);
   for (std::size_t i = 0; i < settings.size() && i < values.size(); ++i) {
     const TunedSetting& s = settings[i];
     if (values[i] < s.low || values[i] > s.high) {
@@ -153,8 +156,8 @@ arena::ArenaPlayer unmutated_player(const std::string& label, IniStore settings)
   return arena::quorvel_player(label, std::move(settings));
 }
 
-// Mean final centres of the candidate's one seat: games / 2 against six greedy players,
-// the rest against six champions.
+// Mean final centres of the candidate's one seat: games / 2 against six greedy players
+// (with press, six honest negotiators), the rest against six champions.
 Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint64_t seed,
                  const TuningOptions& options) {
   std::vector<double> samples;
@@ -166,6 +169,7 @@ Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint6
     run.seed = first_seed;
     run.last_year = kLastYear;
     run.jobs = options.jobs;
+    run.press = options.press;
     run.cluster = options.cluster;
     for (const arena::GameResult& game : arena::run_arena(run, nullptr)) {
       for (const arena::PowerResult& power : game.powers) {
@@ -173,11 +177,12 @@ Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint6
       }
     }
   };
-  arena::ArenaPlayer greedy;
-  greedy.label = "greedy";
-  greedy.house = opponents::OpponentKind::kGreedy;
+  arena::ArenaPlayer house;
+  house.label = options.press > 0 ? "honest" : "greedy";
+  house.house =
+      options.press > 0 ? opponents::OpponentKind::kHonest : opponents::OpponentKind::kGreedy;
   const int half = options.games / 2;
-  play(greedy, half, seed);
+  play(house, half, seed);
   play(unmutated_player("champion", champion), options.games - half, seed + half);
   return measure(samples);
 }
@@ -202,9 +207,10 @@ charts::LineChart progress_chart(const std::vector<Step>& steps) {
   return chart;
 }
 
-bool write_best(const IniStore& base, const std::vector<double>& values, const Step& last,
+bool write_best(const IniStore& base, const std::vector<double>& values,
+                const std::vector<TunedSetting>& settings, const Step& last,
                 const TuningOptions& options) {
-  IniStore best = with_values(base, values);
+  IniStore best = with_values(base, values, settings);
   const std::time_t now = std::time(nullptr);
   char date[32];
   std::strftime(date, sizeof date, "%Y-%m-%d", std::gmtime(&now));
@@ -212,8 +218,12 @@ bool write_best(const IniStore& base, const std::vector<double>& values, const S
       " Tuned in the arena by: " + options.command,
       " " + std::to_string(last.games) + " games in " + std::to_string(last.iteration + 1) +
           " SPSA steps of " + std::to_string(options.games) +
-          " games each side (half against six greedy players, half against the settings",
-      std::string(" reached so far), to 1911; ") + date + ".",
+          " games each side (half against six " +
+          (options.press > 0 ? "honest negotiators" : "greedy players") +
+          ", half against the settings",
+      " reached so far), to 1911" +
+          (options.press > 0 ? ", at press level " + std::to_string(options.press) : "") + "; " +
+          date + ".",
   });
   best.setFileName(options.best);
   return best.save();
@@ -224,7 +234,7 @@ bool write_best(const IniStore& base, const std::vector<double>& values, const S
 std::string tuning_usage() {
   return "usage: quorvel-arena tune [--start FILE] [--games N] [--minutes M] [--max-games G]\n"
          "                          [--seed S] [--jobs J] [--csv FILE] [--best FILE]\n"
-         "                          [--chart FILE]\n"
+         "                          [--chart FILE] [--press LEVEL]\n"
          "  --start FILE   settings to start from (the built-in settings)\n"
          "  --games N      games per evaluation, half against greedy players (140)\n"
          "  --minutes M    stop before this time is up (60)\n"
@@ -233,7 +243,10 @@ std::string tuning_usage() {
          "  --jobs J       games played at once (the number of cores)\n"
          "  --csv FILE     progress, one line a step; a run resumes from it (tuning.csv)\n"
          "  --best FILE    the settings reached, rewritten after every step (tuned.ini)\n"
-         "  --chart FILE   the progress as an SVG chart (tuning.svg)\n";
+         "  --chart FILE   the progress as an SVG chart (tuning.svg)\n"
+         "  --press LEVEL  games with press at this level (10 or 20), against honest\n"
+         "                 negotiators instead of greedy players; the negotiation's\n"
+         "                 weights are tuned too (0: none)\n";
 }
 
 ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
@@ -264,11 +277,13 @@ ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
           {"--csv", [&](const std::string& v) { return !(o.csv = v).empty(); }},
           {"--best", [&](const std::string& v) { return !(o.best = v).empty(); }},
           {"--chart", [&](const std::string& v) { return !(o.chart = v).empty(); }},
+          {"--press", [&](const std::string& v) { return read_number(v, 0, 8000, o.press); }},
       });
   return parsed;
 }
 
 int run_tuning(const TuningOptions& options, std::ostream& progress) {
+  const std::vector<TunedSetting>& settings = tuned_settings(options.press > 0);
   IniStore base = builtin_settings();
   if (!options.start.empty()) {
     std::string error;
@@ -278,7 +293,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
       return 2;
     }
     base = std::move(*start);
-    const std::string beyond = out_of_bounds(base, options.start);
+    const std::string beyond = out_of_bounds(base, options.start, settings);
     if (!beyond.empty()) {
       progress << "quorvel-arena: " << beyond << "\n";
       return 2;
@@ -286,7 +301,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
   }
   std::vector<Step> steps;
   std::string error;
-  if (!read_steps(options.csv, steps, error)) {
+  if (!read_steps(options.csv, settings, steps, error)) {
     progress << "quorvel-arena: " << error << "\n";
     return 2;
   }
@@ -298,11 +313,11 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
              << "; this one: " << identity << "): give the same options, or another --csv\n";
     return 2;
   }
-  Spsa spsa(to_unit(values_of(base)), SpsaGains{}, options.seed);
+  Spsa spsa(to_unit(values_of(base, settings), settings), SpsaGains{}, options.seed);
   std::int64_t games = 0;
   int k = 0;
   if (!steps.empty()) {
-    spsa.set_point(to_unit(steps.back().values));
+    spsa.set_point(to_unit(steps.back().values, settings));
     games = steps.back().games;
     k = steps.back().iteration + 1;
     progress << "Resuming from " << options.csv << " after step " << k - 1 << " (" << games
@@ -319,7 +334,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     progress << "quorvel-arena: cannot write " << options.csv << "\n";
     return 2;
   }
-  if (writes && steps.empty()) csv << header() << "\n" << std::flush;
+  if (writes && steps.empty()) csv << header(settings) << "\n" << std::flush;
   if (writes && recorded != identity) std::ofstream(identity_file) << identity << "\n";
 
   const auto started = std::chrono::steady_clock::now();
@@ -333,22 +348,25 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     if (leader_decides(elapsed() + step_seconds > options.minutes * 60)) break;
     const double step_start = elapsed();
     const Spsa::Probe probe = spsa.probe(k);
-    const IniStore champion = with_values(base, from_unit(spsa.point()));
+    const auto settings_at = [&](const std::vector<double>& unit) {
+      return with_values(base, from_unit(unit, settings), settings);
+    };
+    const IniStore champion = settings_at(spsa.point());
     // Both candidates play the same games: their difference is what the step follows.
     const std::uint64_t seed = options.seed * 1000003ULL + static_cast<std::uint64_t>(k) * 7919;
     Step step;
     step.iteration = k;
-    step.plus = evaluate(with_values(base, from_unit(probe.plus)), champion, seed, options);
-    step.minus = evaluate(with_values(base, from_unit(probe.minus)), champion, seed, options);
+    step.plus = evaluate(settings_at(probe.plus), champion, seed, options);
+    step.minus = evaluate(settings_at(probe.minus), champion, seed, options);
     spsa.update(k, probe, step.plus.mean, step.minus.mean);
     games += 2L * options.games;
     step.games = games;
-    step.values = from_unit(spsa.point());
+    step.values = from_unit(spsa.point(), settings);
     steps.push_back(step);
 
     if (writes) {
       csv << csv_line(step) << "\n" << std::flush;
-      write_best(base, step.values, step, options);
+      write_best(base, step.values, settings, step, options);
       charts::write_svg(progress_chart(steps), options.chart);
     }
     step_seconds = elapsed() - step_start;

@@ -17,6 +17,9 @@ struct TuningOptions {
   std::int64_t max_games = 0;  // and before this many games; 0: no limit
   std::uint64_t seed = 1;
   int jobs = 1;
+  // Press level of the games; above 0 the house half is honest negotiators and the
+  // negotiation's weights are tuned as well.
+  int press = 0;
   std::string csv = "tuning.csv";  // progress; a run resumes from it
   std::string best = "tuned.ini";  // the settings reached
   std::string chart = "tuning.svg";

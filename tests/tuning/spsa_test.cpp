@@ -134,5 +134,52 @@ TEST(TuningRun, StartSettingsAndProgressMustFitTheRun) {
   EXPECT_NE(same.str().find("Resuming from"), std::string::npos);
 }
 
+// With press the negotiation's weights are tuned too, in games against honest negotiators;
+// the progress of such a run is not another run's.
+TEST(TuningRun, WithPressTheNegotiationIsTunedAndItsProgressKeptApart) {
+  ::quorvel::testing::TempDir dir;
+  TuningOptions options;
+  options.csv = (dir / "progress.csv").string();
+  options.best = (dir / "best.ini").string();
+  options.chart = (dir / "chart.svg").string();
+  options.games = 2;
+  options.max_games = 4;
+  options.press = 20;
+  std::ostringstream said;
+  ASSERT_EQ(run_tuning(options, said), 0) << said.str();
+  const std::string progress = ::quorvel::testing::read_file(dir / "progress.csv");
+  EXPECT_NE(progress.find(",Press.partnerFear,"), std::string::npos);
+  EXPECT_EQ(tuned_settings(true).size(), tuned_settings().size() + 12);
+  const std::string best = ::quorvel::testing::read_file(dir / "best.ini");
+  EXPECT_NE(best.find("half against six honest negotiators"), std::string::npos) << best;
+  EXPECT_NE(best.find("at press level 20"), std::string::npos) << best;
+  EXPECT_NE(best.find("[Openings]"), std::string::npos) << "untuned sections stay";
+  EXPECT_NE(::quorvel::testing::read_file(dir / "progress.csv.run").find("press=20"),
+            std::string::npos);
+
+  options.press = 0;
+  options.max_games = 8;
+  std::ostringstream silent;
+  EXPECT_EQ(run_tuning(options, silent), 2);
+  EXPECT_NE(silent.str().find("not a progress file"), std::string::npos) << silent.str();
+  EXPECT_EQ(::quorvel::testing::read_file(dir / "progress.csv"), progress);
+
+  IniStore wild = builtin_settings();
+  wild.setValue("Press", "leaderShare", "0.9", true);
+  wild.setFileName((dir / "wild.ini").string());
+  ASSERT_TRUE(wild.save());
+  options.start = wild.getFileName();
+  options.csv = (dir / "other.csv").string();
+  std::ostringstream plain;
+  EXPECT_EQ(run_tuning(options, plain), 0) << "press weights are not tuned without press";
+  options.press = 10;
+  options.csv = (dir / "third.csv").string();
+  std::ostringstream beyond;
+  EXPECT_EQ(run_tuning(options, beyond), 2);
+  EXPECT_NE(beyond.str().find("[Press] leaderShare = 0.9 is outside the tuner's bounds"),
+            std::string::npos)
+      << beyond.str();
+}
+
 }  // namespace
 }  // namespace quorvel::tuning

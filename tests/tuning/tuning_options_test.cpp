@@ -13,6 +13,9 @@ TEST(TuningOptions, ValuesAfterABlankOrAnEqualsSignAndTheSameErrors) {
   EXPECT_EQ(tune.options.games, 40);
   EXPECT_DOUBLE_EQ(tune.options.minutes, 2.5);
   EXPECT_EQ(tune.options.csv, "x.csv");
+  EXPECT_EQ(tune.options.press, 0);
+  EXPECT_EQ(parse_tuning_options({"--press=20"}).options.press, 20);
+  EXPECT_EQ(parse_tuning_options({"--press", "-1"}).error, "bad value '-1' for --press");
   EXPECT_EQ(parse_tuning_options({"--minutes", "0"}).error, "bad value '0' for --minutes");
   EXPECT_EQ(parse_tuning_options({"--best"}).error, "option --best needs a value");
 
