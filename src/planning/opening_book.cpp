@@ -31,8 +31,7 @@ bool is_name(const std::string& text) {
   return true;
 }
 
-// "VIE" or "STP/SC": a place name and an optional coast, which keeps its last letter
-// off for the token ("SC" and "SCS" alike).
+// "VIE" or "STP/SC": a place name and an optional coast, its token's final S optional.
 bool read_place(const std::string& text, std::string& name, std::string& coast) {
   const std::size_t slash = text.find('/');
   name = text.substr(0, slash);

@@ -164,7 +164,7 @@ void StrategyBot::ReadOpening() {
 }
 
 void StrategyBot::PlanOrders(bool bound) {
-  // The plan searches around the opening's orders, so that its other units fit them.
+  // Pinned, so that the plan the negotiation weighs its proposals by is the opening.
   const std::vector<std::pair<int, Location>> opening =
       is_movement_season(board_.season) ? opening_orders(opening_, board_, options_)
                                         : std::vector<std::pair<int, Location>>{};

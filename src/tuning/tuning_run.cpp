@@ -244,7 +244,7 @@ std::string tuning_usage() {
          "  --csv FILE     progress, one line a step; a run resumes from it (tuning.csv)\n"
          "  --best FILE    the settings reached, rewritten after every step (tuned.ini)\n"
          "  --chart FILE   the progress as an SVG chart (tuning.svg)\n"
-         "  --press LEVEL  games with press at this level (10 or 20), against honest\n"
+         "  --press LEVEL  games with press at this level (10 and up), against honest\n"
          "                 negotiators instead of greedy players; the negotiation's\n"
          "                 weights are tuned too (0: none)\n";
 }
@@ -277,7 +277,11 @@ ParsedTuningOptions parse_tuning_options(const std::vector<std::string>& args) {
           {"--csv", [&](const std::string& v) { return !(o.csv = v).empty(); }},
           {"--best", [&](const std::string& v) { return !(o.best = v).empty(); }},
           {"--chart", [&](const std::string& v) { return !(o.chart = v).empty(); }},
-          {"--press", [&](const std::string& v) { return read_number(v, 0, 8000, o.press); }},
+          // Below level 10 nobody negotiates: the press weights would be tuned on noise.
+          {"--press",
+           [&](const std::string& v) {
+             return read_number(v, 0, 8000, o.press) && (o.press == 0 || o.press >= 10);
+           }},
       });
   return parsed;
 }

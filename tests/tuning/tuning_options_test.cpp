@@ -16,6 +16,7 @@ TEST(TuningOptions, ValuesAfterABlankOrAnEqualsSignAndTheSameErrors) {
   EXPECT_EQ(tune.options.press, 0);
   EXPECT_EQ(parse_tuning_options({"--press=20"}).options.press, 20);
   EXPECT_EQ(parse_tuning_options({"--press", "-1"}).error, "bad value '-1' for --press");
+  EXPECT_EQ(parse_tuning_options({"--press", "5"}).error, "bad value '5' for --press");
   EXPECT_EQ(parse_tuning_options({"--minutes", "0"}).error, "bad value '0' for --minutes");
   EXPECT_EQ(parse_tuning_options({"--best"}).error, "option --best needs a value");
 
