@@ -10,16 +10,10 @@ namespace quorvel {
 
 namespace {
 
-std::string upper_trimmed(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
-    ++begin;
-  while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])))
-    --end;
+std::string upper(std::string_view text) {
   std::string out;
-  for (std::size_t i = begin; i < end; ++i)
-    out += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+  for (const char c : text)
+    out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -47,7 +41,7 @@ bool read_place(const std::string& text, std::string& name, std::string& coast) 
 }  // namespace
 
 std::optional<OpeningLine> read_opening(std::string_view text, std::string* why) {
-  const std::string all = upper_trimmed(text);
+  const std::string all = upper(text);
   std::vector<std::string> words;
   std::size_t at = 0;
   while (at < all.size()) {

@@ -151,9 +151,7 @@ void StrategyBot::OnNOW(const TokenMessage&) {
 
 void StrategyBot::ReadOpening() {
   opening_.clear();
-  std::string power = Text(TokenMessage(board_.own_power));
-  while (!power.empty() && power.back() == ' ')
-    power.pop_back();
+  const std::string power = board_.tokens->text_of(board_.own_power).value_or("");
   const std::string text = valuation_.getValue(BotSettings::kOpeningsSection, power, "");
   std::string why;
   if (std::optional<OpeningLine> line = read_opening(text, &why)) {

@@ -74,17 +74,23 @@ TEST(TunedSettings, ValuesSurviveTheWayThroughAStoreAndTheUnitCube) {
     EXPECT_NEAR(back[i], values[i], 1e-9) << tuned_settings()[i].key;
 }
 
+// Options of a small run whose files go to the directory.
+TuningOptions small_run(const std::filesystem::path& dir) {
+  TuningOptions options;
+  options.csv = (dir / "progress.csv").string();
+  options.best = (dir / "best.ini").string();
+  options.chart = (dir / "chart.svg").string();
+  options.games = 2;
+  return options;
+}
+
 // A run resumes from its CSV; a file that is not one is left as it is, and nothing is
 // played or written.
 TEST(TuningRun, AProgressFileOfAnotherKindIsLeftAlone) {
   ::quorvel::testing::TempDir dir;
   const std::string foreign = "name,score\nanna,3\n";
   ::quorvel::testing::write_file(dir / "progress.csv", foreign);
-  TuningOptions options;
-  options.csv = (dir / "progress.csv").string();
-  options.best = (dir / "best.ini").string();
-  options.chart = (dir / "chart.svg").string();
-  options.games = 2;
+  TuningOptions options = small_run(dir.path());
   std::ostringstream said;
   EXPECT_EQ(run_tuning(options, said), 2);
   EXPECT_NE(said.str().find("not a progress file"), std::string::npos) << said.str();
@@ -97,11 +103,7 @@ TEST(TuningRun, AProgressFileOfAnotherKindIsLeftAlone) {
 // before any game, nothing written.
 TEST(TuningRun, StartSettingsAndProgressMustFitTheRun) {
   ::quorvel::testing::TempDir dir;
-  TuningOptions options;
-  options.csv = (dir / "progress.csv").string();
-  options.best = (dir / "best.ini").string();
-  options.chart = (dir / "chart.svg").string();
-  options.games = 2;
+  TuningOptions options = small_run(dir.path());
   options.max_games = 4;
 
   IniStore wild = builtin_settings();
@@ -138,11 +140,7 @@ TEST(TuningRun, StartSettingsAndProgressMustFitTheRun) {
 // the progress of such a run is not another run's.
 TEST(TuningRun, WithPressTheNegotiationIsTunedAndItsProgressKeptApart) {
   ::quorvel::testing::TempDir dir;
-  TuningOptions options;
-  options.csv = (dir / "progress.csv").string();
-  options.best = (dir / "best.ini").string();
-  options.chart = (dir / "chart.svg").string();
-  options.games = 2;
+  TuningOptions options = small_run(dir.path());
   options.max_games = 4;
   options.press = 20;
   std::ostringstream said;
