@@ -16,6 +16,7 @@
 #include "settings/builtin_settings.h"
 #include "tuning/spsa.h"
 #include "tuning/tuned_settings.h"
+#include "tuning/tuning_trend.h"
 
 namespace quorvel::tuning {
 
@@ -387,6 +388,10 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
   }
   progress << "Settings reached: " << options.best << "; progress: " << options.csv << ", "
            << options.chart << "\n";
+  std::vector<double> objective;
+  for (const Step& step : steps)
+    objective.push_back((step.plus.mean + step.minus.mean) / 2);
+  progress << trend_report(objective);
   return 0;
 }
 
