@@ -347,6 +347,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   };
   double step_seconds = 0;
+  int played = 0;
   while (true) {
     if (options.max_games > 0 && games + 2L * options.games > options.max_games) break;
     // The clock is rank 0's: ranks whose clocks differ must still stop at the same step.
@@ -381,17 +382,20 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
              << elapsed() / 60 << " min\n"
              << std::flush;
     ++k;
+    ++played;
   }
-  if (steps.empty()) {
-    progress << "quorvel-arena: the budget allows no step\n";
-    return 2;
-  }
-  progress << "Settings reached: " << options.best << "; progress: " << options.csv << ", "
-           << options.chart << "\n";
   std::vector<double> objective;
   for (const Step& step : steps)
     objective.push_back((step.plus.mean + step.minus.mean) / 2);
-  progress << trend_report(objective);
+  // A resumed run with no budget left wrote nothing: it says so, and how the run stands.
+  if (played == 0) {
+    progress << "quorvel-arena: the budget allows no step\n";
+    if (!steps.empty()) progress << trend_report(objective);
+    return 2;
+  }
+  progress << "Settings reached: " << options.best << "; progress: " << options.csv << ", "
+           << options.chart << "\n"
+           << trend_report(objective);
   return 0;
 }
 

@@ -134,6 +134,15 @@ TEST(TuningRun, StartSettingsAndProgressMustFitTheRun) {
   std::ostringstream same;
   EXPECT_EQ(run_tuning(options, same), 0) << same.str();
   EXPECT_NE(same.str().find("Resuming from"), std::string::npos);
+  EXPECT_NE(same.str().find("Objective per 25 steps: "), std::string::npos) << same.str();
+
+  // Resumed with its budget spent: nothing played, nothing claimed, how the run stands.
+  std::ostringstream spent;
+  EXPECT_EQ(run_tuning(options, spent), 2);
+  EXPECT_NE(spent.str().find("the budget allows no step\nObjective per 25 steps: "),
+            std::string::npos)
+      << spent.str();
+  EXPECT_EQ(spent.str().find("Settings reached"), std::string::npos) << spent.str();
 }
 
 // With press the negotiation's weights are tuned too, in games against honest negotiators;
