@@ -36,6 +36,9 @@ struct Step {
   Measure plus;
   Measure minus;
   std::vector<double> values;  // the settings reached after the step
+
+  // What the tuning maximises: both candidates' mean.
+  double objective() const { return (plus.mean + minus.mean) / 2; }
 };
 
 std::vector<std::string> split(const std::string& line) {
@@ -197,11 +200,11 @@ charts::LineChart progress_chart(const std::vector<Step>& steps) {
   charts::Series each{"both candidates", "#1f77b4", {}, false};
   charts::Series smooth{"mean of the last 10", "#d62728", {}, true};
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    each.points.emplace_back(steps[i].iteration, (steps[i].plus.mean + steps[i].minus.mean) / 2);
+    each.points.emplace_back(steps[i].iteration, steps[i].objective());
     double sum = 0;
     const std::size_t from = i >= 9 ? i - 9 : 0;
     for (std::size_t j = from; j <= i; ++j)
-      sum += (steps[j].plus.mean + steps[j].minus.mean) / 2;
+      sum += steps[j].objective();
     smooth.points.emplace_back(steps[i].iteration, sum / static_cast<double>(i - from + 1));
   }
   chart.series = {each, smooth};
@@ -386,7 +389,7 @@ int run_tuning(const TuningOptions& options, std::ostream& progress) {
   }
   std::vector<double> objective;
   for (const Step& step : steps)
-    objective.push_back((step.plus.mean + step.minus.mean) / 2);
+    objective.push_back(step.objective());
   // A resumed run with no budget left wrote nothing: it says so, and how the run stands.
   if (played == 0) {
     progress << "quorvel-arena: the budget allows no step\n";

@@ -31,27 +31,23 @@ Trend trend_of(const std::vector<double>& objective, int last) {
   Trend trend;
   if (n < 3) return trend;
   const std::size_t first = objective.size() - n;
-  double mean_x = 0;
+  const double mean_x = static_cast<double>(n - 1) / 2;
   double mean_y = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    mean_x += static_cast<double>(i);
+  for (std::size_t i = 0; i < n; ++i)
     mean_y += objective[first + i];
-  }
-  mean_x /= static_cast<double>(n);
   mean_y /= static_cast<double>(n);
   double sxx = 0;
   double sxy = 0;
+  double syy = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const double dx = static_cast<double>(i) - mean_x;
+    const double dy = objective[first + i] - mean_y;
     sxx += dx * dx;
-    sxy += dx * (objective[first + i] - mean_y);
+    sxy += dx * dy;
+    syy += dy * dy;
   }
   trend.slope = sxy / sxx;
-  double residuals = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double fitted = mean_y + trend.slope * (static_cast<double>(i) - mean_x);
-    residuals += (objective[first + i] - fitted) * (objective[first + i] - fitted);
-  }
+  const double residuals = std::max(syy - trend.slope * sxy, 0.0);
   // The normal quantile: the fits that matter span dozens of steps.
   trend.interval = 1.96 * std::sqrt(residuals / static_cast<double>(n - 2) / sxx);
   trend.steps = static_cast<int>(n);
