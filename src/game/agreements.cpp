@@ -46,10 +46,10 @@ bool same(const Arrangement& a, const Arrangement& b) {
   return press::to_message(a) == press::to_message(b);
 }
 
-std::vector<int> indexes(const std::vector<Token>& powers) {
+std::vector<int> indexes(const std::vector<Token>& tokens) {
   std::vector<int> result;
-  for (Token power : powers)
-    result.push_back(power.subtoken());
+  for (Token t : tokens)
+    result.push_back(t.subtoken());
   return result;
 }
 
@@ -59,20 +59,18 @@ bool contains(const std::vector<int>& list, int value) {
 
 // Whether anything in it binds orders beyond the promises already settled: a promised
 // order falls due once, in the first phase of its kind.
-bool binds_after(const Arrangement& a, const std::array<bool, 3>& phases_done) {
-  switch (a.kind) {
+bool binds_after(const Terms& t, const PhasesDone& phases_done) {
+  switch (t.kind) {
     case ArrangementKind::kPeace:
     case ArrangementKind::kAlliance:
     case ArrangementKind::kDemilitarised:
       return true;
-    case ArrangementKind::kOrder: {
-      const auto promised = read_order_facts(a.order);
-      return promised && !phases_done[at(phase_of(promised->kind))];
-    }
+    case ArrangementKind::kOrder:
+      return t.order && !phases_done[at(phase_of(t.order->kind))];
     case ArrangementKind::kAnd:
     case ArrangementKind::kOr:
-      return std::any_of(a.parts.begin(), a.parts.end(),
-                         [&](const Arrangement& part) { return binds_after(part, phases_done); });
+      return std::any_of(t.parts.begin(), t.parts.end(),
+                         [&](const Terms& part) { return binds_after(part, phases_done); });
     default:
       return false;
   }
@@ -80,31 +78,29 @@ bool binds_after(const Arrangement& a, const std::array<bool, 3>& phases_done) {
 
 // The powers the arrangement puts at peace with power, among the parties; of an ORR only
 // its first choice, when asked (what to keep in order to keep it).
-void peace_partners(const Arrangement& a, int power, const std::vector<int>& parties,
-                    std::set<int>& out, bool first_choice_only) {
-  if (a.kind == ArrangementKind::kPeace || a.kind == ArrangementKind::kAlliance) {
-    const std::vector<int> members = indexes(a.powers);
-    if (!contains(members, power) || !contains(parties, power)) return;
-    for (int other : members) {
+void peace_partners(const Terms& t, int power, const std::vector<int>& parties, std::set<int>& out,
+                    bool first_choice_only) {
+  if (t.kind == ArrangementKind::kPeace || t.kind == ArrangementKind::kAlliance) {
+    if (!contains(t.powers, power) || !contains(parties, power)) return;
+    for (int other : t.powers) {
       if (other != power && contains(parties, other)) out.insert(other);
     }
-  } else if (a.kind == ArrangementKind::kAnd) {
-    for (const Arrangement& part : a.parts)
+  } else if (t.kind == ArrangementKind::kAnd) {
+    for (const Terms& part : t.parts)
       peace_partners(part, power, parties, out, first_choice_only);
-  } else if (a.kind == ArrangementKind::kOr && first_choice_only && !a.parts.empty()) {
-    peace_partners(a.parts.front(), power, parties, out, first_choice_only);
+  } else if (t.kind == ArrangementKind::kOr && first_choice_only && !t.parts.empty()) {
+    peace_partners(t.parts.front(), power, parties, out, first_choice_only);
   }
 }
 
 // What keeping the arrangement asks of the power in a phase of the kind.
-void add_obligations(const Arrangement& a, int power, const std::vector<int>& parties,
-                     PhaseKind kind, const std::array<bool, 3>& phases_done,
-                     const Holdings& holdings, Obligations& out) {
-  switch (a.kind) {
+void add_obligations(const Terms& t, int power, const std::vector<int>& parties, PhaseKind kind,
+                     const PhasesDone& phases_done, const Holdings& holdings, Obligations& out) {
+  switch (t.kind) {
     case ArrangementKind::kPeace:
     case ArrangementKind::kAlliance: {
       std::set<int> partners;
-      peace_partners(a, power, parties, partners, true);
+      peace_partners(t, power, parties, partners, true);
       for (std::size_t p = 0; p < out.no_attack.size(); ++p) {
         for (int partner : partners) {
           if (!holdings.held_by(partner, static_cast<int>(p))) continue;
@@ -115,26 +111,24 @@ void add_obligations(const Arrangement& a, int power, const std::vector<int>& pa
       return;
     }
     case ArrangementKind::kDemilitarised:
-      if (!contains(indexes(a.powers), power) || !contains(parties, power)) return;
-      for (Token province : a.provinces) {
-        if (province.subtoken() < static_cast<int>(out.no_entry.size()))
-          out.no_entry[static_cast<std::size_t>(province.subtoken())] = true;
+      if (!contains(t.powers, power) || !contains(parties, power)) return;
+      for (int province : t.provinces) {
+        if (province < static_cast<int>(out.no_entry.size()))
+          out.no_entry[static_cast<std::size_t>(province)] = true;
       }
       return;
-    case ArrangementKind::kOrder: {
-      const auto promised = read_order_facts(a.order);
-      if (promised && promised->power == power && contains(parties, power) &&
-          phase_of(promised->kind) == kind && !phases_done[at(kind)])
-        out.promised.push_back(a.order);
+    case ArrangementKind::kOrder:
+      if (t.order && t.order->power == power && contains(parties, power) &&
+          phase_of(t.order->kind) == kind && !phases_done[at(kind)])
+        out.promised.push_back(*t.order);
       return;
-    }
     case ArrangementKind::kAnd:
-      for (const Arrangement& part : a.parts)
+      for (const Terms& part : t.parts)
         add_obligations(part, power, parties, kind, phases_done, holdings, out);
       return;
     case ArrangementKind::kOr:
-      if (!a.parts.empty())
-        add_obligations(a.parts.front(), power, parties, kind, phases_done, holdings, out);
+      if (!t.parts.empty())
+        add_obligations(t.parts.front(), power, parties, kind, phases_done, holdings, out);
       return;
     default:
       return;
@@ -154,6 +148,14 @@ bool attacks(const OrderFacts& order, int partner, const Holdings& holdings) {
       return false;
   }
   return target >= 0 && holdings.held_by(partner, target);
+}
+
+// Where the order sends a unit, its own or one it helps: a move, retreat or build, a
+// supported move or a convoy.
+int sends_into(const OrderFacts& order) {
+  if (order.kind == OrderKind::kSupportMove || order.kind == OrderKind::kConvoy)
+    return order.target;
+  return order.entered();
 }
 
 bool kept_promise(const OrderFacts& promised, int party, PhaseKind kind, const Holdings& holdings,
@@ -176,22 +178,49 @@ bool kept_promise(const OrderFacts& promised, int party, PhaseKind kind, const H
     if (given.power != party || given.unit != promised.unit || given.kind == OrderKind::kBuild)
       continue;
     found.order = static_cast<int>(i);
-    return given.kind == promised.kind && given.destination == promised.destination &&
-           given.supported == promised.supported && given.target == promised.target;
+    return gives(given, promised);
   }
   // No order: the unit holds, or disbands when dislodged.
   return promised.kind == (kind == PhaseKind::kRetreat ? OrderKind::kDisband : OrderKind::kHold);
 }
 
-void collect(const Agreement& agreement, const Arrangement& a, int party, PhaseKind kind,
+void zone_violations(const Agreement& agreement, const Terms& zone, int party, PhaseKind kind,
+                     const Holdings& holdings, const std::vector<OrderFacts>& orders,
+                     std::vector<Violation>& out) {
+  if (!contains(zone.powers, party)) return;
+  std::set<int> ordered;
+  for (std::size_t i = 0; i < orders.size(); ++i) {
+    if (orders[i].power != party) continue;
+    if (contains(zone.provinces, sends_into(orders[i]))) {
+      out.push_back({static_cast<int>(i), orders[i].unit});
+      ordered.insert(orders[i].unit);
+    }
+  }
+  // A movement phase in force has passed: its units should have left by now.
+  if (kind != PhaseKind::kMovement || !agreement.phases_done[at(PhaseKind::kMovement)]) return;
+  for (int province : zone.provinces) {
+    if (province < 0 || province >= static_cast<int>(holdings.unit_owner.size()) ||
+        holdings.unit_owner[static_cast<std::size_t>(province)] != party || ordered.count(province))
+      continue;
+    Violation standing{-1, province};
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+      if (orders[i].power == party && orders[i].unit == province &&
+          orders[i].kind != OrderKind::kBuild)
+        standing.order = static_cast<int>(i);
+    }
+    out.push_back(standing);
+  }
+}
+
+void collect(const Agreement& agreement, const Terms& t, int party, PhaseKind kind,
              const Holdings& holdings, const std::vector<OrderFacts>& orders,
              std::vector<Violation>& out) {
-  switch (a.kind) {
+  switch (t.kind) {
     case ArrangementKind::kPeace:
     case ArrangementKind::kAlliance: {
       if (kind != PhaseKind::kMovement) return;
       std::set<int> partners;
-      peace_partners(a, party, agreement.parties, partners, false);
+      peace_partners(t, party, agreement.parties, partners, false);
       for (std::size_t i = 0; i < orders.size(); ++i) {
         if (orders[i].power != party) continue;
         if (std::any_of(partners.begin(), partners.end(),
@@ -201,31 +230,23 @@ void collect(const Agreement& agreement, const Arrangement& a, int party, PhaseK
       return;
     }
     case ArrangementKind::kDemilitarised:
-      if (!contains(indexes(a.powers), party)) return;
-      for (std::size_t i = 0; i < orders.size(); ++i) {
-        const int into = orders[i].entered();
-        if (orders[i].power == party && into >= 0 &&
-            std::any_of(a.provinces.begin(), a.provinces.end(),
-                        [into](Token p) { return p.subtoken() == into; }))
-          out.push_back({static_cast<int>(i), orders[i].unit});
-      }
+      zone_violations(agreement, t, party, kind, holdings, orders, out);
       return;
     case ArrangementKind::kOrder: {
-      const auto promised = read_order_facts(a.order);
-      if (!promised || promised->power != party || phase_of(promised->kind) != kind ||
+      if (!t.order || t.order->power != party || phase_of(t.order->kind) != kind ||
           agreement.phases_done[at(kind)])
         return;
       Violation found;
-      if (!kept_promise(*promised, party, kind, holdings, orders, found)) out.push_back(found);
+      if (!kept_promise(*t.order, party, kind, holdings, orders, found)) out.push_back(found);
       return;
     }
     case ArrangementKind::kAnd:
-      for (const Arrangement& part : a.parts)
+      for (const Terms& part : t.parts)
         collect(agreement, part, party, kind, holdings, orders, out);
       return;
     case ArrangementKind::kOr: {
       std::vector<Violation> all;
-      for (const Arrangement& part : a.parts) {
+      for (const Terms& part : t.parts) {
         std::vector<Violation> some;
         collect(agreement, part, party, kind, holdings, orders, some);
         if (some.empty()) return;
@@ -239,9 +260,76 @@ void collect(const Agreement& agreement, const Arrangement& a, int party, PhaseK
   }
 }
 
-// Whether the arrangement asks anything of the orders at all.
-bool binds_orders(const Arrangement& a) {
-  return binds_after(a, {});
+// The pairs of powers that the terms put at peace, and those they set against each other,
+// among the parties.
+void relations(const Terms& t, const std::vector<int>& parties,
+               std::set<std::pair<int, int>>& friends, std::set<std::pair<int, int>>& enemies) {
+  auto pair = [](int a, int b) { return std::make_pair(std::min(a, b), std::max(a, b)); };
+  if (t.kind != ArrangementKind::kPeace && t.kind != ArrangementKind::kAlliance) return;
+  for (int a : t.powers) {
+    if (!contains(parties, a)) continue;
+    for (int b : t.powers) {
+      if (b != a && contains(parties, b)) friends.insert(pair(a, b));
+    }
+    // Allies are set against their enemies whether or not those took part.
+    for (int e : t.against)
+      enemies.insert(pair(a, e));
+  }
+}
+
+// Whether keeping one leaf of an arrangement means breaking the other, for powers that are
+// parties of both.
+bool leaves_clash(const Terms& a, const std::vector<int>& a_parties, const Terms& b,
+                  const std::vector<int>& b_parties) {
+  std::set<std::pair<int, int>> a_friends, a_enemies, b_friends, b_enemies;
+  relations(a, a_parties, a_friends, a_enemies);
+  relations(b, b_parties, b_friends, b_enemies);
+  for (const auto& pair : a_enemies) {
+    if (b_friends.count(pair)) return true;
+  }
+  for (const auto& pair : b_enemies) {
+    if (a_friends.count(pair)) return true;
+  }
+  auto promise_against_zone = [](const Terms& promise, const std::vector<int>& promise_parties,
+                                 const Terms& zone, const std::vector<int>& zone_parties) {
+    if (promise.kind != ArrangementKind::kOrder || zone.kind != ArrangementKind::kDemilitarised ||
+        !promise.order)
+      return false;
+    const int power = promise.order->power;
+    return contains(promise_parties, power) && contains(zone_parties, power) &&
+           contains(zone.powers, power) && contains(zone.provinces, sends_into(*promise.order));
+  };
+  if (promise_against_zone(a, a_parties, b, b_parties) ||
+      promise_against_zone(b, b_parties, a, a_parties))
+    return true;
+  // Two different orders promised for one unit in the same kind of phase.
+  if (a.kind == ArrangementKind::kOrder && b.kind == ArrangementKind::kOrder && a.order &&
+      b.order && a.order->kind != OrderKind::kWaive && a.order->power == b.order->power &&
+      a.order->unit == b.order->unit && phase_of(a.order->kind) == phase_of(b.order->kind) &&
+      !gives(*a.order, *b.order))
+    return true;
+  return false;
+}
+
+// Whether the arrangements cannot both be kept: of an AND any part, of an ORR every choice.
+bool clash(const Terms& a, const std::vector<int>& a_parties, const Terms& b,
+           const std::vector<int>& b_parties) {
+  auto with_b = [&](const Terms& part) { return clash(part, a_parties, b, b_parties); };
+  auto with_a = [&](const Terms& part) { return clash(a, a_parties, part, b_parties); };
+  if (a.kind == ArrangementKind::kAnd) return std::any_of(a.parts.begin(), a.parts.end(), with_b);
+  if (b.kind == ArrangementKind::kAnd) return std::any_of(b.parts.begin(), b.parts.end(), with_a);
+  if (a.kind == ArrangementKind::kOr)
+    return !a.parts.empty() && std::all_of(a.parts.begin(), a.parts.end(), with_b);
+  if (b.kind == ArrangementKind::kOr)
+    return !b.parts.empty() && std::all_of(b.parts.begin(), b.parts.end(), with_a);
+  return leaves_clash(a, a_parties, b, b_parties);
+}
+
+std::vector<int> parties_of(const Proposal& proposal) {
+  std::vector<int> parties(proposal.required.begin(), proposal.required.end());
+  parties.push_back(proposal.proposer);
+  std::sort(parties.begin(), parties.end());
+  return parties;
 }
 
 }  // namespace
@@ -261,6 +349,18 @@ PhaseKind phase_kind(Token season) {
 
 bool Agreement::binds(int power) const {
   return contains(parties, power);
+}
+
+Terms terms_of(const press::Arrangement& a) {
+  Terms t;
+  t.kind = a.kind;
+  t.powers = indexes(a.powers);
+  t.against = indexes(a.against);
+  t.provinces = indexes(a.provinces);
+  if (a.kind == ArrangementKind::kOrder) t.order = read_order_facts(a.order);
+  for (const Arrangement& part : a.parts)
+    t.parts.push_back(terms_of(part));
+  return t;
 }
 
 std::string power_names(const std::vector<int>& powers) {
@@ -313,15 +413,9 @@ void AgreementLedger::on_press(int sender, const std::vector<int>& recipients,
         refuse(sender, recipients, understood.arrangement);
       break;
     }
-    case PressKind::kCancel: {
-      if (!about_proposal) break;
-      const TokenMessage printed =
-          press::to_message(normalized(message.answered.front().arrangement));
-      std::erase_if(proposals_, [&](const Proposal& p) {
-        return p.proposer == sender && p.printed == printed;
-      });
+    case PressKind::kCancel:
+      if (!message.answered.empty()) cancel(sender, recipients, message.answered.front());
       break;
-    }
     default:
       break;
   }
@@ -332,8 +426,8 @@ void AgreementLedger::propose(int sender, const std::vector<int>& recipients,
   Proposal proposal;
   proposal.proposer = sender;
   proposal.arrangement = normalized(a);
+  proposal.terms = terms_of(proposal.arrangement);
   proposal.printed = press::to_message(proposal.arrangement);
-  proposal.movement_phases = movement_phases_;
   for (Token named : press::named_powers(a)) {
     if (contains(recipients, named.subtoken())) proposal.required.insert(named.subtoken());
   }
@@ -370,10 +464,28 @@ void AgreementLedger::refuse(int sender, const std::vector<int>& recipients, con
   });
 }
 
+void AgreementLedger::cancel(int sender, const std::vector<int>& recipients,
+                             const press::PressMessage& what) {
+  using press::PressKind;
+  if (what.kind == PressKind::kProposal) {
+    // The proposer withdraws it.
+    const TokenMessage printed = press::to_message(normalized(what.arrangement));
+    std::erase_if(proposals_,
+                  [&](const Proposal& p) { return p.proposer == sender && p.printed == printed; });
+    return;
+  }
+  // A recipient takes its YES back while others have still to answer.
+  if (what.kind != PressKind::kYes || what.answered.empty() ||
+      what.answered.front().kind != PressKind::kProposal)
+    return;
+  const TokenMessage printed = press::to_message(normalized(what.answered.front().arrangement));
+  for (Proposal& p : proposals_) {
+    if (p.printed == printed && contains(recipients, p.proposer)) p.accepted.erase(sender);
+  }
+}
+
 void AgreementLedger::agree(const Proposal& proposal) {
-  std::vector<int> parties(proposal.required.begin(), proposal.required.end());
-  parties.push_back(proposal.proposer);
-  std::sort(parties.begin(), parties.end());
+  const std::vector<int> parties = parties_of(proposal);
   // Two powers proposing the same to each other make one agreement, not two.
   for (const Agreement& held : agreements_) {
     if (!held.ending && !held.broken && held.parties == parties &&
@@ -383,13 +495,33 @@ void AgreementLedger::agree(const Proposal& proposal) {
   Agreement agreement;
   agreement.id = next_id_++;
   agreement.arrangement = proposal.arrangement;
+  agreement.terms = proposal.terms;
   agreement.parties = parties;
+  agreement.phases_done = proposal.phases_done;
   for (int party : parties)
     ++made_[static_cast<std::size_t>(party)];
   events_.push_back("agreement " + std::to_string(agreement.id) + " made by " +
                     power_names(parties) + ": " + printed_text(proposal.printed));
-  // A draw, a solo or the end of another agreement asks nothing of the orders.
-  if (binds_orders(agreement.arrangement)) agreements_.push_back(std::move(agreement));
+  // The later of two agreements that cannot both be kept stands.
+  for (int id : contradicted_by(proposal.arrangement, parties)) {
+    std::erase_if(agreements_, [id](const Agreement& held) { return held.id == id; });
+    events_.push_back("agreement " + std::to_string(id) + " ended: agreement " +
+                      std::to_string(agreement.id) + " contradicts it");
+  }
+  // A draw, a solo, the end of another agreement or a promise already due asks nothing
+  // more of the orders.
+  if (binds_after(agreement.terms, agreement.phases_done))
+    agreements_.push_back(std::move(agreement));
+}
+
+std::vector<int> AgreementLedger::contradicted_by(const press::Arrangement& arrangement,
+                                                  const std::vector<int>& parties) const {
+  const Terms terms = terms_of(normalized(arrangement));
+  std::vector<int> ended;
+  for (const Agreement& held : agreements_) {
+    if (clash(terms, parties, held.terms, held.parties)) ended.push_back(held.id);
+  }
+  return ended;
 }
 
 void AgreementLedger::end(int power, const Arrangement& a) {
@@ -413,9 +545,10 @@ void AgreementLedger::remove_party(int power) {
   });
 }
 
-void AgreementLedger::withdraw_proposals(int power) {
+void AgreementLedger::withdraw_proposals(int power, std::optional<int> recipient) {
   for (Proposal& proposal : proposals_) {
-    if (proposal.proposer == power) proposal.withdrawn = true;
+    if (proposal.proposer == power && (!recipient || proposal.required.count(*recipient)))
+      proposal.withdrawn = true;
   }
 }
 
@@ -430,19 +563,23 @@ void AgreementLedger::close_phase(Token season) {
   for (Agreement& agreement : agreements_)
     agreement.phases_done[at(kind)] = true;
   std::erase_if(agreements_, [](const Agreement& a) {
-    return a.ending || a.broken || !binds_after(a.arrangement, a.phases_done);
+    return a.ending || a.broken || !binds_after(a.terms, a.phases_done);
   });
-  if (kind == PhaseKind::kMovement) {
-    ++movement_phases_;
-    std::erase_if(proposals_,
-                  [&](const Proposal& p) { return movement_phases_ > p.movement_phases + 1; });
+  for (Proposal& proposal : proposals_) {
+    proposal.phases_done[at(kind)] = true;
+    if (!proposal.made_in_movement) proposal.made_in_movement = kind == PhaseKind::kMovement;
+    if (kind == PhaseKind::kMovement) ++proposal.movement_phases_closed;
   }
+  // Not agreed by the end of the next movement phase: it lapses.
+  std::erase_if(proposals_, [](const Proposal& p) {
+    return p.movement_phases_closed >= (*p.made_in_movement ? 2 : 1);
+  });
 }
 
 bool AgreementLedger::at_peace(int a, int b) const {
   for (const Agreement& agreement : agreements_) {
     std::set<int> partners;
-    peace_partners(agreement.arrangement, a, agreement.parties, partners, true);
+    peace_partners(agreement.terms, a, agreement.parties, partners, true);
     if (partners.count(b)) return true;
   }
   return false;
@@ -456,17 +593,14 @@ Obligations AgreementLedger::obligations(int power, PhaseKind kind, const Holdin
                      std::vector<bool>(provinces),
                      {}};
   for (const Agreement& agreement : agreements_) {
-    add_obligations(agreement.arrangement, power, agreement.parties, kind, agreement.phases_done,
+    add_obligations(agreement.terms, power, agreement.parties, kind, agreement.phases_done,
                     holdings, result);
   }
   if (!own_proposals) return result;
   for (const Proposal& proposal : proposals_) {
-    if (proposal.proposer != power || proposal.movement_phases != movement_phases_ ||
-        proposal.withdrawn)
-      continue;
-    std::vector<int> parties(proposal.required.begin(), proposal.required.end());
-    parties.push_back(power);
-    add_obligations(proposal.arrangement, power, parties, kind, {}, holdings, result);
+    if (proposal.proposer != power || !proposal.current() || proposal.withdrawn) continue;
+    add_obligations(proposal.terms, power, parties_of(proposal), kind, proposal.phases_done,
+                    holdings, result);
   }
   return result;
 }
@@ -481,7 +615,7 @@ bool forbidden(const OrderFacts& order, const Obligations& obligations, const Ho
   auto marked = [](const auto& mask, int q) {
     return q >= 0 && q < static_cast<int>(mask.size()) && mask[static_cast<std::size_t>(q)];
   };
-  if (marked(obligations.no_entry, order.entered())) return true;
+  if (marked(obligations.no_entry, sends_into(order))) return true;
   if (order.is_move() && marked(obligations.no_attack, order.destination)) return true;
   if (order.kind != OrderKind::kSupportMove || !marked(obligations.no_attack, order.target))
     return false;
@@ -499,20 +633,23 @@ bool forbidden(const OrderFacts& order, const Obligations& obligations, const Ho
 
 bool consistent(const Obligations& obligations, const Holdings& holdings) {
   std::set<int> units;
-  for (const TokenMessage& promised : obligations.promised) {
-    const auto order = read_order_facts(promised);
-    if (!order) continue;
-    if (order->kind != OrderKind::kWaive && !units.insert(order->unit).second) return false;
-    if (forbidden(*order, obligations, holdings)) return false;
+  for (const OrderFacts& order : obligations.promised) {
+    if (order.kind != OrderKind::kWaive && !units.insert(order.unit).second) return false;
+    if (forbidden(order, obligations, holdings)) return false;
   }
   return true;
+}
+
+bool gives(const OrderFacts& given, const OrderFacts& promised) {
+  return given.kind == promised.kind && given.destination == promised.destination &&
+         given.supported == promised.supported && given.target == promised.target;
 }
 
 std::vector<Violation> violations(const Agreement& agreement, int party, PhaseKind kind,
                                   const Holdings& holdings, const std::vector<OrderFacts>& orders) {
   std::vector<Violation> found;
   if (contains(agreement.parties, party))
-    collect(agreement, agreement.arrangement, party, kind, holdings, orders, found);
+    collect(agreement, agreement.terms, party, kind, holdings, orders, found);
   return found;
 }
 

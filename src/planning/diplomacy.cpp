@@ -314,17 +314,26 @@ std::vector<Offer> offers(const DiplomaticView& view, const GameBoard& board,
     if (!dealing_with(view, other) || ledger.at_peace(me, other)) continue;
     if (worth_peace(view, other, settings)) {
       offer(other, pair(ArrangementKind::kPeace, me, other), "peace: " + describe(view, other));
-    } else if (level >= 20 && worth_peace(view, other, settings, true)) {
+    } else if (level >= press::kOrderLevel && worth_peace(view, other, settings, true)) {
       // Peace with a border kept free: a power that takes both is one to rely on.
       const Arrangement zone = border_zone(view, board, valuation, settings, mine, other, true);
       if (zone.provinces.empty()) continue;
-      Arrangement both;
-      both.kind = ArrangementKind::kAnd;
-      both.parts = {pair(ArrangementKind::kPeace, me, other), zone};
-      offer(other, both, "peace with a free border: " + describe(view, other));
+      const std::string why = "peace with a free border: " + describe(view, other);
+      Arrangement peace = pair(ArrangementKind::kPeace, me, other);
+      if (level >= press::kMultipartLevel) {
+        Arrangement both;
+        both.kind = ArrangementKind::kAnd;
+        both.parts = {std::move(peace), zone};
+        offer(other, both, why);
+      } else {
+        // One arrangement a proposal: the zone first, so that a power that takes it is
+        // one that agreed more than peace when the peace comes to be judged.
+        offer(other, zone, why);
+        offer(other, std::move(peace), why);
+      }
     }
   }
-  if (level < 20) return result;
+  if (level < press::kOrderLevel) return result;
   for (int partner = 0; partner < board.power_count; ++partner) {
     if (!dealing_with(view, partner) || !ledger.at_peace(me, partner)) continue;
     // Allies against the leader, when the partner reaches it too.
@@ -464,13 +473,9 @@ bool keeps(const GameBoard& board, const Obligations& obligations) {
   for (const OrderFacts& order : mine) {
     if (forbidden(order, obligations, holdings)) return false;
   }
-  for (const TokenMessage& promised : obligations.promised) {
-    const auto promise = read_order_facts(promised);
-    if (!promise) continue;
+  for (const OrderFacts& promise : obligations.promised) {
     const bool given = std::any_of(mine.begin(), mine.end(), [&](const OrderFacts& order) {
-      return order.unit == promise->unit && order.kind == promise->kind &&
-             order.destination == promise->destination && order.supported == promise->supported &&
-             order.target == promise->target;
+      return order.unit == promise.unit && gives(order, promise);
     });
     if (!given) return false;
   }

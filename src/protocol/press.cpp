@@ -10,9 +10,6 @@ namespace {
 
 using namespace tok;
 
-constexpr int kPeaceLevel = 10;
-constexpr int kOrderLevel = 20;
-
 bool is_power(Token t, int powers) {
   return t.category() == CATEGORY_POWER && t.subtoken() < powers;
 }
@@ -60,8 +57,10 @@ class Reader {
       if (!bracket(begin + 1, end, inside, close)) return false;
       out.answered.emplace_back();
       if (!message(inside, close, depth + 1, out.answered.back())) return false;
-      // A reply answers a press message, never another reply.
-      if (out.answered.back().is_reply()) return fail(inside);
+      // A reply answers a press message, never another reply; a YES may be cancelled.
+      const PressKind answered = out.answered.back().kind;
+      if (out.answered.back().is_reply() && !(head == CCL && answered == PressKind::kYes))
+        return fail(inside);
       return ends(close + 1, end);
     }
     if (head == HUH || head == TRY) {
@@ -99,7 +98,10 @@ class Reader {
     }
     if (head == DRW) {
       out.kind = ArrangementKind::kDraw;
-      return ends(begin + 1, end);
+      if (begin + 1 < end && at(begin + 1) == BRA &&
+          !power_list(begin + 1, end, 1, out.powers, close))
+        return false;
+      return ends(out.powers.empty() ? begin + 1 : close + 1, end);
     }
     if (head == SLO) {
       out.kind = ArrangementKind::kSolo;
@@ -128,7 +130,10 @@ class Reader {
     }
     if (head == AND || head == ORR) {
       out.kind = head == AND ? ArrangementKind::kAnd : ArrangementKind::kOr;
-      if (!reached(begin, end, kOrderLevel)) return false;
+      if (!reached(begin, end, kMultipartLevel)) return false;
+      // Not nested, not both, each once: one multipart arrangement a message.
+      if (multipart_seen_) return fail(begin);
+      multipart_seen_ = true;
       int next = begin + 1;
       while (next < end) {
         if (!bracket(next, end, inside, close)) return false;
@@ -261,6 +266,7 @@ class Reader {
   int powers_;
   std::vector<int> close_;
   int fault_ = -1;
+  bool multipart_seen_ = false;
 };
 
 void append(std::vector<Token>& out, const TokenMessage& message) {
@@ -288,6 +294,7 @@ void write(std::vector<Token>& out, const Arrangement& a) {
       return;
     case ArrangementKind::kDraw:
       out.push_back(DRW);
+      if (!a.powers.empty()) append_list(out, a.powers);
       return;
     case ArrangementKind::kSolo:
       out.push_back(SLO);
@@ -376,9 +383,11 @@ int required_level(const Arrangement& arrangement) {
   switch (arrangement.kind) {
     case ArrangementKind::kOrder:
     case ArrangementKind::kDemilitarised:
+      level = kOrderLevel;
+      break;
     case ArrangementKind::kAnd:
     case ArrangementKind::kOr:
-      level = kOrderLevel;
+      level = kMultipartLevel;
       break;
     default:
       break;
@@ -424,7 +433,8 @@ TokenMessage try_message(int level) {
     tokens.insert(tokens.end(),
                   {PRP, YES, REJ, BWX, HUH, CCL, FCT, TRY, PCE, ALY, VSS, DRW, SLO, NOT, NAR});
   }
-  if (level >= kOrderLevel) tokens.insert(tokens.end(), {XDO, DMZ, AND, ORR});
+  if (level >= kOrderLevel) tokens.insert(tokens.end(), {XDO, DMZ});
+  if (level >= kMultipartLevel) tokens.insert(tokens.end(), {AND, ORR});
   tokens.push_back(KET);
   return message_of(tokens);
 }

@@ -74,7 +74,7 @@ inline constexpr Setting<double> kDistributionD{"ValueDistribution", "d", 10.0};
 inline constexpr Setting<double> kDistributionM{"ValueDistribution", "m", 0.001};
 
 // Negotiation, in games with press.
-inline constexpr Setting<int> kPressLevel{"Press", "level", 20};
+inline constexpr Setting<int> kPressLevel{"Press", "level", 30};
 inline constexpr Setting<int> kPressWaitMilliseconds{"Press", "waitMilliseconds", 2000};
 inline constexpr Setting<int> kPressDeadlineMargin{"Press", "deadlineMargin", 5};
 inline constexpr Setting<int> kPressDistrustPhases{"Press", "distrustPhases", 100};
@@ -112,7 +112,7 @@ struct AnnealingSettings {
 
 // How the bot negotiates in games with press.
 struct PressSettings {
-  int level = 20;                // the highest press level it speaks; 0: it keeps silent
+  int level = 30;                // the highest press level it speaks; 0: it keeps silent
   int wait_milliseconds = 2000;  // how long a movement phase waits for answers
   int deadline_margin = 5;       // seconds it keeps before a phase's time limit
   int distrust_phases = 100;  // movement phases it does not deal with a power that broke its word

@@ -151,7 +151,7 @@ std::vector<TokenMessage> Negotiator::begin_phase() {
             (tok::SND & power_list({proposal.required.begin(), proposal.required.end()})) &
             press::to_message(answer(PressKind::kCancel, proposed)));
       }
-      ledger_.withdraw_proposals(me());
+      ledger_.withdraw_proposals(me(), breaker);
     }
   }
   season_ = board_.season;
@@ -197,17 +197,16 @@ void Negotiator::constrain(UnitOptionTable& options) const {
   if (!active()) return;
   const Obligations bound = obligations();
   options.forbid(me(), barred());
-  for (const TokenMessage& promised : bound.promised) {
-    const auto promise = read_order_facts(promised);
-    const auto option = promise ? options.options().find(promise->unit) : options.options().end();
+  for (const OrderFacts& promise : bound.promised) {
+    const auto option = options.options().find(promise.unit);
     if (option == options.options().end()) continue;
     Location end = option->second.location;
-    if (promise->is_move()) {
+    if (promise.is_move()) {
       for (const Location& place : option->second.candidates) {
-        if (place.province == promise->destination) end = place;
+        if (place.province == promise.destination) end = place;
       }
     }
-    options.pin(promise->unit, end);
+    options.pin(promise.unit, end);
   }
   if (!settings_.trust_partners) return;
   // Trusted partners keep out of what the bot holds.
@@ -224,18 +223,16 @@ bool Negotiator::orders_keep_word() const {
 }
 
 void Negotiator::give_promised_orders(GameBoard& board) const {
-  for (const TokenMessage& promised : obligations().promised) {
-    const auto promise = read_order_facts(promised);
-    if (!promise) continue;
-    switch (promise->kind) {
+  for (const OrderFacts& promise : obligations().promised) {
+    switch (promise.kind) {
       case OrderKind::kSupportMove:
-        board.order_support_move(promise->unit, promise->supported, promise->target);
+        board.order_support_move(promise.unit, promise.supported, promise.target);
         break;
       case OrderKind::kSupportHold:
-        board.order_support_hold(promise->unit, promise->supported);
+        board.order_support_hold(promise.unit, promise.supported);
         break;
       case OrderKind::kHold:
-        board.order_hold(promise->unit);
+        board.order_hold(promise.unit);
         break;
       default:
         // Moves are pinned in the plan itself; nothing else is promised.

@@ -58,7 +58,7 @@ TEST(Obligations, PromisesMustAgreeWithWhatElseIsAgreed) {
   auto with = [&](std::vector<const char*> promised) {
     Obligations o = bound;
     for (const char* order : promised)
-      o.promised.push_back(parse(order));
+      o.promised.push_back(*read_order_facts(parse(order)));
     return consistent(o, holdings);
   };
   EXPECT_TRUE(with({"( FRA AMY PAR ) SUP ( GER AMY MUN ) MTO BUR"}));

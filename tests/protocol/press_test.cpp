@@ -1,4 +1,4 @@
-// The press language as powers write it to each other at levels 10 and 20.
+// The press language as powers write it to each other at levels 10, 20 and 30.
 #include "protocol/press.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 using testing::parse;
 using testing::token_index;
 
-int fault_of(const std::string& text, int level = 20, int powers = 7) {
+int fault_of(const std::string& text, int level = 30, int powers = 7) {
   PressMessage out;
   return read_press(parse(text), level, powers, out);
 }
@@ -26,7 +26,9 @@ TEST(Press, EveryFormReadsAndPrintsBackTokenForTokenWithItsLevel) {
       {"YES ( PRP ( PCE ( ENG FRA ) ) )", 10},
       {"REJ ( PRP ( ALY ( ENG FRA ) VSS ( GER TUR ) ) )", 10},
       {"BWX ( PRP ( DRW ) )", 10},
+      {"PRP ( DRW ( ENG FRA GER ) )", 10},  // a partial draw
       {"CCL ( PRP ( SLO ( ENG ) ) )", 10},
+      {"CCL ( YES ( PRP ( PCE ( ENG FRA ) ) ) )", 10},  // a YES taken back
       {"HUH ( ERR PRP ( QRY ( PCE ( ENG FRA ) ) ) )", 10},
       {"TRY ( PRP PCE ALY VSS )", 10},
       {"TRY ( )", 10},
@@ -39,27 +41,34 @@ TEST(Press, EveryFormReadsAndPrintsBackTokenForTokenWithItsLevel) {
       {"PRP ( XDO ( ( FRA AMY PAR ) BLD ) )", 20},
       {"PRP ( XDO ( ENG WVE ) )", 20},
       {"PRP ( DMZ ( ENG FRA ) ( ECH NTH ) )", 20},
-      {"PRP ( AND ( PCE ( ENG FRA ) ) ( DMZ ( ENG FRA ) ( ECH ) ) )", 20},
+      {"FCT ( NOT ( DMZ ( ENG ) ( BEL ) ) )", 20},
+      {"PRP ( AND ( PCE ( ENG FRA ) ) ( DMZ ( ENG FRA ) ( ECH ) ) )", 30},
       {"YES ( PRP ( ORR ( XDO ( ( ENG FLT NTH ) HLD ) ) ( XDO ( ( ENG FLT NTH ) MTO NWY ) ) ) )",
-       20},
-      {"PRP ( NOT ( AND ( PCE ( ENG FRA ) ) ( DMZ ( ENG ) ( BEL ) ) ) )", 20},
+       30},
+      {"PRP ( NOT ( AND ( PCE ( ENG FRA ) ) ( DMZ ( ENG ) ( BEL ) ) ) )", 30},
+      {"PRP ( AND ( PCE ( ENG FRA ) ) ( NOT ( PCE ( ENG GER ) ) ) ( DRW ) )", 30},
   };
   for (const auto& [text, level] : examples) {
     PressMessage message;
     const TokenMessage tokens = parse(text);
-    ASSERT_EQ(read_press(tokens, 20, 7, message), -1) << text;
+    ASSERT_EQ(read_press(tokens, 30, 7, message), -1) << text;
     EXPECT_EQ(to_message(message), tokens) << text;
     EXPECT_EQ(required_level(message), level) << text;
-    // Below its level the first construct the level lacks is at fault.
-    if (level == 20) {
-      const std::string t = text;
+    // Below its level the first construct that level lacks is at fault; at 0, everything.
+    const std::string t = text;
+    auto first_of = [&t](std::initializer_list<const char*> words) {
       std::size_t first = t.size();
-      for (const char* word : {"XDO", "DMZ", "AND", "ORR"})
+      for (const char* word : words)
         first = std::min(first, t.find(word));
-      const int at = token_index(t, t.substr(first, 3));
-      EXPECT_EQ(fault_of(t, 10), at) << text;
+      return token_index(t, t.substr(first, 3));
+    };
+    EXPECT_EQ(fault_of(t, 0), 0) << text;
+    if (level > 10) {
+      EXPECT_EQ(fault_of(t, 10), first_of({"XDO", "DMZ", "AND", "ORR"})) << text;
     }
-    EXPECT_EQ(fault_of(text, 0), 0) << text;
+    if (level > 20) {
+      EXPECT_EQ(fault_of(t, 20), first_of({"AND", "ORR"})) << text;
+    }
   }
 }
 
@@ -75,10 +84,19 @@ TEST(Press, FaultsAnswerTheFirstTokenAtFault) {
       {"PRP ( SLO ( ENG FRA ) )", "FRA", 1},
       {"PRP ( DRW ENG )", "ENG", 1},
       {"PRP ( PCE ( ENG FRA ) ) FRA", "FRA", 2},      // something after the message
-      {"PRP ( QRY ( PCE ( ENG FRA ) ) )", "QRY", 1},  // level 30: not spoken here
+      {"PRP ( QRY ( PCE ( ENG FRA ) ) )", "QRY", 1},  // a query: above what it reads
       {"YES ( YES ( PRP ( DRW ) ) )", "YES", 2},      // a reply to a reply
       {"TRY ( PRP ( PCE ) )", "(", 2},                // TRY lists tokens only
       {"PRP ( AND ( PCE ( ENG FRA ) ) )", ")", 3},    // one part is no conjunction
+      {"PRP ( ORR )", ")", 1},
+      // One multipart arrangement a message: the second is at fault, nested or not.
+      {"PRP ( AND ( PCE ( ENG FRA ) ) ( AND ( DRW ) ( SLO ( ENG ) ) ) )", "AND", 2},
+      {"PRP ( ORR ( DRW ) ( NOT ( ORR ( DRW ) ( SLO ( ENG ) ) ) ) )", "ORR", 2},
+      {"PRP ( ORR ( AND ( DRW ) ( SLO ( ENG ) ) ) ( DRW ) )", "AND", 1},
+      {"PRP ( AND ( ORR ( DRW ) ( SLO ( ENG ) ) ) ( DRW ) )", "ORR", 1},
+      {"CCL ( YES ( YES ( PRP ( DRW ) ) ) )", "YES", 2},  // a YES cancelled, not a YES of a YES
+      {"PRP ( DRW ( ) )", ")", 1},
+      {"PRP ( DRW ( ENG ENG ) )", "ENG", 2},
       {"PRP ( DMZ ( ENG ) ( ) )", ")", 2},
       {"PRP ( DMZ ( ENG ) ( BEL ENG ) )", "ENG", 2},
       {"PRP ( XDO ( ( FRA AMY BUR ) MTO ) )", ")", 2},
@@ -93,7 +111,7 @@ TEST(Press, FaultsAnswerTheFirstTokenAtFault) {
     const int expected = std::string(text) == "PRP" ? 1 : token_index(text, word, n);
     EXPECT_EQ(fault_of(text), expected) << text;
   }
-  EXPECT_EQ(fault_of("PRP ( PCE ( AUS FRA ) )", 20, 2), 5);  // no third power on this map
+  EXPECT_EQ(fault_of("PRP ( PCE ( AUS FRA ) )", 30, 2), 5);  // no third power on this map
   PressMessage out;
   EXPECT_EQ(read_press(TokenMessage(), 20, 7, out), 0);
   // Joined from pieces: an unmatched bracket is a fault, not a read past the end.
@@ -133,12 +151,14 @@ TEST(Press, NamedPowersAndTheTokensSpoken) {
   Arrangement a;
   ASSERT_EQ(read_arrangement(parse("AND ( ALY ( ENG FRA ) VSS ( GER ) ) ( XDO ( ( RUS AMY WAR ) "
                                    "MTO PRU ) ) ( XDO ( ENG WVE ) )"),
-                             20, 7, a),
+                             30, 7, a),
             -1);
   EXPECT_EQ(named_powers(a), (std::vector<Token>{tok::ENG, tok::FRA, tok::GER, tok::RUS}));
   EXPECT_EQ(try_message(10), parse("TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO "
                                    "NOT NAR )"));
-  EXPECT_EQ(try_message(30), parse("TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO "
+  EXPECT_EQ(try_message(20), parse("TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO "
+                                   "NOT NAR XDO DMZ )"));
+  EXPECT_EQ(try_message(40), parse("TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO "
                                    "NOT NAR XDO DMZ AND ORR )"));
   EXPECT_EQ(error_marked(parse("SND ( FRA ) ( XDO )"), 5), parse("SND ( FRA ) ( ERR XDO )"));
 }

@@ -29,7 +29,7 @@ void deliver(Referee& referee, const std::string& line) {
   for (std::string name; names >> name;)
     recipients.push_back(power(name));
   press::PressMessage message;
-  ASSERT_EQ(press::read_press(parse(line.substr(line.find(':') + 1)), 20, 7, message), -1) << line;
+  ASSERT_EQ(press::read_press(parse(line.substr(line.find(':') + 1)), 30, 7, message), -1) << line;
   referee.on_press(power(sender), recipients, message);
 }
 
@@ -182,6 +182,157 @@ TEST(Referee, AgreementsEndWhenEndedOrBrokenAndAreCountedOnce) {
   EXPECT_EQ(referee.agreements().size(), 1u);
   referee.close_phase(tok::FAL);
   EXPECT_TRUE(referee.agreements().empty());
+}
+
+// A demilitarised zone: no way in for a party's units, nor a support or convoy into it,
+// and from its second movement phase no unit of a party left standing in it.
+TEST(Referee, ADemilitarisedZoneForbidsEveryWayInAndStayingOn) {
+  const std::string zone = "FRA>GER: PRP ( DMZ ( FRA GER ) ( PIC WAL ) )";
+  const std::string yes = "GER>FRA: YES ( PRP ( DMZ ( FRA GER ) ( PIC WAL ) ) )";
+  const char* const units = "ENG: A LON, F NTH; FRA: A PIC, F ECH, A BUR; GER: A RUH";
+  struct ZoneCase {
+    const char* what;
+    bool second_phase;
+    std::vector<std::string> orders;
+    std::vector<std::string> breaches;
+  };
+  const ZoneCase cases[] = {
+      {"a support of a stranger's move into it",
+       false,
+       {"ENG: A LON - WAL", "FRA: F ECH S A LON - WAL"},
+       {"FRA: ( FRA FLT ECH ) SUP ( ENG AMY LON ) MTO WAL"}},
+      {"a convoy into it",
+       false,
+       {"ENG: A LON - PIC via ECH", "FRA: F ECH C A LON - PIC"},
+       {"FRA: ( FRA FLT ECH ) CVY ( ENG AMY LON ) CTO PIC"}},
+      {"a unit standing in it may stay through the first phase", false, {"FRA: A PIC H"}, {}},
+      {"not after it, ordered or not", true, {"FRA: A BUR - PAR"}, {"FRA: ( FRA AMY PIC ) HLD"}},
+      {"nor ordered out then: it is still there",
+       true,
+       {"FRA: A PIC - BRE"},
+       {"FRA: ( FRA AMY PIC ) MTO BRE"}},
+      {"supporting a unit to hold in it is not sending one in", false, {"FRA: A BUR S A PIC"}, {}},
+  };
+  for (const ZoneCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Datc d("SPR", units, kCentres);
+    Referee referee(7);
+    deliver(referee, zone);
+    deliver(referee, yes);
+    if (c.second_phase) {
+      d.process();
+      referee.close_phase(tok::SPR);
+    }
+    d.orders(c.orders);
+    EXPECT_EQ(breaches_of(referee, d), c.breaches);
+  }
+
+  // A retreat into it, after the movement phase it was agreed in.
+  Datc retreat("SPR", "FRA: A BUR; GER: A MUN, A RUH", kCentres);
+  Referee referee(7);
+  deliver(referee, zone);
+  deliver(referee, yes);
+  retreat.orders({"GER: A MUN - BUR", "GER: A RUH S A MUN - BUR", "FRA: A BUR H"});
+  EXPECT_TRUE(breaches_of(referee, retreat).empty());
+  retreat.process();
+  referee.close_phase(tok::SPR);
+  retreat.orders({"FRA: A BUR R PIC"});
+  EXPECT_EQ(breaches_of(referee, retreat),
+            std::vector<std::string>{"FRA: ( FRA AMY BUR ) RTO PIC"});
+
+  // A build in it.
+  Datc winter("WIN", "FRA: A BUR", "FRA: PAR BRE MAR BEL");
+  Referee builds(7);
+  deliver(builds, "FRA>GER: PRP ( DMZ ( FRA GER ) ( PAR ) )");
+  deliver(builds, "GER>FRA: YES ( PRP ( DMZ ( FRA GER ) ( PAR ) ) )");
+  winter.orders({"FRA: build A PAR", "FRA: build F BRE"});
+  EXPECT_EQ(breaches_of(builds, winter), std::vector<std::string>{"FRA: ( FRA AMY PAR ) BLD"});
+}
+
+// How agreements are made and unmade besides YES and NOT: a later agreement that cannot be
+// kept with an earlier one ends it, a YES may be taken back until everybody answered, and
+// an answer that comes in a later turn binds as if it had come at once.
+TEST(Referee, ContradictionsCancelledYesAndLateAnswers) {
+  const int eng = power("ENG");
+  const int fra = power("FRA");
+  Referee referee(7);
+  auto agree = [&](const std::string& proposer, const std::string& to, const std::string& what) {
+    deliver(referee, proposer + ">" + to + ": PRP ( " + what + " )");
+    deliver(referee, to + ">" + proposer + ": YES ( PRP ( " + what + " ) )");
+  };
+  agree("ENG", "FRA", "PCE ( ENG FRA )");
+  agree("FRA", "GER", "DMZ ( FRA GER ) ( BUR )");
+  agree("FRA", "ENG", "XDO ( ( FRA FLT ECH ) HLD )");
+  // None of these contradicts another.
+  agree("ENG", "FRA", "DMZ ( ENG FRA ) ( ECH )");
+  agree("FRA", "ENG", "XDO ( ( FRA AMY PIC ) MTO BRE )");
+  ASSERT_EQ(referee.agreements().size(), 5u);
+  referee.take_events();
+  // Allied against a partner: the peace ends at once.
+  agree("ENG", "GER", "ALY ( ENG GER ) VSS ( FRA )");
+  EXPECT_FALSE(referee.at_peace(eng, fra));
+  // A promise into a zone ends the zone; another order for a promised unit ends the promise.
+  agree("FRA", "ENG", "XDO ( ( FRA AMY PIC ) MTO BUR )");
+  agree("FRA", "ENG", "XDO ( ( FRA FLT ECH ) MTO NTH )");
+  std::vector<std::string> events = referee.take_events();
+  ASSERT_EQ(events.size(), 7u);
+  EXPECT_EQ(events[1], "agreement 1 ended: agreement 6 contradicts it");
+  EXPECT_EQ(events[3], "agreement 2 ended: agreement 7 contradicts it");
+  EXPECT_EQ(events[4], "agreement 5 ended: agreement 7 contradicts it");
+  EXPECT_EQ(events[6], "agreement 3 ended: agreement 8 contradicts it");
+  ASSERT_EQ(referee.agreements().size(), 4u);
+
+  // A YES taken back before the last recipient answered: not agreed until given again.
+  const std::string three = "PCE ( ENG FRA ITA )";
+  deliver(referee, "ENG>FRA ITA: PRP ( " + three + " )");
+  deliver(referee, "FRA>ENG ITA: YES ( PRP ( " + three + " ) )");
+  deliver(referee, "FRA>ENG ITA: CCL ( YES ( PRP ( " + three + " ) ) )");
+  deliver(referee, "ITA>ENG FRA: YES ( PRP ( " + three + " ) )");
+  EXPECT_FALSE(referee.at_peace(fra, power("ITA")));
+  deliver(referee, "FRA>ENG ITA: YES ( PRP ( " + three + " ) )");
+  EXPECT_TRUE(referee.at_peace(fra, power("ITA")));
+  // Taken back once agreed, it is still agreed: ending it takes a NOT.
+  deliver(referee, "FRA>ENG ITA: CCL ( YES ( PRP ( " + three + " ) ) )");
+  EXPECT_TRUE(referee.at_peace(fra, power("ITA")));
+}
+
+TEST(Referee, AnAnswerInALaterTurnCountsFromTheProposal) {
+  // Proposed in spring, answered in the summer's retreats: the spring was its first
+  // movement phase, so the promise is past and the zone must be empty by autumn.
+  Datc d("SPR", "FRA: A PIC, F ECH; GER: A RUH", kCentres);
+  Referee referee(7);
+  deliver(referee, "FRA>GER: PRP ( DMZ ( FRA GER ) ( PIC ) )");
+  deliver(referee, "FRA>ENG: PRP ( XDO ( ( FRA FLT ECH ) HLD ) )");
+  deliver(referee, "ENG>FRA: PRP ( PCE ( ENG FRA ) )");
+  d.orders({"FRA: F ECH - NTH"});
+  EXPECT_TRUE(breaches_of(referee, d).empty());
+  d.process();
+  referee.close_phase(tok::SPR);
+  deliver(referee, "GER>FRA: YES ( PRP ( DMZ ( FRA GER ) ( PIC ) ) )");
+  deliver(referee, "ENG>FRA: YES ( PRP ( XDO ( ( FRA FLT ECH ) HLD ) ) )");
+  deliver(referee, "FRA>ENG: YES ( PRP ( PCE ( ENG FRA ) ) )");
+  ASSERT_EQ(referee.agreements().size(), 2u);  // the promise binds nothing any more
+  referee.close_phase(tok::SUM);
+  Datc autumn("FAL", "FRA: A PIC, F NTH; GER: A RUH; ENG: A BEL", kCentres);
+  autumn.orders({"FRA: A PIC H"});
+  EXPECT_EQ(breaches_of(referee, autumn), std::vector<std::string>{"FRA: ( FRA AMY PIC ) HLD"});
+
+  // A proposal does not lapse a phase early: made in spring it may be taken all autumn,
+  // made in the autumn all next spring; made in the summer's retreats it lapses with the
+  // autumn.
+  Referee lapsing(7);
+  deliver(lapsing, "FRA>ENG: PRP ( DRW )");
+  lapsing.close_phase(tok::SPR);
+  deliver(lapsing, "ENG>FRA: PRP ( SLO ( ENG ) )");
+  lapsing.close_phase(tok::SUM);
+  deliver(lapsing, "ENG>FRA: YES ( PRP ( DRW ) )");
+  deliver(lapsing, "FRA>ENG: PRP ( PCE ( ENG FRA ) )");
+  lapsing.close_phase(tok::FAL);
+  deliver(lapsing, "FRA>ENG: YES ( PRP ( SLO ( ENG ) ) )");
+  deliver(lapsing, "ENG>FRA: YES ( PRP ( PCE ( ENG FRA ) ) )");
+  EXPECT_EQ(lapsing.take_events(),
+            (std::vector<std::string>{"agreement 1 made by ENG FRA: DRW",
+                                      "agreement 2 made by ENG FRA: PCE ( ENG FRA )"}));
 }
 
 }  // namespace

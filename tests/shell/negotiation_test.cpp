@@ -158,7 +158,7 @@ TEST(Negotiation, AnswersEveryProposalItReadsAndHostilePressCostsNothing) {
             (std::vector<TokenMessage>{
                 parse("SND ( ITA ) ( HUH ( PRP ( PCE ( FRA ERR ) ) ) )"),
                 parse("SND ( ITA ) ( TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO NOT "
-                      "NAR XDO DMZ AND ORR ) )")}));
+                      "NAR XDO DMZ ) )")}));
   // A YES to something it never proposed, a statement, a reply from nowhere: nothing.
   for (const char* quiet : {"FRM ( GER ) ( FRA ) ( YES ( PRP ( PCE ( FRA GER ) ) ) )",
                             "FRM ( GER ) ( FRA ) ( FCT ( PCE ( FRA GER ) ) )",
