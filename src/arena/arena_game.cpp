@@ -56,7 +56,7 @@ std::uint64_t player_seed(std::uint64_t game_seed, int power) {
 }  // namespace
 
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year, const std::string& record_path, int press_level,
+                     int last_year, const std::string& record_path, const GameVariant& press,
                      const rules::MapFile& map) {
   // Copied for each game: a message builds its element cache when first read, so one
   // shared between the threads of a run would be written by several at once.
@@ -69,7 +69,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   options.last_year = last_year;
   options.seed = static_cast<unsigned>(seed);
   options.record = record_path;
-  options.press_level = press_level;
+  options.variant = press;
   Mailbox mailbox;
   server::GameRecord record(record_path);
   std::ostream quiet(nullptr);
@@ -145,7 +145,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   const rules::Position& position = game.position();
   GameResult result;
   result.seed = seed;
-  result.press_level = press_level;
+  result.press_level = press.level;
   result.stalled = stalled;
   result.phases = session.phases_begun();
   result.centres_by_year = session.centres_by_year();

@@ -6,6 +6,7 @@
 
 #include "arena/arena_player.h"
 #include "arena/game_result.h"
+#include "protocol/game_variant.h"
 #include "rules/map_file.h"
 #include "rules/standard_map.h"
 
@@ -22,12 +23,13 @@ inline constexpr int kPressRounds = 10;
 // checks; everything random in the game follows from the seed. With a record path, the
 // server's record of the game (every message, the result table) is written there.
 //
-// At a press level of 10 or more, press goes round in rounds after each NOW: all press
-// sent so far is delivered in the order it was sent, each player handles what it got and
-// may answer, until none is pending or kPressRounds are done; then the house players
+// At a press level of 10 or more (and the press options given), press goes round in rounds after
+// each NOW: all press sent so far is delivered in the order it was sent, each player handles what
+// it got and may answer, until none is pending or kPressRounds are done; then the house players
 // order and the phase is processed once every player has.
 GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint64_t seed,
-                     int last_year, const std::string& record_path = "", int press_level = 0,
+                     int last_year, const std::string& record_path = "",
+                     const GameVariant& press = {},
                      const rules::MapFile& map = rules::standard_map_file());
 
 }  // namespace quorvel::arena

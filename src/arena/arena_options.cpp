@@ -7,6 +7,7 @@
 #include "base/number_text.h"
 #include "game/board_map.h"
 #include "rules/standard_map.h"
+#include "server/server_options.h"
 
 namespace quorvel::arena {
 
@@ -25,12 +26,23 @@ bool read_shard(const std::string& text, int& shard, int& shards) {
   return true;
 }
 
+// PDA,NPR,NPB,PTL=SECONDS: any of them, in any order.
+bool read_press_options(const std::string& text, GameVariant& variant) {
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    if (!server::read_press_option(text.substr(start, comma - start), variant)) return false;
+    start = comma + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string arena_usage() {
   return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL]\n"
-         "                     [--map FILE] [--jobs J] [--shard K/N] [--out FILE] [--record DIR]\n"
-         "                     [--chart FILE] [--quiet]\n"
+         "                     [--press-options LIST] [--map FILE] [--jobs J] [--shard K/N]\n"
+         "                     [--out FILE] [--record DIR] [--chart FILE] [--quiet]\n"
          "       quorvel-arena merge FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
          "        random, hold, honest or liar; one per power at most, the last fills the rest\n"
@@ -38,7 +50,11 @@ std::string arena_usage() {
          "  --seed S       game i is played with seed S + i (1)\n"
          "  --last-year Y  the games are drawn after this year (1910)\n"
          "  --press LEVEL  the press level of the games: 0 none (0), 10 peace and alliances,\n"
-         "                 20 also order proposals\n"
+         "                 20 also order proposals, 30 also AND and ORR\n"
+         "  --press-options LIST\n"
+         "                 options of the press games, with a comma between them: PDA\n"
+         "                 (partial draws), NPR (no press in retreats), NPB (none in\n"
+         "                 adjustments), PTL=SECONDS (none near a movement time limit)\n"
          "  --map FILE     the map and the start of the games, as MDF, SCO and NOW in a text\n"
          "                 file (see data/maps; the standard map when not given)\n"
          "  --jobs J       games played at once (the number of cores)\n"
@@ -53,6 +69,7 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
   ParsedArenaOptions parsed;
   ArenaOptions& o = parsed.options;
   std::string map_file;
+  bool press_options = false;
   o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   auto path = [](std::string& field) {
     return [&field](const std::string& value) {
@@ -68,7 +85,9 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
        [&](const std::string& v) { return read_number(v, 1901, 9999, o.last_year); }},
       {"--jobs", [&](const std::string& v) { return read_number(v, 1, 1024, o.jobs); }},
       {"--shard", [&](const std::string& v) { return read_shard(v, o.shard, o.shards); }},
-      {"--press", [&](const std::string& v) { return read_number(v, 0, 8000, o.press); }},
+      {"--press", [&](const std::string& v) { return read_number(v, 0, 8000, o.press.level); }},
+      {"--press-options",
+       [&](const std::string& v) { return press_options = read_press_options(v, o.press); }},
       {"--map", path(map_file)},
       {"--out", path(o.out)},
       {"--chart", path(o.chart)},
@@ -84,6 +103,8 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
     return "";
   });
   if (parsed.error.empty() && o.players.empty()) parsed.error = "no player given";
+  if (parsed.error.empty() && press_options && o.press.level < 10)
+    parsed.error = "--press-options need a press level of 10 or more";
   if (parsed.error.empty() && !map_file.empty()) {
     rules::MapFileReading reading = rules::read_map_file(map_file);
     if (!reading.map) {

@@ -7,6 +7,7 @@
 
 #include "arena/arena_player.h"
 #include "arena/cluster.h"
+#include "protocol/game_variant.h"
 #include "rules/map_file.h"
 
 namespace quorvel::arena {
@@ -17,7 +18,7 @@ struct ArenaOptions {
   int games = 70;
   std::uint64_t seed = 1;  // game i plays with seed + i
   int last_year = 1910;    // then a draw
-  int press = 0;           // the press level of the games; 0: none
+  GameVariant press;       // the press level of the games (0: none) and their options
   int jobs = 1;            // threads; the parser's default is the number of cores
   int shard = 1;           // plays the games i with i mod shards = shard - 1
   int shards = 1;
@@ -33,8 +34,9 @@ struct ParsedArenaOptions {
   std::string error;  // empty when the command line is good
 };
 
-// PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL] [--map FILE] [--jobs J]
-// [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet]; a value may also follow
+// PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL] [--press-options LIST]
+// [--map FILE] [--jobs J] [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet];
+// a value may also follow
 // its option after "=". A map file is read here: its fault is the command line's error.
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args);
 std::string arena_usage();

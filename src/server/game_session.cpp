@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "game/game_board.h"
-#include "platform/daide_framing.h"
 #include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
@@ -35,39 +34,9 @@ std::string text_of(const TokenMessage& message) {
   return text;
 }
 
-// Press is refused beyond this per power and phase: a flood from one client must not hold
-// up the phase for the others, nor swell what everybody is sent.
-constexpr int kPressPerPhase = 200;
-constexpr long kPressTokensPerPhase = 100000;
 // Rounds of press delivered after each message received, when the host does not drive
 // rounds: house players answer only proposals, so a few settle any exchange.
 constexpr int kRoundsPerMessage = 10;
-constexpr int kMaxFrameTokens = static_cast<int>(platform::kMaxBodyBytes / 2);
-
-// An answer that echoes a message as large as a frame carries would not fit a frame
-// itself: the echo is cut where it must be and its brackets closed.
-TokenMessage framed(const TokenMessage& answer) {
-  if (answer.length() <= kMaxFrameTokens) return answer;
-  std::vector<Token> kept;
-  int depth = 0;
-  for (int i = 0; i < answer.length(); ++i) {
-    const Token t = answer.token_at(i);
-    const int after = depth + (t == BRA ? 1 : t == KET ? -1 : 0);
-    if (static_cast<int>(kept.size()) + 1 + after > kMaxFrameTokens) break;
-    kept.push_back(t);
-    depth = after;
-  }
-  kept.insert(kept.end(), static_cast<std::size_t>(std::max(depth, 0)), KET);
-  TokenMessage message;
-  message.set_from_tokens(kept.data(), static_cast<int>(kept.size()));
-  return message;
-}
-
-// The first token of element i of the message: its BRA when it is bracketed.
-int element_begin(const TokenMessage& message, int i) {
-  const int start = message.sub_message_start(i);
-  return message.sub_message_is_single_token(i) ? start : start - 1;
-}
 
 // The powers' tokens, to be appended as one bracketed element.
 TokenMessage power_list(const std::vector<int>& powers) {
@@ -99,10 +68,8 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   late_waives_.assign(powers(), 0);
   negotiators_.assign(static_cast<std::size_t>(powers()), std::nullopt);
   ordered_under_.assign(static_cast<std::size_t>(powers()), std::nullopt);
-  press_sent_.assign(static_cast<std::size_t>(powers()), 0);
-  press_this_phase_.assign(static_cast<std::size_t>(powers()), 0);
-  press_tokens_this_phase_.assign(static_cast<std::size_t>(powers()), 0);
-  if (options_.press_level >= 10) referee_ = std::make_unique<rules::Referee>(powers());
+  if (options_.variant.level >= 10)
+    press_ = std::make_unique<PressRelay>(options_.variant, powers());
   // Clients take the powers in a shuffled order; the last seats go to the opponents.
   seating_order_.clear();
   for (int power = 0; power < powers(); ++power) {
@@ -236,22 +203,10 @@ TokenMessage GameSession::map_message() const {
   return MAP & text_message(map_name_);
 }
 
-TokenMessage GameSession::variant() const {
-  TokenMessage options = (LVL + Token::from_number(options_.press_level)).enclose();
-  if (options_.move_seconds > 0)
-    options = options & (MTL + Token::from_number(options_.move_seconds));
-  if (options_.retreat_seconds > 0) {
-    options = options & (RTL + Token::from_number(options_.retreat_seconds));
-  }
-  if (options_.build_seconds > 0)
-    options = options & (BTL + Token::from_number(options_.build_seconds));
-  return options;
-}
-
 TokenMessage GameSession::hello(int power) const {
   return ((HLO & GameBoard::power_token(power)) &
           Token::from_number(seats_[static_cast<std::size_t>(power)].passcode)) &
-         variant();
+         variant_message(options_.variant);
 }
 
 // Who may send a message of a kind, and in what form; a message that is not allowed gets
@@ -285,7 +240,7 @@ const std::vector<GameSession::Handler>& GameSession::handlers() {
       {GOF, Form::kBare, Guard::kPlayer, &S::on_go_flag},
       {NOT, Form::kAny, Guard::kAnyone, &S::on_not},
       {TME, Form::kAny, Guard::kAnyone, &S::on_time},
-      {DRW, Form::kBare, Guard::kPlayer, &S::on_draw},
+      {DRW, Form::kAny, Guard::kPlayer, &S::on_draw},
       {HST, Form::kAny, Guard::kAnyone, &S::on_history},
       {SND, Form::kAny, Guard::kAnyone, &S::on_press},
       {ADM, Form::kAny, Guard::kAnyone, &S::on_admin},
@@ -364,7 +319,7 @@ void GameSession::on_not(int client, const TokenMessage& message) {
     seats_[static_cast<std::size_t>(player_power(client))].ready = false;
     send(client, YES & message);
   } else if (what == DRW && plays_started_game(client)) {
-    seats_[static_cast<std::size_t>(player_power(client))].draw = false;
+    seats_[static_cast<std::size_t>(player_power(client))].draw.reset();
     send(client, YES & message);
   } else if (what == TME) {
     clients_[client].warnings.clear();
@@ -374,21 +329,63 @@ void GameSession::on_not(int client, const TokenMessage& message) {
   }
 }
 
+// DRW, or with partial draws DRW ( power ... ): the draw of the powers named.
 void GameSession::on_draw(int client, const TokenMessage& message) {
-  seats_[static_cast<std::size_t>(player_power(client))].draw = true;
-  send(client, YES & message);
-  for (int p = 0; p < powers(); ++p) {
-    if (!game_.eliminated(p) && !seats_[static_cast<std::size_t>(p)].draw) return;
+  std::vector<int> draw = survivors();
+  if (message.length() > 1) {
+    if (!options_.variant.partial_draws || message.sub_message_count() != 2 ||
+        message.sub_message_is_single_token(1)) {
+      not_understood(client, message, 1);
+      return;
+    }
+    draw.clear();
+    const TokenMessage named = message.sub_message(1);
+    for (int i = 0; i < named.length(); ++i) {
+      const Token t = named.token_at(i);
+      if (t.category() != CATEGORY_POWER || !on_map(t.subtoken())) {
+        not_understood(client, message, 2 + i);
+        return;
+      }
+      // Out of the game, or named twice.
+      if (game_.eliminated(t.subtoken()) ||
+          std::count(draw.begin(), draw.end(), t.subtoken()) > 0) {
+        send(client, REJ & message);
+        return;
+      }
+      draw.push_back(t.subtoken());
+    }
+    if (draw.empty()) {
+      not_understood(client, message, 2);
+      return;
+    }
+    std::sort(draw.begin(), draw.end());
   }
-  end_game(TokenMessage(DRW));
+  seats_[static_cast<std::size_t>(player_power(client))].draw = draw;
+  send(client, YES & message);
+  // Declared when every survivor asked for the same draw this turn.
+  for (int p : survivors()) {
+    if (seats_[static_cast<std::size_t>(p)].draw != draw) return;
+  }
+  TokenMessage result(DRW);
+  if (draw != survivors()) result = result & power_list(draw);
+  end_game(result);
+}
+
+std::vector<int> GameSession::survivors() const {
+  std::vector<int> alive;
+  for (int p = 0; p < powers(); ++p) {
+    if (on_map(p) && !game_.eliminated(p)) alive.push_back(p);
+  }
+  return alive;
 }
 
 void GameSession::on_press(int client, const TokenMessage& message) {
-  if (options_.press_level < 10) {
+  if (!press_on()) {
     // No press at this level: SND itself is the token at fault.
     send(client, framed(HUH & error_marked(message, 0)));
     return;
   }
+  // Before the game, from an observer or a power out of the game: press of nobody's.
   const int sender = player_power(client);
   if (!plays_started_game(client) || game_.eliminated(sender)) {
     send(client, framed(REJ & message));
@@ -401,143 +398,63 @@ std::string GameSession::house_name(int power) const {
   return power_name(power) + " (" + seats_[static_cast<std::size_t>(power)].name + ")";
 }
 
-// SND (power ...) (press) or SND (turn) (power ...) (press): -1, or the token at fault.
-int GameSession::read_press_message(int sender, const TokenMessage& message,
-                                    PendingPress& out) const {
-  const int count = message.sub_message_count();
-  if (count < 3) return message.length();
-  if (count > 4) return element_begin(message, 4);
-  for (int i = 1; i < count; ++i) {
-    if (message.sub_message_is_single_token(i)) return element_begin(message, i);
-  }
-  int element = 1;
-  if (count == 4) {
-    const TokenMessage turn = message.sub_message(1);
-    const int start = message.sub_message_start(1);
-    if (!is_season(turn.token_at(0))) return start;
-    if (!turn.token_at(1).is_number()) return start + 1;
-    if (turn.length() != 2) return start + 2;
-    out.turn = std::make_pair(turn.token_at(0), turn.token_at(1).number());
-    element = 2;
-  }
-  const TokenMessage to = message.sub_message(element);
-  const int start = message.sub_message_start(element);
-  for (int i = 0; i < to.length(); ++i) {
-    const Token t = to.token_at(i);
-    const int power = t.subtoken();
-    const bool repeated = std::count(out.recipients.begin(), out.recipients.end(), power) > 0;
-    if (t.category() != CATEGORY_POWER || !on_map(power) || power == sender || repeated)
-      return start + i;
-    out.recipients.push_back(power);
-  }
-  if (out.recipients.empty()) return start;
-  out.press = message.sub_message(element + 1);
-  const int fault = press::read_press(
-      out.press, std::min(options_.press_level, press::kHighestLevel), powers(), out.read);
-  if (fault != -1) return message.sub_message_start(element + 1) + fault;
-  return -1;
-}
-
 void GameSession::take_press(int sender, int client, const TokenMessage& message) {
   if (client < 0) record_.write(house_name(sender) + " >> " + printed_text(message));
-  auto answer = [&](const TokenMessage& reply) {
-    if (client >= 0) send(client, framed(reply));
-  };
-  const auto s = static_cast<std::size_t>(sender);
-  // Counted before anything else, so that a flood costs little to refuse.
-  press_tokens_this_phase_[s] += message.length();
-  if (++press_this_phase_[s] > kPressPerPhase ||
-      press_tokens_this_phase_[s] > kPressTokensPerPhase) {
-    answer(REJ & message);
-    return;
-  }
-  PendingPress pending;
-  pending.sender = sender;
-  pending.client = client;
-  pending.message = message;
-  const int fault = read_press_message(sender, message, pending);
-  if (fault != -1) {
-    answer(HUH & error_marked(message, fault));
-    return;
-  }
-  // Relayed, it must still fit a frame.
-  if (message.length() + 3 > kMaxFrameTokens) {
-    answer(REJ & message);
-    return;
-  }
-  press_queue_.push_back(std::move(pending));
+  press_->take(sender, client, message, game_, seconds_left(), *this);
   if (!press_by_rounds_) settle_press();
 }
 
 void GameSession::settle_press() {
   if (settling_) return;
   settling_ = true;
-  for (int round = 0; round < kRoundsPerMessage && !press_queue_.empty(); ++round)
+  for (int round = 0; round < kRoundsPerMessage && press_pending(); ++round)
     deliver_press_round();
   settling_ = false;
   reorder_bound_seats();
 }
 
 void GameSession::deliver_press_round() {
-  std::deque<PendingPress> round;
-  round.swap(press_queue_);
-  for (const PendingPress& pending : round) {
-    if (finished_) return;
-    deliver(pending);
+  if (press_on() && !finished_) press_->deliver_round(game_, seconds_left(), *this);
+}
+
+std::optional<int> GameSession::seconds_left() const {
+  if (!deadline_) return std::nullopt;
+  return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(*deadline_ - now_).count());
+}
+
+bool GameSession::hears_press(int power) const {
+  const Seat& seat = seats_[static_cast<std::size_t>(power)];
+  return seat.kind != SeatKind::kClient || (!seat.disorder && seat.client >= 0);
+}
+
+void GameSession::answer_sender(int client, const TokenMessage& answer) {
+  send(client, answer);
+}
+
+void GameSession::hand_over(int recipient, const TokenMessage& frm) {
+  const Seat& seat = seats_[static_cast<std::size_t>(recipient)];
+  if (seat.kind == SeatKind::kClient) {
+    send(seat.client, frm);
+  } else {
+    record_.write(house_name(recipient) + " << " + printed_text(frm));
   }
 }
 
-void GameSession::answer_press(const PendingPress& pending, const TokenMessage& answer) {
-  if (pending.client >= 0) send(pending.client, framed(answer));
-}
-
-void GameSession::deliver(const PendingPress& pending) {
-  const rules::Position& position = game_.position();
-  if (pending.turn &&
-      (pending.turn->first != position.season || pending.turn->second != position.year)) {
-    answer_press(pending, REJ & pending.message);
-    return;
-  }
-  for (int to : pending.recipients) {
-    if (game_.eliminated(to)) {
-      answer_press(pending, OUT & GameBoard::power_token(to));
-      return;
-    }
-  }
-  for (int to : pending.recipients) {
-    const Seat& seat = seats_[static_cast<std::size_t>(to)];
-    if (seat.kind == SeatKind::kClient && (seat.disorder || seat.client < 0)) {
-      answer_press(pending, CCD & GameBoard::power_token(to));
-      return;
-    }
-  }
-  answer_press(pending, YES & pending.message);
-  const TokenMessage from =
-      ((FRM & GameBoard::power_token(pending.sender)) & power_list(pending.recipients)) &
-      pending.press;
-  for (int to : pending.recipients) {
-    const Seat& seat = seats_[static_cast<std::size_t>(to)];
-    if (seat.kind == SeatKind::kClient) {
-      send(seat.client, from);
-    } else {
-      record_.write(house_name(to) + " << " + printed_text(from));
-    }
-  }
-  ++press_sent_[static_cast<std::size_t>(pending.sender)];
-  referee_->on_press(pending.sender, pending.recipients, pending.read);
+void GameSession::delivered(int sender, const std::vector<int>& recipients,
+                            const TokenMessage& press) {
   record_referee();
-  for (int to : pending.recipients) {
+  for (int to : recipients) {
     auto& negotiator = negotiators_[static_cast<std::size_t>(to)];
     if (!negotiator) continue;
     for (const opponents::PressOut& reply :
-         negotiator->answer(pending.sender, pending.press, options_.press_level, game_, *referee_))
+         negotiator->answer(sender, press, options_.variant.level, game_, press_->referee()))
       take_press(to, -1, (SND & power_list(reply.to)) & reply.press);
   }
 }
 
 void GameSession::record_referee() {
-  if (!referee_) return;
-  for (const std::string& event : referee_->take_events())
+  if (!press_on()) return;
+  for (const std::string& event : press_->referee().take_events())
     record_.write("referee: " + event);
 }
 
@@ -713,12 +630,6 @@ void GameSession::maybe_start(Clock::time_point now) {
   begin_phase();
 }
 
-int GameSession::seconds_for(Token season) const {
-  if (is_movement_season(season)) return options_.move_seconds;
-  if (is_retreat_season(season)) return options_.retreat_seconds;
-  return options_.build_seconds;
-}
-
 void GameSession::begin_phase() {
   const rules::Position& position = game_.position();
   history_[{position.year, position.season.value()}] =
@@ -729,16 +640,15 @@ void GameSession::begin_phase() {
     seat.ready = true;
   }
   std::fill(ordered_under_.begin(), ordered_under_.end(), std::nullopt);
-  std::fill(press_this_phase_.begin(), press_this_phase_.end(), 0);
-  std::fill(press_tokens_this_phase_.begin(), press_tokens_this_phase_.end(), 0);
-  const int seconds = seconds_for(position.season);
+  if (press_on()) press_->begin_phase();
+  const int seconds = options_.variant.seconds_for(position.season);
   deadline_.reset();
   if (seconds > 0) deadline_ = now_ + std::chrono::seconds(seconds);
   if (press_on()) {
     for (int power = 0; power < powers(); ++power) {
       auto& negotiator = negotiators_[static_cast<std::size_t>(power)];
       if (!negotiator) continue;
-      for (const opponents::PressOut& out : negotiator->open_phase(game_, *referee_))
+      for (const opponents::PressOut& out : negotiator->open_phase(game_, press_->referee()))
         take_press(power, -1, (SND & power_list(out.to)) & out.press);
     }
   }
@@ -765,12 +675,12 @@ void GameSession::order_house_seats() {
     under.reset();
     if (seat.kind != SeatKind::kHouse || !game_.has_decisions(power)) continue;
     for (const TokenMessage& order :
-         opponents::house_orders(seat.house, game_, power, rng_, referee_.get())) {
+         opponents::house_orders(seat.house, game_, power, rng_, referee())) {
       const Token note = game_.submit(power, order);
       if (note != MBV) ++refused_[static_cast<std::size_t>(power)];
     }
     if (press_on() && seat.house == OpponentKind::kHonest)
-      under = referee_->restrictions(power, game_);
+      under = press_->referee().restrictions(power, game_);
   }
 }
 
@@ -780,11 +690,11 @@ void GameSession::reorder_bound_seats() {
   for (int power = 0; power < powers(); ++power) {
     const auto& under = ordered_under_[static_cast<std::size_t>(power)];
     if (!under) continue;
-    const rules::Restrictions now = referee_->restrictions(power, game_);
+    const rules::Restrictions now = press_->referee().restrictions(power, game_);
     if (now.no_attack == under->no_attack && now.no_entry == under->no_entry) continue;
     const Seat& seat = seats_[static_cast<std::size_t>(power)];
     for (const TokenMessage& order :
-         opponents::house_orders(seat.house, game_, power, rng_, referee_.get())) {
+         opponents::house_orders(seat.house, game_, power, rng_, referee())) {
       if (game_.submit(power, order) != MBV) ++refused_[static_cast<std::size_t>(power)];
     }
     ordered_under_[static_cast<std::size_t>(power)] = now;
@@ -847,13 +757,13 @@ void GameSession::process_phase() {
       owed[static_cast<std::size_t>(power)] = surplus;
   }
   late_waives_ = owed;
-  if (referee_) {
-    referee_->check(game_);
+  if (press_on()) {
+    press_->referee().check(game_);
     record_referee();
   }
   const rules::RulesGame::PhaseOutcome outcome = game_.process();
-  if (referee_) {
-    referee_->close_phase(before.season);
+  if (press_on()) {
+    press_->referee().close_phase(before.season);
     record_referee();
   }
   last_results_ = outcome.results;
@@ -868,11 +778,11 @@ void GameSession::process_phase() {
     if (!game_.eliminated(power) || reported_out_.count(power)) continue;
     reported_out_.insert(power);
     seats_[static_cast<std::size_t>(power)].eliminated_in = before.year;
-    if (referee_) referee_->remove_party(power);
+    if (press_on()) press_->referee().remove_party(power);
     broadcast(OUT & GameBoard::power_token(power));
   }
   for (Seat& seat : seats_)
-    seat.draw = false;
+    seat.draw.reset();
   if (outcome.winner >= 0) {
     end_game(SLO & GameBoard::power_token(outcome.winner));
   } else if (game_.position().year > options_.last_year) {

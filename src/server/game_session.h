@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "opponents/house_negotiator.h"
-#include "protocol/press.h"
 #include "protocol/token_message.h"
 #include "rules/referee.h"
 #include "rules/rules_game.h"
 #include "server/game_record.h"
+#include "server/press_relay.h"
 #include "server/server_options.h"
 
 namespace quorvel::server {
@@ -34,7 +34,7 @@ class SessionOutput {
 
 // One game as a DAIDE server runs it: the clients' seats and roles, the answers to
 // their messages, the phases and their time limits, the house opponents, the record.
-class GameSession {
+class GameSession : private PressHost {
  public:
   GameSession(const ServerOptions& options, SessionOutput& output, GameRecord& record,
               std::ostream& progress);
@@ -65,7 +65,7 @@ class GameSession {
   // take_orders(). Otherwise press is delivered as it comes (a few rounds at most per
   // message received) and house players order when a phase begins.
   void deliver_press_by_rounds() { press_by_rounds_ = true; }
-  bool press_pending() const { return !press_queue_.empty(); }
+  bool press_pending() const { return press_ && press_->pending(); }
   // Delivers the press sent so far, in the order it was sent; what it provokes waits for
   // the next round.
   void deliver_press_round();
@@ -73,11 +73,12 @@ class GameSession {
   void take_orders();
   // How many phases have begun: a host sees whether a phase ended.
   int phases_begun() const { return phases_begun_; }
-  int press_level() const { return options_.press_level; }
-  // Press each power sent that was delivered.
-  int press_sent(int power) const { return press_sent_[static_cast<std::size_t>(power)]; }
+  int press_level() const { return options_.variant.level; }
+  // Press each power sent that was delivered, and that got HUH or REJ.
+  int press_sent(int power) const { return press_ ? press_->delivered(power) : 0; }
+  int press_refused(int power) const { return press_ ? press_->refused(power) : 0; }
   // The referee of the game's agreements; none in a game without press.
-  const rules::Referee* referee() const { return referee_.get(); }
+  const rules::Referee* referee() const { return press_ ? &press_->referee() : nullptr; }
 
   bool started() const { return started_; }
   bool finished() const { return finished_; }
@@ -106,7 +107,9 @@ class GameSession {
     bool map_accepted = false;
     bool disorder = false;
     bool ready = true;  // no NOT ( GOF )
-    bool draw = false;
+    // The draw it asks for this turn: the powers to share it (all survivors, unless the
+    // game allows partial draws and it named them).
+    std::optional<std::vector<int>> draw{};
     int eliminated_in = 0;
   };
   struct Client {
@@ -147,17 +150,21 @@ class GameSession {
   // Press from a power (a client's, or a house player's when client is -1): checked, then
   // queued for delivery.
   void take_press(int sender, int client, const TokenMessage& message);
-  struct PendingPress;
-  int read_press_message(int sender, const TokenMessage& message, PendingPress& out) const;
-  void deliver(const PendingPress& pending);
-  // Answers the sender of press, when it is a client.
-  void answer_press(const PendingPress& pending, const TokenMessage& answer);
   // Delivers what is pending, a few rounds at most, when the host does not drive rounds.
   void settle_press();
+  // Seconds left before the phase's time limit; none without one.
+  std::optional<int> seconds_left() const;
+  bool hears_press(int power) const override;
+  void answer_sender(int client, const TokenMessage& answer) override;
+  void hand_over(int recipient, const TokenMessage& frm) override;
+  void delivered(int sender, const std::vector<int>& recipients,
+                 const TokenMessage& press) override;
+  // The survivors of the game, in power order.
+  std::vector<int> survivors() const;
   void order_house_seats();
   // Honest house players order again when their agreements changed after they ordered.
   void reorder_bound_seats();
-  bool press_on() const { return referee_ != nullptr; }
+  bool press_on() const { return press_ != nullptr; }
   std::string house_name(int power) const;
   void record_referee();
   void on_admin(int client, const TokenMessage& message);
@@ -169,8 +176,7 @@ class GameSession {
 
   TokenMessage map_message() const;
   TokenMessage hello(int power) const;
-  TokenMessage variant() const;
-  int seconds_for(Token season) const;
+
   void begin_phase();
   void check_ready();
   void process_phase();
@@ -207,27 +213,14 @@ class GameSession {
   std::set<int> reported_out_;
   std::vector<int> refused_;
   std::string outcome_;
-  struct PendingPress {
-    int sender = -1;
-    int client = -1;                            // the sender's connection; -1 for a house player
-    TokenMessage message;                       // the SND as sent
-    std::optional<std::pair<Token, int>> turn;  // to deliver only in this turn
-    std::vector<int> recipients;
-    TokenMessage press;
-    press::PressMessage read;
-  };
-  std::deque<PendingPress> press_queue_;
   bool press_by_rounds_ = false;
   bool settling_ = false;
   bool house_orders_due_ = false;
   int phases_begun_ = 0;
-  std::unique_ptr<rules::Referee> referee_;
+  std::unique_ptr<PressRelay> press_;
   std::vector<std::optional<opponents::HouseNegotiator>> negotiators_;
   // What an honest seat's orders of this phase were made under.
   std::vector<std::optional<rules::Restrictions>> ordered_under_;
-  std::vector<int> press_sent_;
-  std::vector<int> press_this_phase_;  // messages, against floods
-  std::vector<long> press_tokens_this_phase_;
   // Waives a client could not send in time: it was owed builds with no home centre free,
   // so the winter was not waited for. They arrive in the next phase and get NRS, but they
   // were good orders when given.

@@ -14,7 +14,12 @@ std::string server_usage() {
          "             greedy (go for the most valuable centres), or honest or liar (greedy\n"
          "             players that negotiate in games with press; honest keeps its word)\n"
          "  -lLEVEL    press level: 0 no press (0), 10 peace and alliances, 20 also order\n"
-         "             proposals; any higher level is announced, press above 20 gets HUH\n"
+         "             proposals, 30 also AND and ORR; a higher level is announced, press\n"
+         "             above 30 gets HUH\n"
+         "  -vOPTION   an option of press games (with -l10 or more), any of them: PDA\n"
+         "             (partial draws), NPR (no press in retreats), NPB (none in\n"
+         "             adjustments), PTL=SECONDS (none in the last seconds of a movement\n"
+         "             phase with a time limit)\n"
          "  -yYEAR     last year; the game is drawn after it (1935)\n"
          "  -mSECONDS  time limit of movement phases (0: none)\n"
          "  -rSECONDS  time limit of retreat phases (0: none)\n"
@@ -29,9 +34,26 @@ std::string server_usage() {
          "  --help     this text\n";
 }
 
+bool read_press_option(const std::string& text, GameVariant& variant) {
+  if (text == "PDA") {
+    variant.partial_draws = true;
+  } else if (text == "NPR") {
+    variant.no_retreat_press = true;
+  } else if (text == "NPB") {
+    variant.no_build_press = true;
+  } else if (text.rfind("PTL=", 0) == 0) {
+    return read_number(text.substr(4), 1, 86400, variant.press_time_limit);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 ParsedOptions parse_server_options(const std::vector<std::string>& args) {
   ParsedOptions parsed;
   ServerOptions& o = parsed.options;
+  GameVariant& v = o.variant;
+  bool press_options = false;
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
       o.help = true;
@@ -56,19 +78,23 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
         ok = opponents::opponent_kind(value).has_value();
         break;
       case 'l':
-        ok = read_number(value, 0, 8000, o.press_level);
+        ok = read_number(value, 0, 8000, v.level);
+        break;
+      case 'v':
+        ok = read_press_option(value, v);
+        press_options = press_options || ok;
         break;
       case 'y':
         ok = read_number(value, 1901, 9999, o.last_year);
         break;
       case 'm':
-        ok = read_number(value, 0, 86400, o.move_seconds);
+        ok = read_number(value, 0, 86400, v.move_seconds);
         break;
       case 'r':
-        ok = read_number(value, 0, 86400, o.retreat_seconds);
+        ok = read_number(value, 0, 86400, v.retreat_seconds);
         break;
       case 'b':
-        ok = read_number(value, 0, 86400, o.build_seconds);
+        ok = read_number(value, 0, 86400, v.build_seconds);
         break;
       case 'i':
         ok = read_number(value, 1, 3600, o.im_seconds);
@@ -95,6 +121,8 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
     }
     if (!ok) parsed.errors.push_back("bad option '" + arg + "'");
   }
+  if (press_options && v.level < 10)
+    parsed.errors.push_back("options of press games (-v) need a press level of 10 or more");
   return parsed;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "opponents/house_opponent.h"
+#include "protocol/game_variant.h"
 
 namespace quorvel::server {
 
@@ -15,11 +16,9 @@ struct ServerOptions {
   int port = 16713;    // -p; 0 picks a free port
   int open_seats = 7;  // -o: powers kept for clients; the rest get opponents
   OpponentKind opponents = OpponentKind::kRandom;  // -k: hold, random, greedy, honest or liar
-  int press_level = 0;                             // -l: the press level; 0 no press
-  int last_year = 1935;                            // -y: the game is drawn after this year
-  int move_seconds = 0;                            // -m: time limit of movement phases; 0 none
-  int retreat_seconds = 0;                         // -r
-  int build_seconds = 0;                           // -b
+  // -l the press level, -m -r -b the phases' time limits, -v the options of press games.
+  GameVariant variant;
+  int last_year = 1935;             // -y: the game is drawn after this year
   int im_seconds = 30;              // -i: how long a connection may wait with its IM, or stall
                                     // in the middle of a message
   std::string map_file;             // -a: the map and its start (the standard map when empty)
@@ -35,6 +34,9 @@ struct ParsedOptions {
 };
 
 ParsedOptions parse_server_options(const std::vector<std::string>& args);
+// Takes one option of press games, as -v writes it: PDA, NPR, NPB or PTL=SECONDS; false
+// when it is none of them.
+bool read_press_option(const std::string& text, GameVariant& variant);
 std::string server_usage();
 
 }  // namespace quorvel::server

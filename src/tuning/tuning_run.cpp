@@ -173,7 +173,7 @@ Measure evaluate(const IniStore& candidate, const IniStore& champion, std::uint6
     run.seed = first_seed;
     run.last_year = kLastYear;
     run.jobs = options.jobs;
-    run.press = options.press;
+    run.press.level = options.press;
     run.cluster = options.cluster;
     for (const arena::GameResult& game : arena::run_arena(run, nullptr)) {
       for (const arena::PowerResult& power : game.powers) {

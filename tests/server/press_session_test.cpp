@@ -25,16 +25,21 @@ const char* const kSco =
 
 class PressSession : public Session {
  protected:
-  // Austria, England and France are clients 1, 2 and 3; the rest hold.
-  void start_press(const std::string& level, opponents::OpponentKind house) {
-    start({level}, kNow, kSco);
-    std::vector<std::optional<opponents::OpponentKind>> seats(3);
+  // Austria, England and France are clients 1, 2 and 3, and as many more as asked in
+  // power order; the rest hold.
+  void start_press(std::initializer_list<std::string> flags, opponents::OpponentKind house,
+                   int clients = 3, const char* now_text = kNow) {
+    start(flags, now_text, kSco);
+    std::vector<std::optional<opponents::OpponentKind>> seats(static_cast<std::size_t>(clients));
     seats.resize(7, house);
     session->fix_seats(seats);
-    for (int client = 1; client <= 3; ++client)
+    for (int client = 1; client <= clients; ++client)
       join(client);
-    for (int client = 1; client <= 3; ++client)
+    for (int client = 1; client <= clients; ++client)
       ASSERT_EQ(out.until(client, NOW).first_token(), NOW);
+  }
+  void start_press(const std::string& level, opponents::OpponentKind house) {
+    start_press({level}, house);
   }
   // Every message the client was sent, then none.
   std::vector<TokenMessage> drain(int client) {
@@ -69,7 +74,8 @@ TEST_F(PressSession, EachSndGetsItsAnswerAndOnlyItsRecipientsHearIt) {
        "REJ ( SND ( FAL 1900 ) ( ENG ) ( PRP ( DRW ) ) )",
        {}},
       {"SND ( TUR ENG ) ( PRP ( PCE ( AUS TUR ) ) )", "OUT ( TUR )", {}},
-      {"SND ( AUS ) ( PRP ( DRW ) )", "HUH ( SND ( ERR AUS ) ( PRP ( DRW ) ) )", {}},
+      // To itself: read, and refused.
+      {"SND ( AUS ENG ) ( PRP ( DRW ) )", "REJ ( SND ( AUS ENG ) ( PRP ( DRW ) ) )", {}},
       {"SND ( ENG ENG ) ( PRP ( DRW ) )", "HUH ( SND ( ENG ERR ENG ) ( PRP ( DRW ) ) )", {}},
       {"SND ( ) ( PRP ( DRW ) )", "HUH ( SND ( ERR ) ( PRP ( DRW ) ) )", {}},
       {"SND ( ENG )", "HUH ( SND ( ENG ) ERR )", {}},
@@ -184,6 +190,106 @@ TEST_F(PressSession, LevelsFloodsAndHostileSizes) {
   drain(1);
   say(1, "SND ( ENG ) ( FCT ( DRW ) )");
   EXPECT_EQ(drain(1).front().first_token(), YES);
+}
+
+// REJ where DAIDE refuses press that reads: to oneself, before the game, from a power out of
+// it, and where the game's options forbid press at the moment, without counting it.
+TEST_F(PressSession, RefusedWhereTheGameAllowsNoPressThen) {
+  const TokenMessage level_30 = parse("SND ( ENG ) ( PRP ( AND ( PCE ( AUS ENG ) ) ( DRW ) ) )");
+  // Before the game began.
+  start({"-l30"}, kNow, kSco);
+  join(1);
+  say(1, level_30);
+  EXPECT_EQ(drain(1).back(), REJ & level_30);
+
+  // From a power out of the game: Turkey, client 7.
+  start_press({"-l30"}, opponents::OpponentKind::kHolder, 7);
+  say(7, "SND ( ENG ) ( FCT ( DRW ) )");
+  EXPECT_EQ(drain(7), std::vector<TokenMessage>{parse("REJ ( SND ( ENG ) ( FCT ( DRW ) ) )")});
+  // Level 30 carries AND and ORR; a second one in a message is at fault.
+  say(1, level_30);
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{YES & level_30});
+  say(1, "SND ( ENG ) ( PRP ( AND ( DRW ) ( ORR ( DRW ) ( SLO ( ENG ) ) ) ) )");
+  EXPECT_EQ(
+      drain(1).back(),
+      parse("HUH ( SND ( ENG ) ( PRP ( AND ( DRW ) ( ERR ORR ( DRW ) ( SLO ( ENG ) ) ) ) ) )"));
+  EXPECT_EQ(session->press_refused(0), 1);
+  // Level 20 does not.
+  start_press({"-l20"}, opponents::OpponentKind::kHolder);
+  say(1, level_30);
+  EXPECT_EQ(drain(1).back(),
+            parse("HUH ( SND ( ENG ) ( PRP ( ERR AND ( PCE ( AUS ENG ) ) ( DRW ) ) ) )"));
+
+  struct Case {
+    const char* what;
+    std::initializer_list<std::string> flags;
+    const char* now;
+    int seconds;  // into the phase
+    bool allowed;
+  };
+  const char* const retreat =
+      "NOW ( SUM 1901 ) ( AUS AMY VIE ) ( ENG FLT LON ) ( FRA AMY PAR ) "
+      "( FRA AMY BUR MRT ( PIC ) )";
+  const char* const winter = "NOW ( WIN 1901 ) ( AUS AMY VIE ) ( ENG FLT LON ) ( FRA AMY PAR )";
+  const Case cases[] = {
+      {"retreats with NPR", {"-l10", "-vNPR"}, retreat, 0, false},
+      {"retreats with NPB only", {"-l10", "-vNPB"}, retreat, 0, true},
+      {"adjustments with NPB", {"-l10", "-vNPB"}, winter, 0, false},
+      {"adjustments with NPR only", {"-l10", "-vNPR"}, winter, 0, true},
+      {"before the last seconds", {"-l10", "-vPTL=20", "-m60"}, kNow, 39, true},
+      {"in the last seconds", {"-l10", "-vPTL=20", "-m60"}, kNow, 41, false},
+      {"PTL with no time limit", {"-l10", "-vPTL=20"}, kNow, 3600, true},
+      {"in a retreat with PTL", {"-l10", "-vPTL=20", "-m60", "-r5"}, retreat, 4, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    start_press(c.flags, opponents::OpponentKind::kHolder, 3, c.now);
+    drain(1);
+    drain(2);
+    const TokenMessage snd = parse("SND ( ENG ) ( FCT ( DRW ) )");
+    now += std::chrono::seconds(c.seconds);
+    // Many of them: refused where not allowed, none counted against the allowance.
+    for (int i = 0; i < 250; ++i)
+      say(1, snd);
+    const std::vector<TokenMessage> answers = drain(1);
+    ASSERT_EQ(answers.size(), 250u);
+    EXPECT_EQ(answers.front(), (c.allowed ? YES : REJ) & snd);
+    EXPECT_EQ(drain(2).size(), c.allowed ? 200u : 0u);
+    EXPECT_EQ(session->press_refused(0), c.allowed ? 50 : 250);
+    now = Clock::time_point() + std::chrono::hours(1);
+  }
+}
+
+// With partial draws, DRW names the powers to share the draw: declared when every power
+// still in the game asked for the same in the same turn.
+TEST_F(PressSession, PartialDrawsWhenEverySurvivorAsksForTheSame) {
+  start_press({"-l10", "-vPDA"}, opponents::OpponentKind::kHolder, 7);
+  for (int client = 1; client <= 6; ++client)
+    drain(client);
+  // Turkey is out and cannot be named; no power twice; what is no power is not understood.
+  say(1, "DRW ( AUS TUR )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse("REJ ( DRW ( AUS TUR ) )")});
+  say(1, "DRW ( AUS ENG AUS )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse("REJ ( DRW ( AUS ENG AUS ) )")});
+  say(1, "DRW ( AUS PAR )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse("HUH ( DRW ( AUS ERR PAR ) )")});
+  say(1, "DRW ( )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse("HUH ( DRW ( ERR ) )")});
+  // Five ask for the draw of England and France, one for all: no draw.
+  for (int client = 1; client <= 5; ++client)
+    say(client, client % 2 ? "DRW ( ENG FRA )" : "DRW ( FRA ENG )");
+  say(6, "DRW");
+  EXPECT_FALSE(session->finished());
+  // Asked again with the same list, it is declared for those two only.
+  say(6, "DRW ( FRA ENG )");
+  ASSERT_TRUE(session->finished());
+  EXPECT_EQ(out.until(1, DRW), parse("DRW ( ENG FRA )"));
+
+  // Without partial draws DRW names nobody.
+  start_press({"-l10"}, opponents::OpponentKind::kHolder);
+  drain(1);
+  say(1, "DRW ( AUS ENG )");
+  EXPECT_EQ(drain(1), std::vector<TokenMessage>{parse("HUH ( DRW ERR ( AUS ENG ) )")});
 }
 
 // Honest and liar house players talk back: answers to proposals, HUH and TRY to garbage,
