@@ -44,40 +44,37 @@ Arrangement pair(ArrangementKind kind, int a, int b) {
 }
 
 bool dealing_with(const DiplomaticView& view, int power) {
-  return power >= 0 && power < static_cast<int>(view.dealing.size()) &&
-         view.dealing[static_cast<std::size_t>(power)];
+  return power >= 0 && power < static_cast<int>(view.powers.size()) && view.of(power).dealing;
 }
 
 }  // namespace
 
 bool worth_peace(const DiplomaticView& view, int power, const PressSettings& settings,
                  bool tested) {
-  const auto p = static_cast<std::size_t>(power);
-  if (!dealing_with(view, power) || power == view.leader || view.threat[p] <= 0) return false;
-  if (view.aggression[p] < settings.peace_min_aggression && !view.cooperative[p] &&
-      !view.discerning[p] && !tested)
+  if (!dealing_with(view, power) || power == view.leader) return false;
+  const PowerView& p = view.of(power);
+  if (p.threat <= 0 || p.cooling) return false;
+  if (p.aggression < settings.peace_min_aggression && !p.cooperative && !p.discerning && !tested)
     return false;
-  if (view.cooling[p]) return false;
-  const double reach = view.cooperative[p] || tested ? 0.0 : view.reach[p] * settings.peace_reach;
-  return (view.gain[p] + reach) * settings.peace_gain <= view.threat[p] * settings.peace_threat;
+  const double reach = p.cooperative || tested ? 0.0 : p.reach * settings.peace_reach;
+  return (p.gain + reach) * settings.peace_gain <= p.threat * settings.peace_threat;
 }
 
 bool worth_keeping(const DiplomaticView& view, int power, const PressSettings& settings) {
   PressSettings keeping = settings;
   keeping.peace_threat *= settings.peace_keep;
-  if (view.cooperative[static_cast<std::size_t>(power)])
-    keeping.peace_threat *= settings.cooperative_keep;
+  if (view.of(power).cooperative) keeping.peace_threat *= settings.cooperative_keep;
   keeping.peace_min_aggression = 0;
   DiplomaticView kept = view;
-  kept.cooling.assign(kept.cooling.size(), false);
+  kept.powers[static_cast<std::size_t>(power)].cooling = false;
   return worth_peace(kept, power, keeping);
 }
 
 std::string describe(const DiplomaticView& view, int power) {
-  const auto p = static_cast<std::size_t>(power);
+  const PowerView& p = view.of(power);
   char line[96];
-  std::snprintf(line, sizeof line, "threat %d, gain %d, reach %d%s%s", view.threat[p], view.gain[p],
-                view.reach[p], power == view.leader ? ", the leader" : "",
+  std::snprintf(line, sizeof line, "threat %d, gain %d, reach %d%s%s", p.threat, p.gain, p.reach,
+                power == view.leader ? ", the leader" : "",
                 dealing_with(view, power) ? "" : ", not dealt with");
   return line;
 }
@@ -226,22 +223,12 @@ std::vector<OrderFacts> own_orders(const GameBoard& board) {
 }
 
 DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuation,
-                         const std::vector<bool>& dealing, const std::vector<double>& aggression,
-                         const std::vector<bool>& cooperative, const PressSettings& settings) {
+                         std::vector<PowerView> known, const PressSettings& settings) {
   const auto powers = static_cast<std::size_t>(std::max(board.power_count, 0));
   DiplomaticView view;
   view.me = board.own_power.subtoken();
-  view.threat.assign(powers, 0);
-  view.gain.assign(powers, 0);
-  view.reach.assign(powers, 0);
-  view.centres.assign(powers, 0);
-  view.dealing.assign(powers, false);
-  view.cooperative = cooperative;
-  view.aggression = aggression;
-  view.aggression.resize(powers, 0.0);
-  view.cooling.assign(powers, false);
-  view.discerning.assign(powers, false);
-  view.cooperative.resize(powers, false);
+  view.powers = std::move(known);
+  view.powers.resize(powers);
   view.holdings = holdings_of(board);
   int total = 0;
   for (const MapProvince& province : board.provinces) {
@@ -249,40 +236,46 @@ DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuat
     ++total;
     if (province.owner.category() == CATEGORY_POWER &&
         static_cast<std::size_t>(province.owner.subtoken()) < powers)
-      ++view.centres[static_cast<std::size_t>(province.owner.subtoken())];
+      ++view.powers[static_cast<std::size_t>(province.owner.subtoken())].centres;
   }
   for (std::size_t p = 0; p < powers; ++p) {
-    const bool in_game = view.centres[p] > 0 ||
+    PowerView& other = view.powers[p];
+    const bool in_game = other.centres > 0 ||
                          std::any_of(board.units.begin(), board.units.end(), [p](const auto& u) {
                            return u.second.power == static_cast<int>(p);
                          });
-    view.dealing[p] = static_cast<int>(p) != view.me && in_game && p < dealing.size() && dealing[p];
+    other.dealing = other.dealing && static_cast<int>(p) != view.me && in_game;
   }
-  const auto most = std::max_element(view.centres.begin(), view.centres.end());
-  if (most != view.centres.end() &&
-      std::count(view.centres.begin(), view.centres.end(), *most) == 1 &&
-      *most >= settings.leader_share * total && most - view.centres.begin() != view.me)
-    view.leader = static_cast<int>(most - view.centres.begin());
+  const auto most = std::max_element(
+      view.powers.begin(), view.powers.end(),
+      [](const PowerView& a, const PowerView& b) { return a.centres < b.centres; });
+  if (most != view.powers.end() &&
+      std::count_if(view.powers.begin(), view.powers.end(),
+                    [&](const PowerView& p) { return p.centres == most->centres; }) == 1 &&
+      most->centres >= settings.leader_share * total && most - view.powers.begin() != view.me)
+    view.leader = static_cast<int>(most - view.powers.begin());
 
   for (const auto& [p, unit] : board.units) {
     if (unit.power == view.me || unit.power < 0 || static_cast<std::size_t>(unit.power) >= powers)
       continue;
     for (const Location& to : valuation.adjacentLocations(unit.location)) {
       if (view.holdings.held_by(view.me, to.province))
-        view.threat[static_cast<std::size_t>(unit.power)] += value_of(valuation, to.province);
+        view.powers[static_cast<std::size_t>(unit.power)].threat +=
+            value_of(valuation, to.province);
     }
   }
-  const double own_centres = std::max(view.centres[static_cast<std::size_t>(view.me)], 1);
-  for (std::size_t p = 0; p < powers; ++p) {
-    double weight = std::pow(std::max(view.centres[p], 1) / own_centres, settings.peace_strength);
-    if (p < aggression.size()) weight *= 1.0 + settings.peace_aggression * aggression[p];
-    view.threat[p] = static_cast<int>(view.threat[p] * weight);
+  const double own_centres = std::max(view.of(view.me).centres, 1);
+  for (PowerView& other : view.powers) {
+    const double weight =
+        std::pow(std::max(other.centres, 1) / own_centres, settings.peace_strength) *
+        (1.0 + settings.peace_aggression * other.aggression);
+    other.threat = static_cast<int>(other.threat * weight);
   }
   for (const OrderFacts& order : own_orders(board)) {
     const int target = aim(order);
     for (std::size_t p = 0; p < powers && target >= 0; ++p) {
       if (static_cast<int>(p) != view.me && view.holdings.held_by(static_cast<int>(p), target))
-        view.gain[p] += value_of(valuation, target);
+        view.powers[p].gain += value_of(valuation, target);
     }
   }
   // What it could go for soon: the centres its units are two moves from.
@@ -295,101 +288,135 @@ DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuat
              valuation.stepsFrom(unit->second.location, static_cast<int>(q)) <= 2;
     });
     if (near)
-      view.reach[static_cast<std::size_t>(owner)] += value_of(valuation, static_cast<int>(q));
+      view.powers[static_cast<std::size_t>(owner)].reach +=
+          value_of(valuation, static_cast<int>(q));
   }
   return view;
 }
 
+namespace {
+
+// What a round of proposals has to go on, and what it proposed so far.
+struct Proposing {
+  const DiplomaticView& view;
+  const GameBoard& board;
+  const ProvinceValuation& valuation;
+  const AgreementLedger& ledger;
+  const PressSettings& settings;
+  int level;
+  std::vector<OrderFacts> mine;  // the bot's orders as planned
+  std::vector<Offer> result;
+
+  void offer(int to, Arrangement a, const std::string& why) {
+    if (agreed(ledger, a, view.me) || proposed(ledger, a, view.me)) return;
+    result.push_back({{to}, std::move(a), why});
+  }
+};
+
+// Peace to a power that could hurt the bot and that its orders leave alone; from level 20
+// to others peace with a free border.
+void offer_peace(Proposing& p, int other) {
+  const int me = p.view.me;
+  if (worth_peace(p.view, other, p.settings)) {
+    p.offer(other, pair(ArrangementKind::kPeace, me, other), "peace: " + describe(p.view, other));
+    return;
+  }
+  if (p.level < press::kOrderLevel || !worth_peace(p.view, other, p.settings, true)) return;
+  // Peace with a border kept free: a power that takes both is one to rely on.
+  const Arrangement zone =
+      border_zone(p.view, p.board, p.valuation, p.settings, p.mine, other, true);
+  if (zone.provinces.empty()) return;
+  const std::string why = "peace with a free border: " + describe(p.view, other);
+  Arrangement peace = pair(ArrangementKind::kPeace, me, other);
+  if (p.level >= press::kMultipartLevel) {
+    Arrangement both;
+    both.kind = ArrangementKind::kAnd;
+    both.parts = {std::move(peace), zone};
+    p.offer(other, both, why);
+  } else {
+    // One arrangement a proposal: the zone first, so that a power that takes it is one
+    // that agreed more than peace when the peace comes to be judged.
+    p.offer(other, zone, why);
+    p.offer(other, std::move(peace), why);
+  }
+}
+
+bool reaches_power(const ProvinceValuation& valuation, const Holdings& holdings,
+                   const GameBoard& board, int power, int target) {
+  return std::any_of(board.units.begin(), board.units.end(), [&](const auto& entry) {
+    if (entry.second.power != power) return false;
+    for (const Location& to : valuation.adjacentLocations(entry.second.location)) {
+      if (holdings.held_by(target, to.province)) return true;
+    }
+    return false;
+  });
+}
+
+// A support of one contested move of the bot's from a unit of the partner that can give it.
+void request_support(Proposing& p, int partner) {
+  const int me = p.view.me;
+  for (const OrderFacts& order : p.mine) {
+    if (order.kind != OrderKind::kMove) continue;
+    const int target = order.destination;
+    bool contested = false;
+    const UnitRecord* helper = nullptr;
+    for (const auto& [province, unit] : p.board.units) {
+      if (unit.power == me || !reaches(p.valuation, unit, target)) continue;
+      if (unit.power == partner && helper == nullptr && province != target) {
+        helper = &unit;
+      } else if (unit.power != partner && !p.ledger.at_peace(me, unit.power)) {
+        contested = true;
+      }
+    }
+    if (!contested || helper == nullptr || p.view.holdings.held_by(partner, target)) continue;
+    const auto mover = p.board.units.find(order.unit);
+    if (mover == p.board.units.end()) continue;
+    Arrangement request;
+    request.kind = ArrangementKind::kOrder;
+    request.order = unit_message(p.board, *helper) + tok::SUP +
+                    unit_message(p.board, mover->second) + tok::MTO +
+                    p.board.provinces[static_cast<std::size_t>(target)].token;
+    p.offer(partner, request,
+            "a support of a contested move into " + p.board.province_text(target));
+    return;
+  }
+}
+
+// To a partner: an alliance against the leader when it reaches it too, borders neither
+// needs, and a support.
+void offer_partner(Proposing& p, int partner) {
+  const int me = p.view.me;
+  const int leader = p.view.leader;
+  if (p.settings.alliances && leader >= 0 && leader != partner &&
+      reaches_power(p.valuation, p.view.holdings, p.board, partner, leader)) {
+    Arrangement alliance = pair(ArrangementKind::kAlliance, me, partner);
+    alliance.against = {GameBoard::power_token(leader)};
+    p.offer(partner, alliance, "alliance against the leader " + name(leader));
+  }
+  const Arrangement zone = border_zone(p.view, p.board, p.valuation, p.settings, p.mine, partner);
+  const bool held = std::any_of(p.ledger.agreements().begin(), p.ledger.agreements().end(),
+                                [&](const Agreement& a) {
+                                  return a.arrangement.kind == ArrangementKind::kDemilitarised &&
+                                         a.binds(me) && a.binds(partner);
+                                });
+  if (!zone.provinces.empty() && !held) p.offer(partner, zone, "a border neither needs");
+  if (p.settings.support_requests) request_support(p, partner);
+}
+
+}  // namespace
+
 std::vector<Offer> offers(const DiplomaticView& view, const GameBoard& board,
                           const ProvinceValuation& valuation, const AgreementLedger& ledger,
                           const PressSettings& settings, int level) {
-  std::vector<Offer> result;
-  const int me = view.me;
-  const std::vector<OrderFacts> mine = own_orders(board);
-  auto offer = [&](int to, Arrangement a, const std::string& why) {
-    if (agreed(ledger, a, me) || proposed(ledger, a, me)) return;
-    result.push_back({{to}, std::move(a), why});
-  };
+  Proposing p{view, board, valuation, ledger, settings, level, own_orders(board), {}};
   for (int other = 0; other < board.power_count; ++other) {
-    if (!dealing_with(view, other) || ledger.at_peace(me, other)) continue;
-    if (worth_peace(view, other, settings)) {
-      offer(other, pair(ArrangementKind::kPeace, me, other), "peace: " + describe(view, other));
-    } else if (level >= press::kOrderLevel && worth_peace(view, other, settings, true)) {
-      // Peace with a border kept free: a power that takes both is one to rely on.
-      const Arrangement zone = border_zone(view, board, valuation, settings, mine, other, true);
-      if (zone.provinces.empty()) continue;
-      const std::string why = "peace with a free border: " + describe(view, other);
-      Arrangement peace = pair(ArrangementKind::kPeace, me, other);
-      if (level >= press::kMultipartLevel) {
-        Arrangement both;
-        both.kind = ArrangementKind::kAnd;
-        both.parts = {std::move(peace), zone};
-        offer(other, both, why);
-      } else {
-        // One arrangement a proposal: the zone first, so that a power that takes it is
-        // one that agreed more than peace when the peace comes to be judged.
-        offer(other, zone, why);
-        offer(other, std::move(peace), why);
-      }
-    }
+    if (dealing_with(view, other) && !ledger.at_peace(view.me, other)) offer_peace(p, other);
   }
-  if (level < press::kOrderLevel) return result;
+  if (level < press::kOrderLevel) return std::move(p.result);
   for (int partner = 0; partner < board.power_count; ++partner) {
-    if (!dealing_with(view, partner) || !ledger.at_peace(me, partner)) continue;
-    // Allies against the leader, when the partner reaches it too.
-    if (settings.alliances && view.leader >= 0 && view.leader != partner) {
-      const bool reaches_leader =
-          std::any_of(board.units.begin(), board.units.end(), [&](const auto& entry) {
-            if (entry.second.power != partner) return false;
-            for (const Location& to : valuation.adjacentLocations(entry.second.location)) {
-              if (view.holdings.held_by(view.leader, to.province)) return true;
-            }
-            return false;
-          });
-      if (reaches_leader) {
-        Arrangement alliance = pair(ArrangementKind::kAlliance, me, partner);
-        alliance.against = {GameBoard::power_token(view.leader)};
-        offer(partner, alliance, "alliance against the leader " + name(view.leader));
-      }
-    }
-    // Borders neither side needs.
-    const Arrangement zone = border_zone(view, board, valuation, settings, mine, partner);
-    if (!zone.provinces.empty()) {
-      const bool held = std::any_of(
-          ledger.agreements().begin(), ledger.agreements().end(), [&](const Agreement& a) {
-            return a.arrangement.kind == ArrangementKind::kDemilitarised && a.binds(me) &&
-                   a.binds(partner);
-          });
-      if (!held) offer(partner, zone, "a border neither needs");
-    }
-    // A support of a contested move of its own.
-    if (!settings.support_requests) continue;
-    bool asked = false;
-    for (const OrderFacts& order : mine) {
-      if (asked || order.kind != OrderKind::kMove) continue;
-      const int target = order.destination;
-      bool contested = false;
-      const UnitRecord* helper = nullptr;
-      for (const auto& [p, unit] : board.units) {
-        if (unit.power == me || !reaches(valuation, unit, target)) continue;
-        if (unit.power == partner && helper == nullptr && p != target) {
-          helper = &unit;
-        } else if (unit.power != partner && !ledger.at_peace(me, unit.power)) {
-          contested = true;
-        }
-      }
-      if (!contested || helper == nullptr || view.holdings.held_by(partner, target)) continue;
-      const auto mover = board.units.find(order.unit);
-      if (mover == board.units.end()) continue;
-      Arrangement request;
-      request.kind = ArrangementKind::kOrder;
-      request.order = unit_message(board, *helper) + tok::SUP + unit_message(board, mover->second) +
-                      tok::MTO + board.provinces[static_cast<std::size_t>(target)].token;
-      offer(partner, request, "a support of a contested move into " + board.province_text(target));
-      asked = true;
-    }
+    if (dealing_with(view, partner) && ledger.at_peace(view.me, partner)) offer_partner(p, partner);
   }
-  return result;
+  return std::move(p.result);
 }
 
 Judgement judge(const Arrangement& a, int proposer, const DiplomaticView& view,
@@ -453,9 +480,10 @@ Judgement judge(const Arrangement& a, int proposer, const DiplomaticView& view,
       if (a.parts.empty()) return {false, "no choice"};
       return judge(a.parts.front(), proposer, view, board, valuation, ledger, settings);
     case ArrangementKind::kDraw: {
-      const auto most = std::max_element(view.centres.begin(), view.centres.end());
+      if (!a.powers.empty() && !names_me(a.powers)) return {false, "a draw without it"};
       const bool leads =
-          most != view.centres.end() && view.centres[static_cast<std::size_t>(me)] == *most;
+          std::none_of(view.powers.begin(), view.powers.end(),
+                       [&](const PowerView& p) { return p.centres > view.of(me).centres; });
       return {!leads, leads ? "it leads" : "it does not lead"};
     }
     case ArrangementKind::kSolo:

@@ -12,24 +12,32 @@ namespace quorvel {
 
 class ProvinceValuation;
 
+// How the bot stands with one power this turn.
+struct PowerView {
+  int threat = 0;   // value of what the bot holds that the power's units can reach
+  int gain = 0;     // value of what the power holds that the bot's orders go for
+  int reach = 0;    // value of the power's centres within two moves of the bot's units
+  int centres = 0;  // its supply centres
+  // What the negotiation knows of it: in the game, not the bot, and not distrusted.
+  bool dealing = false;
+  // It agreed more than peace with the bot (a demilitarised zone, a promised order): a
+  // partner worth keeping, what of its it could take soon notwithstanding.
+  bool cooperative = false;
+  double aggression = 0;  // how often it went for the bot lately
+  bool cooling = false;   // the bot ended peace with it lately
+  // It turned a proposal of the bot's down: it weighs what it agrees to, unlike a power
+  // that takes any peace it is offered.
+  bool discerning = false;
+};
+
 // How the bot stands with each power this turn, by its own valuation and its plan.
 struct DiplomaticView {
   int me = -1;
-  std::vector<int> threat;    // value of what the bot holds that the power's units can reach
-  std::vector<int> gain;      // value of what the power holds that the bot's orders go for
-  std::vector<int> reach;     // value of the power's centres within two moves of the bot's units
-  std::vector<int> centres;   // each power's supply centres
-  std::vector<bool> dealing;  // in the game, not the bot, and not distrusted
-  // Powers that agreed more than peace with it (a demilitarised zone, a promised order):
-  // partners worth keeping, what of theirs it could take soon notwithstanding.
-  std::vector<bool> cooperative;
-  std::vector<double> aggression;  // how often it went for the bot lately
-  std::vector<bool> cooling;       // the bot ended peace with it lately
-  // It turned a proposal of the bot's down: it weighs what it agrees to, unlike a power
-  // that takes any peace it is offered.
-  std::vector<bool> discerning;
-  int leader = -1;  // the most centres, at least the leader share; never the bot
+  std::vector<PowerView> powers;  // by power
+  int leader = -1;                // the most centres, at least the leader share; never the bot
   Holdings holdings;
+
+  const PowerView& of(int power) const { return powers[static_cast<std::size_t>(power)]; }
 };
 
 // Who holds each province on the board.
@@ -37,12 +45,11 @@ Holdings holdings_of(const GameBoard& board);
 // The bot's orders on the board, as facts.
 std::vector<OrderFacts> own_orders(const GameBoard& board);
 
-// The view of the turn, after the bot's orders for it were planned. dealing says, by power,
-// with whom the bot deals at all.
-// aggression says, by power, how often it went for the bot's units and centres lately.
+// The view of the turn, after the bot's orders for it were planned, from what the
+// negotiation knows of each power (whom it deals with, their aggression, cooperation,
+// cooling and discernment; by power).
 DiplomaticView view_turn(const GameBoard& board, const ProvinceValuation& valuation,
-                         const std::vector<bool>& dealing, const std::vector<double>& aggression,
-                         const std::vector<bool>& cooperative, const PressSettings& settings);
+                         std::vector<PowerView> known, const PressSettings& settings);
 
 // A proposal the bot makes, and why.
 struct Offer {
@@ -52,9 +59,11 @@ struct Offer {
 };
 
 // What the bot proposes at the start of a movement phase, at the level it speaks: peace to
-// powers that could hurt it and that its orders leave alone; at level 20 also an alliance
-// against the leader to partners who reach it, demilitarised zones on the borders with
-// partners that neither needs, and supports of its contested moves from partners' units.
+// powers that could hurt it and that its orders leave alone; from level 20 also peace with
+// a free border to others (one proposal from level 30, the zone and the peace apart
+// below), an alliance against the leader to partners who reach it, demilitarised zones on
+// the borders with partners that neither needs, and supports of its contested moves from
+// partners' units.
 std::vector<Offer> offers(const DiplomaticView& view, const GameBoard& board,
                           const ProvinceValuation& valuation, const AgreementLedger& ledger,
                           const PressSettings& settings, int level);

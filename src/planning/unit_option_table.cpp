@@ -86,6 +86,15 @@ void UnitOptionTable::forbid(int power, const std::vector<bool>& provinces) {
   }
 }
 
+void UnitOptionTable::evict(int key) {
+  const auto found = options_.find(key);
+  if (found == options_.end()) return;
+  UnitOption& option = found->second;
+  const Location own = option.location;
+  if (option.candidates.size() > 1)
+    option.candidates.erase_if([&](const Location& place) { return place == own; });
+}
+
 void UnitOptionTable::pin(int key, const Location& end) {
   const auto found = options_.find(key);
   if (found == options_.end()) return;

@@ -47,6 +47,8 @@ class UnitOptionTable {
   void forbid(int power, const std::vector<bool>& provinces);
   // The decision filed under the key may only end at the place given (a promised order).
   void pin(int key, const Location& end);
+  // The unit filed under the key does not stay where it is, when it can go anywhere else.
+  void evict(int key);
   const std::map<int, UnitOption>& options() const { return options_; }
   const GameBoard& game() const { return game_; }
   const ProvinceValuation& valuation() const { return valuation_; }

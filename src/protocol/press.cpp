@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "protocol/seasons.h"
 #include "protocol/tokens.h"
 
 namespace quorvel::press {
@@ -437,6 +438,13 @@ TokenMessage try_message(int level) {
   if (level >= kMultipartLevel) tokens.insert(tokens.end(), {AND, ORR});
   tokens.push_back(KET);
   return message_of(tokens);
+}
+
+TokenMessage send_message(Token season, int year, const TokenMessage& recipients,
+                          const TokenMessage& press) {
+  TokenMessage snd(SND);
+  if (is_season(season)) snd = snd & (season + Token::from_number(year));
+  return (snd & recipients) & press;
 }
 
 }  // namespace quorvel::press

@@ -81,4 +81,10 @@ std::vector<Token> named_powers(const Arrangement& arrangement);
 // TRY with the press tokens spoken up to the level.
 TokenMessage try_message(int level);
 
+// SND (season year) (recipients) (press): the form that asks for delivery in that turn
+// only, which every server reads (some read no other); SND (recipients) (press) while no
+// turn is known.
+TokenMessage send_message(Token season, int year, const TokenMessage& recipients,
+                          const TokenMessage& press);
+
 }  // namespace quorvel::press

@@ -107,6 +107,7 @@ PressSettings readPressSettings(const IniStore& store) {
   press.cooperative_keep = read(store, kPressCooperativeKeep);
   press.cooperative_trust_after = std::max(0, read(store, kPressCooperativeTrustAfter));
   press.cooperative_fear = read(store, kPressCooperativeFear);
+  press.draw_years = std::max(0, read(store, kPressDrawYears));
   return press;
 }
 

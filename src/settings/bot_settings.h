@@ -96,6 +96,7 @@ inline constexpr Setting<int> kPressTrustAfter{"Press", "trustAfter", 1};
 inline constexpr Setting<double> kPressCooperativeKeep{"Press", "cooperativeKeep", 4.0};
 inline constexpr Setting<int> kPressCooperativeTrustAfter{"Press", "cooperativeTrustAfter", 0};
 inline constexpr Setting<double> kPressCooperativeFear{"Press", "cooperativeFear", 0.4};
+inline constexpr Setting<int> kPressDrawYears{"Press", "drawYears", 5};
 
 inline constexpr const char* kOwnValues = "OwnValues";
 inline constexpr const char* kExtraOccValues = "ExtraOccValues";
@@ -136,6 +137,7 @@ struct PressSettings {
   double cooperative_keep = 4.0;
   int cooperative_trust_after = 0;
   double cooperative_fear = 0.4;  // its fear, instead of partner_fear
+  int draw_years = 5;             // asks for a draw once no centre changed hands this long; 0 never
 };
 
 struct LoadedSettings {

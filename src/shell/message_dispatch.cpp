@@ -4,6 +4,7 @@
 #include "base/logs.h"
 #include "game/game_board.h"
 #include "platform/dialog_window.h"
+#include "protocol/press.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
 #include "shell/bot_base.h"
@@ -259,8 +260,10 @@ void BotBase::OnFRM(const TokenMessage& msg) {
   const TokenMessage press = msg.sub_message(3);
   const Token kind = press.token_at(0);
   if (kind == HUH || kind == TRY) return;
-  Send(SND & sender & (HUH & (ERR + press)));
-  Send(SND & sender & (TRY & TokenMessage()));
+  // With the turn: some servers read no other form of SND.
+  const TokenMessage to(sender);
+  Send(press::send_message(game->season, game->year, to, HUH & (ERR + press)));
+  Send(press::send_message(game->season, game->year, to, TRY & TokenMessage()));
 }
 
 void BotBase::OnHUH(const TokenMessage& msg) {

@@ -13,6 +13,10 @@ using namespace tok;
 using press::PressKind;
 using press::PressMessage;
 
+// Press the bot would send within this much of the time the game stops press is held
+// back: the server's clock started the phase a little before the bot heard of it.
+constexpr int kPressSafetyMilliseconds = 1000;
+
 std::string name(int power) {
   return printed_text(TokenMessage(GameBoard::power_token(power)));
 }
@@ -39,6 +43,10 @@ PressMessage answer(PressKind kind, const PressMessage& to) {
   return reply;
 }
 
+PressMessage proposal_of(const press::Arrangement& arrangement) {
+  return PressMessage{PressKind::kProposal, arrangement, {}, {}};
+}
+
 }  // namespace
 
 Negotiator::Negotiator(const GameBoard& board, ProvinceValuation& valuation)
@@ -46,123 +54,149 @@ Negotiator::Negotiator(const GameBoard& board, ProvinceValuation& valuation)
 
 int Negotiator::wait_milliseconds() const {
   int wait = settings_.wait_milliseconds;
-  if (move_time_limit_ > 0)
-    wait = std::min(wait, (move_time_limit_ - settings_.deadline_margin) * 1000);
+  if (variant_.move_seconds > 0) {
+    const int margin = std::min(settings_.deadline_margin * 1000, variant_.move_seconds * 500);
+    wait = std::min(wait, variant_.move_seconds * 1000 - margin);
+  }
+  if (const auto closes = variant_.press_closes_after())
+    wait = std::min(wait, *closes * 1000 - kPressSafetyMilliseconds);
   return std::max(wait, 0);
 }
 
+bool Negotiator::may_speak() const {
+  if (!active() || !variant_.allows_press(board_.season, std::nullopt)) return false;
+  return !press_closes_ || Clock::now() < *press_closes_;
+}
+
 void Negotiator::start_game(const TokenMessage& hello) {
-  int announced = 0;
-  move_time_limit_ = 0;
-  const TokenMessage variant = hello.sub_message(3);
-  for (int i = 0; i < variant.sub_message_count(); ++i) {
-    const TokenMessage option = variant.sub_message(i);
-    if (option.token_at(0) == LVL && option.token_at(1).is_number())
-      announced = option.token_at(1).number();
-    if (option.token_at(0) == MTL && option.token_at(1).is_number())
-      move_time_limit_ = option.token_at(1).number();
-  }
-  level_ = std::min({announced, settings_.level, press::kHighestLevel});
-  if (level_ < 10) level_ = 0;
-  const auto powers = static_cast<std::size_t>(std::max(board_.power_count, 0));
+  variant_ = read_variant(hello.sub_message(3));
+  level_ = std::min({variant_.level, settings_.level, press::kHighestLevel});
+  if (level_ < press::kPeaceLevel) level_ = 0;
   ledger_ = AgreementLedger(board_.power_count);
-  kept_.assign(powers, 0);
-  broken_.assign(powers, 0);
-  distrusted_until_.assign(powers, 0);
-  aggression_.assign(powers, 0.0);
-  cooperative_.assign(powers, false);
-  peace_ended_.assign(powers, -1000);
-  answered_.assign(powers, false);
-  ignored_.assign(powers, 0);
-  discerning_.assign(powers, false);
+  standing_.assign(static_cast<std::size_t>(std::max(board_.power_count, 0)), Standing{});
   movement_phases_ = 0;
   season_.reset();
   results_.clear();
   awaiting_.clear();
+  centre_owners_.clear();
+  stable_years_ = 0;
   if (active()) trace("press: speaking at level " + std::to_string(level_));
 }
 
 bool Negotiator::trusts(int power) const {
-  return movement_phases_ >= at(distrusted_until_, power);
+  return !known(power) || movement_phases_ >= of(power).distrusted_until;
 }
 
 bool Negotiator::relies_on(int power) const {
-  const bool cooperative = power >= 0 && power < static_cast<int>(cooperative_.size()) &&
-                           cooperative_[static_cast<std::size_t>(power)];
-  return power != me() && ledger_.at_peace(me(), power) && trusts(power) &&
-         kept(power) >= (cooperative ? settings_.cooperative_trust_after : settings_.trust_after);
+  if (power == me() || !known(power) || !ledger_.at_peace(me(), power) || !trusts(power))
+    return false;
+  const Standing& s = of(power);
+  return s.kept >= (s.cooperative ? settings_.cooperative_trust_after : settings_.trust_after);
 }
 
-std::vector<bool> Negotiator::dealing() const {
-  std::vector<bool> deal(static_cast<std::size_t>(std::max(board_.power_count, 0)));
-  for (std::size_t p = 0; p < deal.size(); ++p)
-    deal[p] = trusts(static_cast<int>(p));
-  return deal;
+TokenMessage Negotiator::send_message(const std::vector<int>& to, const TokenMessage& press) const {
+  return press::send_message(board_.season, board_.year, power_list(to), press);
 }
 
-std::vector<TokenMessage> Negotiator::begin_phase() {
+TokenMessage Negotiator::send(const std::vector<int>& to, const PressMessage& press) {
+  ledger_.on_press(me(), to, press);
+  return send_message(to, press::to_message(press));
+}
+
+TokenMessage Negotiator::cancel(const Proposal& proposal) const {
+  return send_message(
+      {proposal.required.begin(), proposal.required.end()},
+      press::to_message(answer(PressKind::kCancel, proposal_of(proposal.arrangement))));
+}
+
+std::vector<int> Negotiator::judge_last_phase() {
+  const PhaseKind last = phase_kind(*season_);
+  std::vector<int> breakers;
+  for (const Agreement& agreement : ledger_.agreements()) {
+    if (!agreement.binds(me())) continue;
+    for (int party : agreement.parties) {
+      if (party == me() || !known(party)) continue;
+      if (violations(agreement, party, last, holdings_, results_).empty()) {
+        // Kept where it could have struck: that is what trust is made of.
+        if (last == PhaseKind::kMovement && of(party).could_strike) ++of(party).kept;
+        continue;
+      }
+      ledger_.mark_broken(agreement.id);
+      ++of(party).broken;
+      breakers.push_back(party);
+      trace("press: " + name(party) + " broke agreement " + std::to_string(agreement.id) + " (" +
+            printed_text(press::to_message(agreement.arrangement)) + ")");
+    }
+  }
+  return breakers;
+}
+
+void Negotiator::note_aggression() {
+  // Recent attacks count most.
+  for (Standing& s : standing_)
+    s.aggression *= 0.7;
+  for (const OrderFacts& order : results_) {
+    const int into = order.is_move()                         ? order.destination
+                     : order.kind == OrderKind::kSupportMove ? order.target
+                                                             : -1;
+    if (order.power != me() && known(order.power) && holdings_.held_by(me(), into))
+      of(order.power).aggression += 1.0;
+  }
+}
+
+void Negotiator::stop_dealing(int breaker, std::vector<TokenMessage>& out) {
+  of(breaker).distrusted_until = movement_phases_ + settings_.distrust_phases;
+  // What it still proposes to the breaker is cancelled. Its own ledger keeps the proposals
+  // (withdrawn): a YES the breaker sent before the cancel still binds.
+  for (const Proposal& proposal : ledger_.proposals()) {
+    if (proposal.proposer == me() && !proposal.withdrawn && proposal.required.count(breaker) &&
+        may_speak())
+      out.push_back(cancel(proposal));
+  }
+  ledger_.withdraw_proposals(me(), breaker);
+}
+
+void Negotiator::look_at_phase(Clock::time_point began) {
+  season_ = board_.season;
+  holdings_ = holdings_of(board_);
+  press_closes_.reset();
+  if (const auto closes = variant_.press_closes_after(); closes && is_movement_season(*season_))
+    press_closes_ =
+        began + std::chrono::seconds(*closes) - std::chrono::milliseconds(kPressSafetyMilliseconds);
+  for (Standing& s : standing_)
+    s.could_strike = false;
+  for (const auto& [p, unit] : board_.units) {
+    if (unit.power == me() || !known(unit.power)) continue;
+    for (const Location& to : valuation_.adjacentLocations(unit.location)) {
+      if (holdings_.held_by(me(), to.province)) of(unit.power).could_strike = true;
+    }
+  }
+  // A year in which no centre changed hands brings a draw nearer.
+  if (board_.season == SPR) {
+    if (holdings_.centre_owner == centre_owners_) {
+      ++stable_years_;
+    } else {
+      stable_years_ = 0;
+      centre_owners_ = holdings_.centre_owner;
+    }
+  }
+}
+
+std::vector<TokenMessage> Negotiator::begin_phase(Clock::time_point began) {
   std::vector<TokenMessage> out;
   if (!active()) return out;
   if (season_) {
-    // Who kept their word in the phase just processed, as its results show.
-    const PhaseKind last = phase_kind(*season_);
-    std::vector<int> breakers;
-    for (const Agreement& agreement : ledger_.agreements()) {
-      if (!agreement.binds(me())) continue;
-      for (int party : agreement.parties) {
-        if (party == me()) continue;
-        if (violations(agreement, party, last, holdings_, results_).empty()) {
-          // Kept where it could have struck: that is what trust is made of.
-          if (last == PhaseKind::kMovement && could_strike_[static_cast<std::size_t>(party)])
-            ++kept_[static_cast<std::size_t>(party)];
-          continue;
-        }
-        ledger_.mark_broken(agreement.id);
-        ++broken_[static_cast<std::size_t>(party)];
-        breakers.push_back(party);
-        trace("press: " + name(party) + " broke agreement " + std::to_string(agreement.id) + " (" +
-              printed_text(press::to_message(agreement.arrangement)) + ")");
-      }
-    }
+    const std::vector<int> breakers = judge_last_phase();
     ledger_.close_phase(*season_);
-    if (last == PhaseKind::kMovement) {
+    if (phase_kind(*season_) == PhaseKind::kMovement) {
       ++movement_phases_;
-      // Who went for what the bot holds: recent attacks count most.
-      for (double& a : aggression_)
-        a *= 0.7;
-      for (const OrderFacts& order : results_) {
-        const int into = order.is_move()                         ? order.destination
-                         : order.kind == OrderKind::kSupportMove ? order.target
-                                                                 : -1;
-        if (order.power != me() && order.power >= 0 &&
-            order.power < static_cast<int>(aggression_.size()) && holdings_.held_by(me(), into))
-          aggression_[static_cast<std::size_t>(order.power)] += 1.0;
-      }
+      note_aggression();
     }
-    for (int breaker : breakers) {
-      distrusted_until_[static_cast<std::size_t>(breaker)] =
-          movement_phases_ + settings_.distrust_phases;
-      // What it still proposes to the breaker is cancelled. Its own ledger keeps the
-      // proposal (withdrawn): a YES the breaker sent before the cancel still binds.
-      for (const Proposal& proposal : ledger_.proposals()) {
-        if (proposal.proposer != me() || !proposal.required.count(breaker)) continue;
-        PressMessage proposed{PressKind::kProposal, proposal.arrangement, {}, {}};
-        out.push_back(
-            (tok::SND & power_list({proposal.required.begin(), proposal.required.end()})) &
-            press::to_message(answer(PressKind::kCancel, proposed)));
-      }
-      ledger_.withdraw_proposals(me(), breaker);
-    }
-  }
-  season_ = board_.season;
-  holdings_ = holdings_of(board_);
-  could_strike_.assign(static_cast<std::size_t>(std::max(board_.power_count, 0)), false);
-  for (const auto& [p, unit] : board_.units) {
-    if (unit.power == me() || unit.power < 0 || unit.power >= board_.power_count) continue;
-    for (const Location& to : valuation_.adjacentLocations(unit.location)) {
-      if (holdings_.held_by(me(), to.province))
-        could_strike_[static_cast<std::size_t>(unit.power)] = true;
-    }
+    look_at_phase(began);
+    for (int breaker : breakers)
+      stop_dealing(breaker, out);
+  } else {
+    look_at_phase(began);
   }
   results_.clear();
   awaiting_.clear();
@@ -170,12 +204,11 @@ std::vector<TokenMessage> Negotiator::begin_phase() {
   view_.reset();
   orders_given_ = false;
   // Partners that keep their word are feared less; breakers are feared fully at once.
-  for (int power = 0; power < board_.power_count; ++power) {
+  for (int power = 0; power < static_cast<int>(standing_.size()); ++power) {
     const bool partner = relies_on(power);
-    const bool cooperative = cooperative_[static_cast<std::size_t>(power)];
-    valuation_.setFearScale(power, !partner      ? 1.0
-                                   : cooperative ? settings_.cooperative_fear
-                                                 : settings_.partner_fear);
+    valuation_.setFearScale(power, !partner                ? 1.0
+                                   : of(power).cooperative ? settings_.cooperative_fear
+                                                           : settings_.partner_fear);
     valuation_.setFriendly(power, partner && settings_.trust_partners);
   }
   return out;
@@ -197,6 +230,15 @@ void Negotiator::constrain(UnitOptionTable& options) const {
   if (!active()) return;
   const Obligations bound = obligations();
   options.forbid(me(), barred());
+  // A unit standing in a demilitarised zone leaves it.
+  if (kind() == PhaseKind::kMovement) {
+    for (const auto& [key, option] : options.options()) {
+      const int at = option.location.province;
+      if (option.power == me() && at >= 0 && at < static_cast<int>(bound.no_entry.size()) &&
+          bound.no_entry[static_cast<std::size_t>(at)])
+        options.evict(key);
+    }
+  }
   for (const OrderFacts& promise : bound.promised) {
     const auto option = options.options().find(promise.unit);
     if (option == options.options().end()) continue;
@@ -243,25 +285,22 @@ void Negotiator::give_promised_orders(GameBoard& board) const {
 
 const DiplomaticView& Negotiator::view() {
   if (!view_) {
-    view_ = view_turn(board_, valuation_, dealing(), aggression_, cooperative_, settings_);
-    for (std::size_t p = 0; p < view_->cooling.size() && p < peace_ended_.size(); ++p) {
-      view_->cooling[p] = movement_phases_ < peace_ended_[p] + settings_.peace_cooldown;
-      view_->discerning[p] = discerning_[p];
+    std::vector<PowerView> known_powers(standing_.size());
+    for (std::size_t p = 0; p < standing_.size(); ++p) {
+      const Standing& s = standing_[p];
+      PowerView& v = known_powers[p];
+      v.dealing = trusts(static_cast<int>(p));
+      v.cooperative = s.cooperative;
+      v.aggression = s.aggression;
+      v.cooling = movement_phases_ < s.peace_ended + settings_.peace_cooldown;
+      v.discerning = s.discerning;
     }
+    view_ = view_turn(board_, valuation_, std::move(known_powers), settings_);
   }
   return *view_;
 }
 
-TokenMessage Negotiator::send(const std::vector<int>& to, const PressMessage& press) {
-  ledger_.on_press(me(), to, press);
-  return (tok::SND & power_list(to)) & press::to_message(press);
-}
-
-std::vector<TokenMessage> Negotiator::open_phase() {
-  std::vector<TokenMessage> out;
-  if (!active()) return out;
-  view_.reset();
-  // Peace that no longer pays ends by notice; it binds through this phase.
+void Negotiator::end_unwanted_peace(std::vector<TokenMessage>& out) {
   for (const Agreement& agreement : ledger_.agreements()) {
     if (agreement.ending || !agreement.binds(me()) || !brings_peace(agreement.arrangement))
       continue;
@@ -275,30 +314,34 @@ std::vector<TokenMessage> Negotiator::open_phase() {
     }
     if (why.empty()) continue;
     for (int party : others)
-      peace_ended_[static_cast<std::size_t>(party)] = movement_phases_;
+      of(party).peace_ended = movement_phases_;
     PressMessage notice{PressKind::kFact, {}, {}, {}};
     notice.arrangement.kind = press::ArrangementKind::kNot;
     notice.arrangement.parts.push_back(agreement.arrangement);
     trace("press: ending " + printed_text(press::to_message(agreement.arrangement)) +
           " (no longer pays with " + why + ")");
     // It ends only once delivered: until then the bot keeps it, whatever happens to it.
-    const TokenMessage snd = (tok::SND & power_list(others)) & press::to_message(notice);
+    const TokenMessage snd = send_message(others, press::to_message(notice));
     notices_.push_back({snd, others, notice});
     out.push_back(snd);
   }
+}
+
+std::vector<TokenMessage> Negotiator::open_phase() {
+  std::vector<TokenMessage> out;
+  if (!may_speak()) return out;
+  view_.reset();
+  end_unwanted_peace(out);
   // A power that never answered leaves proposals unanswered: not worth asking again.
-  auto mute = [this](int power) {
-    return !answered_[static_cast<std::size_t>(power)] &&
-           ignored_[static_cast<std::size_t>(power)] >= 2;
-  };
+  auto mute = [this](int power) { return !of(power).answered && of(power).ignored >= 2; };
   for (const Offer& offer : offers(view(), board_, valuation_, ledger_, settings_, level_)) {
     if (std::any_of(offer.to.begin(), offer.to.end(), mute)) continue;
     AgreementLedger trial = ledger_;
-    trial.on_press(me(), offer.to, PressMessage{PressKind::kProposal, offer.arrangement, {}, {}});
+    trial.on_press(me(), offer.to, proposal_of(offer.arrangement));
     if (!consistent(trial.obligations(me(), kind(), holdings_, true), holdings_)) continue;
     trace("press: proposing " + printed_text(press::to_message(offer.arrangement)) + " to " +
           power_names(offer.to) + " (" + offer.why + ")");
-    out.push_back(send(offer.to, PressMessage{PressKind::kProposal, offer.arrangement, {}, {}}));
+    out.push_back(send(offer.to, proposal_of(offer.arrangement)));
     for (int power : offer.to)
       ++awaiting_[power];
   }
@@ -309,16 +352,13 @@ std::vector<TokenMessage> Negotiator::end_wait() {
   std::vector<TokenMessage> out;
   if (!active()) return out;
   for (const auto& [power, owed] : awaiting_) {
-    if (owed > 0 && !answered_[static_cast<std::size_t>(power)])
-      ++ignored_[static_cast<std::size_t>(power)];
+    if (owed > 0 && known(power) && !of(power).answered) ++of(power).ignored;
   }
   awaiting_.clear();
   for (const Proposal& proposal : ledger_.proposals()) {
     if (proposal.proposer != me() || proposal.withdrawn) continue;
-    PressMessage proposed{PressKind::kProposal, proposal.arrangement, {}, {}};
     trace("press: withdrawing " + printed_text(proposal.printed) + ", unanswered");
-    out.push_back((tok::SND & power_list({proposal.required.begin(), proposal.required.end()})) &
-                  press::to_message(answer(PressKind::kCancel, proposed)));
+    if (may_speak()) out.push_back(cancel(proposal));
   }
   ledger_.withdraw_proposals(me());
   return out;
@@ -347,51 +387,74 @@ void Negotiator::delivered(const TokenMessage& snd) {
   }
 }
 
+std::optional<TokenMessage> Negotiator::draw_request() const {
+  if (!active() || settings_.draw_years <= 0 || stable_years_ < settings_.draw_years)
+    return std::nullopt;
+  if (!variant_.partial_draws) return TokenMessage(DRW);
+  // Everybody still in the game.
+  std::vector<int> survivors;
+  for (int power = 0; power < board_.power_count; ++power) {
+    const bool units = std::any_of(board_.units.begin(), board_.units.end(),
+                                   [power](const auto& u) { return u.second.power == power; });
+    if (units || std::count(holdings_.centre_owner.begin(), holdings_.centre_owner.end(), power))
+      survivors.push_back(power);
+  }
+  return DRW & power_list(survivors);
+}
+
 std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
   std::vector<TokenMessage> out;
   const Token from = frm.sub_message(1).token_at(0);
-  if (from.category() != CATEGORY_POWER || from.subtoken() >= board_.power_count) return out;
+  if (from.category() != CATEGORY_POWER || !known(from.subtoken())) return out;
   const int sender = from.subtoken();
   std::vector<int> recipients;
   const TokenMessage listed = frm.sub_message(2);
   for (int i = 0; i < listed.length(); ++i) {
     const Token t = listed.token_at(i);
-    if (t.category() == CATEGORY_POWER && t.subtoken() < board_.power_count)
-      recipients.push_back(t.subtoken());
+    if (t.category() == CATEGORY_POWER && known(t.subtoken())) recipients.push_back(t.subtoken());
   }
   const TokenMessage text = frm.sub_message(3);
   PressMessage message;
   const int fault = press::read_press(text, level_, board_.power_count, message);
   if (fault != -1) {
     trace("press: not understood from " + name(sender) + ": " + printed_text(text));
-    out.push_back((tok::SND & power_list({sender})) & (HUH & error_marked(text, fault)));
-    out.push_back((tok::SND & power_list({sender})) & press::try_message(level_));
+    if (!may_speak()) return out;
+    out.push_back(send_message({sender}, HUH & error_marked(text, fault)));
+    out.push_back(send_message({sender}, press::try_message(level_)));
     return out;
   }
   ledger_.on_press(sender, recipients, message);
   note_cooperation();
-  answered_[static_cast<std::size_t>(sender)] = true;
+  of(sender).answered = true;
   if (message.kind == PressKind::kHuh) {
     awaiting_.erase(sender);
     return out;
   }
   if (message.is_reply()) {
-    if (message.kind == PressKind::kReject) discerning_[static_cast<std::size_t>(sender)] = true;
+    if (message.kind == PressKind::kReject) of(sender).discerning = true;
     auto owed = awaiting_.find(sender);
     if (owed != awaiting_.end() && owed->second > 0) --owed->second;
     trace("press: " + name(sender) + " answered " + printed_text(text));
     return out;
   }
   if (message.kind != PressKind::kProposal) return out;
+  if (!may_speak()) {
+    trace("press: not answering " + printed_text(text) + " from " + name(sender) +
+          ": the game allows no press now");
+    return out;
+  }
 
   Judgement judgement =
       judge(message.arrangement, sender, view(), board_, valuation_, ledger_, settings_);
   if (judgement.accept) {
     // What it accepts must agree with what it agreed, and with orders already given.
+    std::vector<int> parties{sender, me()};
+    std::sort(parties.begin(), parties.end());
     AgreementLedger trial = ledger_;
     trial.on_press(me(), {sender}, answer(PressKind::kYes, message));
     const Obligations bound = trial.obligations(me(), kind(), holdings_, true);
-    if (!consistent(bound, holdings_)) {
+    if (!ledger_.contradicted_by(message.arrangement, parties).empty() ||
+        !consistent(bound, holdings_)) {
       judgement = {false, "it would contradict what it agreed"};
     } else if (orders_given_ && !keeps(board_, bound)) {
       judgement = {false, "its orders for this phase are given"};
@@ -417,8 +480,7 @@ void Negotiator::note_cooperation() {
         kind == press::ArrangementKind::kAlliance)
       continue;
     for (int party : agreement.parties) {
-      if (party != me() && party < static_cast<int>(cooperative_.size()))
-        cooperative_[static_cast<std::size_t>(party)] = true;
+      if (party != me() && known(party)) of(party).cooperative = true;
     }
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "game/game_board.h"
 #include "planning/diplomacy.h"
 #include "planning/unit_option_table.h"
+#include "protocol/game_variant.h"
 #include "protocol/press.h"
 #include "settings/bot_settings.h"
 #include "valuation/province_valuation.h"
@@ -18,27 +20,34 @@ namespace quorvel {
 // The playing bot's side of press: the level it speaks at, the agreements it made as its
 // own ledger keeps them, its trust in each power, its proposals and answers, and the
 // constraints its agreements put on its planning. It sends nothing itself: it answers the
-// messages to send, and lines for the trace.
+// messages to send, and lines for the trace. Its press goes only where and when the game's
+// options allow it, always in the form of SND that names the turn.
 class Negotiator {
  public:
+  using Clock = std::chrono::steady_clock;
+
   Negotiator(const GameBoard& board, ProvinceValuation& valuation);
   void set_settings(const PressSettings& settings) { settings_ = settings; }
 
-  // HLO: the game's level and move time limit; it speaks at the lower of the level and its
-  // own, or not at all below 10.
+  // HLO: the game's options; it speaks at the lower of the game's level and its own, or not
+  // at all below 10.
   void start_game(const TokenMessage& hello);
-  bool active() const { return level_ >= 10; }
+  bool active() const { return level_ >= press::kPeaceLevel; }
   int level() const { return level_; }
-  // Seconds of the movement phases' time limit; 0 for none.
-  int move_time_limit() const { return move_time_limit_; }
+  const GameVariant& variant() const { return variant_; }
   // How long a movement phase waits for answers: the setting, but never into the last
-  // seconds before the phase's time limit.
+  // seconds before the phase's time limit (deadlineMargin, at most half the limit), nor
+  // past the time the game stops press.
   int wait_milliseconds() const;
+  // Whether the game allows press now: not in the phases its options keep silent, not in
+  // the last seconds of a movement phase when it says so.
+  bool may_speak() const;
 
-  // NOW, with the position taken, before the valuation: the last phase is closed (its
-  // results show who broke their word) and the valuation fears partners less. Answers
-  // what to send (cancelled proposals to powers no longer trusted).
-  std::vector<TokenMessage> begin_phase();
+  // NOW, with the position taken, before the valuation; began is when the phase began.
+  // The last phase is closed (its results show who broke their word) and the valuation
+  // fears partners less. Answers what to send (cancelled proposals to powers no longer
+  // trusted).
+  std::vector<TokenMessage> begin_phase(Clock::time_point began = Clock::now());
   // What binds the bot's planning this phase: its obligations (its own proposals counted
   // as agreed), and trusted partners' units kept out of what the bot holds.
   void constrain(UnitOptionTable& options) const;
@@ -70,64 +79,90 @@ class Negotiator {
   // The server delivered press the bot sent (YES ( SND ... )): a notice ending an
   // agreement takes effect only now, as the host's referee sees it.
   void delivered(const TokenMessage& snd);
+  // The draw it asks the server for, when it judges the game drawn: no supply centre
+  // changed hands for drawYears years. Of the powers still in the game where the game
+  // allows partial draws.
+  std::optional<TokenMessage> draw_request() const;
 
   const AgreementLedger& ledger() const { return ledger_; }
-  int kept(int power) const { return at(kept_, power); }
-  int broken(int power) const { return at(broken_, power); }
+  int kept(int power) const { return known(power) ? of(power).kept : 0; }
+  int broken(int power) const { return known(power) ? of(power).broken : 0; }
   bool trusts(int power) const;
   // A partner at peace with it that has kept its word long enough to be relied on.
   bool relies_on(int power) const;
   std::vector<std::string> take_trace();
 
  private:
-  static int at(const std::vector<int>& counts, int power) {
-    return power >= 0 && power < static_cast<int>(counts.size())
-               ? counts[static_cast<std::size_t>(power)]
-               : 0;
-  }
-  int me() const { return board_.own_power.subtoken(); }
-  PhaseKind kind() const { return phase_kind(board_.season); }
-  Obligations obligations() const;
-  const DiplomaticView& view();
-  std::vector<bool> dealing() const;
-  TokenMessage send(const std::vector<int>& to, const press::PressMessage& press);
-  void trace(std::string line) { trace_.push_back(std::move(line)); }
-  // Powers that agreed more than peace with the bot become cooperative.
-  void note_cooperation();
-
-  const GameBoard& board_;
-  ProvinceValuation& valuation_;
-  PressSettings settings_;
-  int level_ = 0;
-  int move_time_limit_ = 0;
-  AgreementLedger ledger_{0};
-
-  // Per power.
-  std::vector<int> kept_;
-  std::vector<int> broken_;
-  std::vector<int> distrusted_until_;  // a movement phase count
-  std::vector<double> aggression_;     // its recent orders into what the bot holds
-  std::vector<bool> cooperative_;      // agreed more than peace with the bot
-  std::vector<int> peace_ended_;       // the movement phase the bot last ended peace with it
-  std::vector<bool> could_strike_;     // its units could reach what the bot holds this phase
-  std::vector<bool> answered_;         // it ever answered the bot's press
-  std::vector<int> ignored_;           // phases in which it left the bot's proposals unanswered
-  std::vector<bool> discerning_;       // it turned a proposal of the bot's down
-  // Notices the bot sent, waiting for the server to say they were delivered.
+  // What the bot knows of another power.
+  struct Standing {
+    int kept = 0;               // phases it kept its word where it could have struck
+    int broken = 0;             // agreements with the bot it broke
+    int distrusted_until = 0;   // a movement phase count
+    double aggression = 0;      // its recent orders into what the bot holds
+    bool cooperative = false;   // agreed more than peace with the bot
+    int peace_ended = -1000;    // the movement phase the bot last ended peace with it
+    bool could_strike = false;  // its units could reach what the bot holds this phase
+    bool answered = false;      // it ever answered the bot's press
+    int ignored = 0;            // phases in which it left the bot's proposals unanswered
+    bool discerning = false;    // it turned a proposal of the bot's down
+  };
+  // A notice the bot sent, waiting for the server to say it was delivered.
   struct Notice {
     TokenMessage snd;
     std::vector<int> to;
     press::PressMessage press;
   };
+
+  bool known(int power) const { return power >= 0 && power < static_cast<int>(standing_.size()); }
+  const Standing& of(int power) const { return standing_[static_cast<std::size_t>(power)]; }
+  Standing& of(int power) { return standing_[static_cast<std::size_t>(power)]; }
+  int me() const { return board_.own_power.subtoken(); }
+  PhaseKind kind() const { return phase_kind(board_.season); }
+  Obligations obligations() const;
+  const DiplomaticView& view();
+  // SND of the current turn.
+  TokenMessage send_message(const std::vector<int>& to, const TokenMessage& press) const;
+  // Sends press and keeps it in its own ledger.
+  TokenMessage send(const std::vector<int>& to, const press::PressMessage& press);
+  // CCL of its proposal.
+  TokenMessage cancel(const Proposal& proposal) const;
+  void trace(std::string line) { trace_.push_back(std::move(line)); }
+
+  // Who broke their word in the phase just processed, as its results show; who kept it
+  // where it could have struck. Answers the breakers.
+  std::vector<int> judge_last_phase();
+  // Who went for what the bot holds in the movement phase just processed.
+  void note_aggression();
+  // A breaker is not dealt with again: what the bot proposed to it is cancelled.
+  void stop_dealing(int breaker, std::vector<TokenMessage>& out);
+  // The phase now beginning: who holds what, who could strike, whether the centres moved.
+  void look_at_phase(Clock::time_point began);
+  // Powers that agreed more than peace with the bot become cooperative.
+  void note_cooperation();
+  // Peace that no longer pays ends by notice.
+  void end_unwanted_peace(std::vector<TokenMessage>& out);
+
+  const GameBoard& board_;
+  ProvinceValuation& valuation_;
+  PressSettings settings_;
+  GameVariant variant_;
+  int level_ = 0;
+  AgreementLedger ledger_{0};
+  std::vector<Standing> standing_;  // by power
   std::vector<Notice> notices_;
 
   int movement_phases_ = 0;
-  std::optional<Token> season_;  // of the phase under way
-  Holdings holdings_;            // as it began
+  std::optional<Token> season_;                    // of the phase under way
+  std::optional<Clock::time_point> press_closes_;  // when the game stops press this phase
+  Holdings holdings_;                              // as it began
   std::vector<OrderFacts> results_;
   std::optional<DiplomaticView> view_;
   std::map<int, int> awaiting_;  // answers owed, by power
   bool orders_given_ = false;
+  // Who owns each supply centre, as the last spring found them, and for how many years
+  // nothing changed hands.
+  std::vector<int> centre_owners_;
+  int stable_years_ = 0;
   std::vector<std::string> trace_;
 };
 

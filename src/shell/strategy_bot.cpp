@@ -108,7 +108,11 @@ void StrategyBot::OnNOW(const TokenMessage&) {
   if (board_.own_units.empty() && board_.own_dislodged_units.empty() && !builds_owed) return;
   timer_.cancel();
   waiting_for_answers_ = false;
-  SendAll(negotiator_.begin_phase());
+  SendAll(negotiator_.begin_phase(std::chrono::steady_clock::now()));
+  if (const std::optional<TokenMessage> draw = negotiator_.draw_request()) {
+    Trace("press: asking for a draw, %s", Text(*draw).c_str());
+    Send(*draw);
+  }
   const bool negotiating = negotiator_.active() && is_movement_season(board_.season);
   valuation_.evaluateTurn();
   options_.rebuild();

@@ -60,9 +60,14 @@ class PressBot {
   // Joins as the power at the level, and gets the position: what it sends then.
   std::vector<TokenMessage> play(const std::string& power, int level, const std::string& sco,
                                  const std::string& now) {
+    return play(power, "( LVL " + std::to_string(level) + " )", sco, now);
+  }
+  // The same with the game's options as HLO gives them.
+  std::vector<TokenMessage> play(const std::string& power, const std::string& variant,
+                                 const std::string& sco, const std::string& now) {
     receive("MAP ( 'standard' )");
     receive(testing::standard_map_message());
-    receive("HLO ( " + power + " ) ( 1234 ) ( ( LVL " + std::to_string(level) + " ) )");
+    receive("HLO ( " + power + " ) ( 1234 ) ( " + variant + " )");
     receive(sco);
     sink.take();
     receive(now);
@@ -101,9 +106,12 @@ const char* const kNow =
     "( GER FLT KIE ) ( ITA AMY PIE ) ( ITA AMY VEN ) ( ITA FLT NAP ) ( AUS AMY VIE ) "
     "( RUS AMY WAR ) ( TUR AMY CON )";
 
-// The press of an SND: its last element.
+// The press of an SND: its last element; its recipients stand before it.
 TokenMessage press_of(const TokenMessage& snd) {
   return snd.sub_message(snd.sub_message_count() - 1);
+}
+TokenMessage recipients_of(const TokenMessage& snd) {
+  return snd.sub_message(snd.sub_message_count() - 2);
 }
 
 TEST(Negotiation, SilentWithoutPressAsTheStandardAnswersHaveIt) {
@@ -114,9 +122,10 @@ TEST(Negotiation, SilentWithoutPressAsTheStandardAnswersHaveIt) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].first_token(), SUB);
     player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
-    EXPECT_EQ(player.sink.take(), (std::vector<TokenMessage>{
-                                      parse("SND ( ENG ) ( HUH ( ERR PRP ( PCE ( ENG FRA ) ) ) )"),
-                                      parse("SND ( ENG ) ( TRY ( ) )")}));
+    EXPECT_EQ(player.sink.take(),
+              (std::vector<TokenMessage>{
+                  parse("SND ( SPR 1901 ) ( ENG ) ( HUH ( ERR PRP ( PCE ( ENG FRA ) ) ) )"),
+                  parse("SND ( SPR 1901 ) ( ENG ) ( TRY ( ) )")}));
   }
 }
 
@@ -130,7 +139,7 @@ TEST(Negotiation, AMovementPhaseProposesThenOrdersWhenAnswered) {
   EXPECT_TRUE(starting(sent, SUB).empty()) << "orders before the answers";
   // Every proposal is agreed.
   for (const TokenMessage& snd : proposals) {
-    const TokenMessage to = snd.sub_message(1);
+    const TokenMessage to = recipients_of(snd);
     player.receive(((FRM & to) & parse("FRA")) & (YES & press_of(snd)));
   }
   const std::vector<TokenMessage> after = player.sink.take();
@@ -156,9 +165,9 @@ TEST(Negotiation, AnswersEveryProposalItReadsAndHostilePressCostsNothing) {
   player.receive("FRM ( ITA ) ( FRA ) ( PRP ( PCE ( FRA ) ) )");
   EXPECT_EQ(player.sink.take(),
             (std::vector<TokenMessage>{
-                parse("SND ( ITA ) ( HUH ( PRP ( PCE ( FRA ERR ) ) ) )"),
-                parse("SND ( ITA ) ( TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY VSS DRW SLO NOT "
-                      "NAR XDO DMZ ) )")}));
+                parse("SND ( SPR 1901 ) ( ITA ) ( HUH ( PRP ( PCE ( FRA ERR ) ) ) )"),
+                parse("SND ( SPR 1901 ) ( ITA ) ( TRY ( PRP YES REJ BWX HUH CCL FCT TRY PCE ALY "
+                      "VSS DRW SLO NOT NAR XDO DMZ ) )")}));
   // A YES to something it never proposed, a statement, a reply from nowhere: nothing.
   for (const char* quiet : {"FRM ( GER ) ( FRA ) ( YES ( PRP ( PCE ( FRA GER ) ) ) )",
                             "FRM ( GER ) ( FRA ) ( FCT ( PCE ( FRA GER ) ) )",
@@ -208,6 +217,116 @@ TEST(Negotiation, APowerThatBreaksItsWordIsNotDealtWith) {
   player.sink.take();
   player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
   EXPECT_EQ(press_of(player.sink.take().at(0)), parse("REJ ( PRP ( PCE ( ENG FRA ) ) )"));
+}
+
+// A breaker's proposals from the bot are cancelled, and only the breaker's: what it still
+// waits for from others stands.
+TEST(Negotiation, OnlyTheBreakersProposalsAreWithdrawn) {
+  PressBot player(std::vector<std::pair<std::string, std::string>>{{"peaceMinAggression", "0"}});
+  const std::vector<TokenMessage> proposed =
+      starting(player.play("FRA", 10, testing::kStartSco, kNow), SND);
+  ASSERT_EQ(proposed.size(), 2u);  // peace to England and to Italy
+  player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
+  ASSERT_EQ(press_of(player.sink.take().at(0)).first_token(), YES);
+  // England goes for Brest; the phase ends before anybody answered the bot.
+  player.receive("ORD ( SPR 1901 ) ( ( ENG FLT ECH ) MTO BRE ) ( BNC )");
+  player.receive(std::string(kNow).replace(6, 8, "FAL 1901"));
+  // Cancelled at once to England; to Italy only as unanswered when this phase's wait ends.
+  EXPECT_EQ(starting(player.sink.take(), SND),
+            (std::vector<TokenMessage>{
+                parse("SND ( FAL 1901 ) ( ENG ) ( CCL ( PRP ( PCE ( ENG FRA ) ) ) )"),
+                parse("SND ( FAL 1901 ) ( ITA ) ( CCL ( PRP ( PCE ( FRA ITA ) ) ) )")}));
+}
+
+// At each level it proposes nothing the level lacks, always in the SND that names the turn,
+// and its TRY lists what the level speaks; below 30 peace with a free border comes as two
+// proposals, the zone first.
+TEST(Negotiation, SpeaksExactlyTheGamesLevel) {
+  using press::ArrangementKind;
+  for (int level : {10, 20, 30}) {
+    SCOPED_TRACE(level);
+    // Plain peace needs aggression, which 1901 has not had: at level 10 it offers it anyway.
+    PressBot player(std::vector<std::pair<std::string, std::string>>{
+        {"peaceMinAggression", level == 10 ? "0" : "0.3"}});
+    const std::vector<TokenMessage> proposals =
+        starting(player.play("FRA", level, testing::kStartSco, kNow), SND);
+    ASSERT_FALSE(proposals.empty());
+    // What it proposed to whom, in order.
+    std::vector<std::pair<ArrangementKind, TokenMessage>> said;
+    for (const TokenMessage& snd : proposals) {
+      EXPECT_EQ(snd.sub_message(1), parse("SPR 1901")) << printed_text(snd);
+      press::PressMessage read;
+      ASSERT_EQ(press::read_press(press_of(snd), level, 7, read), -1) << printed_text(snd);
+      said.emplace_back(read.arrangement.kind, recipients_of(snd));
+    }
+    auto first = [&](ArrangementKind kind, const TokenMessage& to) {
+      return std::find(said.begin(), said.end(), std::make_pair(kind, to)) - said.begin();
+    };
+    bool multipart = false;
+    for (const auto& [kind, to] : said) {
+      multipart = multipart || kind == ArrangementKind::kAnd;
+      if (kind == ArrangementKind::kDemilitarised) {
+        EXPECT_LT(first(kind, to), first(ArrangementKind::kPeace, to)) << printed_text(to);
+      }
+    }
+    EXPECT_EQ(multipart, level == 30);
+    // What the level lacks is not understood.
+    player.receive(
+        "FRM ( ITA ) ( FRA ) ( PRP ( AND ( PCE ( FRA ITA ) ) ( DMZ ( FRA ITA ) ( PIE ) ) ) )");
+    const std::vector<TokenMessage> answers = player.sink.take();
+    ASSERT_FALSE(answers.empty());
+    EXPECT_EQ(press_of(answers.front()).first_token() == HUH, level < 30);
+    if (level < 30) {
+      EXPECT_EQ(press_of(answers.back()), press::try_message(level));
+    }
+  }
+}
+
+// Where the game allows no press it sends none: no answer in a retreat phase of a game
+// without press in retreats, and none after the time the game stops press.
+TEST(Negotiation, SilentWhereTheGameAllowsNoPress) {
+  PressBot player;
+  player.play("FRA", "( LVL 20 ) ( NPR ) ( NPB )", testing::kStartSco, kNow);
+  player.bot->PressWaitOver();
+  player.sink.take();
+  player.receive("NOW ( SUM 1901 ) ( FRA AMY BUR MRT ( PIC ) ) ( GER AMY BUR ) ( FRA AMY PAR )");
+  const std::vector<TokenMessage> retreat = player.sink.take();
+  ASSERT_FALSE(retreat.empty());
+  EXPECT_TRUE(starting(retreat, SND).empty());
+  for (const char* press : {"FRM ( GER ) ( FRA ) ( PRP ( PCE ( FRA GER ) ) )",
+                            "FRM ( GER ) ( FRA ) ( PRP ( QRY ( DRW ) ) )"}) {
+    player.receive(press);
+    EXPECT_TRUE(player.sink.take().empty()) << press;
+  }
+  // Press ended 9 of 10 seconds before the deadline: a second after the phase began, no
+  // proposal and no answer goes out, and the orders do not wait.
+  PressBot late;
+  std::vector<TokenMessage> sent =
+      late.play("FRA", "( LVL 20 ) ( MTL 10 ) ( PTL 9 )", testing::kStartSco, kNow);
+  EXPECT_TRUE(starting(sent, SND).empty());
+  EXPECT_EQ(starting(sent, SUB).size(), 1u);
+  late.receive("FRM ( GER ) ( FRA ) ( PRP ( PCE ( FRA GER ) ) )");
+  EXPECT_TRUE(late.sink.take().empty());
+}
+
+// Where partial draws are allowed it asks for the draw of everybody still in the game, once
+// no centre changed hands for drawYears years; DRW otherwise.
+TEST(Negotiation, AsksForADrawWhenNothingChangesHands) {
+  for (const char* variant : {"( LVL 10 ) ( PDA )", "( LVL 10 )"}) {
+    PressBot player(std::vector<std::pair<std::string, std::string>>{{"drawYears", "1"}});
+    player.play("FRA", variant, testing::kStartSco, kNow);
+    player.bot->PressWaitOver();
+    player.sink.take();
+    player.receive(std::string(kNow).replace(6, 8, "FAL 1901"));
+    player.bot->PressWaitOver();
+    EXPECT_TRUE(starting(player.sink.take(), DRW).empty());
+    player.receive(std::string(kNow).replace(6, 8, "SPR 1902"));
+    const std::vector<TokenMessage> draws = starting(player.sink.take(), DRW);
+    ASSERT_EQ(draws.size(), 1u) << variant;
+    EXPECT_EQ(draws[0], std::string(variant).find("PDA") != std::string::npos
+                            ? parse("DRW ( AUS ENG FRA GER ITA RUS TUR )")
+                            : parse("DRW"));
+  }
 }
 
 }  // namespace

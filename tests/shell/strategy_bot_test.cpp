@@ -256,10 +256,12 @@ TEST_F(StrategyBotTest, AWinWithoutMutationWritesNothing) {
 // does not stall the game.
 class PressTimingTest : public StrategyBotTest {
  protected:
-  void expect_wait(int wait_setting, const std::string& variant, int bound_ms) {
-    write_file(dir / "Quorvel.ini", std::string(builtin_settings_text()) +
-                                        "\n[Press]\nwaitMilliseconds=" +
-                                        std::to_string(wait_setting) + "\ndeadlineMargin=5\n");
+  void expect_wait(int wait_setting, const std::string& variant, int bound_ms, int margin = 5,
+                   bool stale_wake = false) {
+    write_file(dir / "Quorvel.ini",
+               std::string(builtin_settings_text()) +
+                   "\n[Press]\nwaitMilliseconds=" + std::to_string(wait_setting) +
+                   "\ndeadlineMargin=" + std::to_string(margin) + "\n");
     start();
     server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
     server.send_text("MAP ( 'standard' )");
@@ -273,6 +275,8 @@ class PressTimingTest : public StrategyBotTest {
         "( ENG FLT ECH ) ( GER AMY MUN ) ( GER AMY RUH ) ( ITA AMY PIE )");
     expect_next("NOT ( GOF )");
     const auto asked = std::chrono::steady_clock::now();
+    // A wake-up of a timer of the phase before, handled after this phase began: ignored.
+    if (stale_wake) bot->PostWake();
     TokenMessage message = server.read_message();
     int proposals = 0;
     for (; message.first_token() == tok::SND; message = server.read_message(5000))
@@ -291,8 +295,65 @@ TEST_F(PressTimingTest, NobodyAnswersAndTheWaitEndsAtTheSetting) {
   expect_wait(300, "( LVL 20 )", 300);
 }
 
+TEST_F(PressTimingTest, AWakeUpOfAnEarlierPhaseDoesNotEndTheWait) {
+  expect_wait(800, "( LVL 20 )", 800, 5, true);
+}
+
 TEST_F(PressTimingTest, TheTimeLimitLessItsMarginCutsTheWaitShort) {
-  expect_wait(60000, "( LVL 20 ) ( MTL 6 )", 1000);
+  expect_wait(60000, "( LVL 20 ) ( MTL 2 )", 1000, 1);
+}
+
+// A margin as long as the limit would leave no wait at all: half the limit is kept.
+TEST_F(PressTimingTest, AtMostHalfAShortLimitIsKept) {
+  expect_wait(60000, "( LVL 20 ) ( MTL 2 )", 1000, 5);
+}
+
+// The game stops press 8 seconds before the deadline: the wait ends a second before that.
+TEST_F(PressTimingTest, TheEndOfPressCutsTheWaitShort) {
+  expect_wait(60000, "( LVL 20 ) ( MTL 10 ) ( PTL 8 )", 1000, 1);
+}
+
+// A server that reads SND only with the turn and drops the connection of a client that
+// sends the other form, as one widely used server does: the bot's press in every phase, its
+// answers too, is of the form it reads, and the game goes on.
+TEST_F(StrategyBotTest, SendsPressAServerReadingOnlyTheTurnFormTakes) {
+  start();
+  server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
+  server.send_text("MAP ( 'standard' )");
+  expect_next("MDF");
+  server.send_message(testing::standard_map_message());
+  expect_next("YES ( MAP ( 'standard' ) )");
+  server.send_text("HLO ( FRA ) ( 1234 ) ( ( LVL 30 ) )");
+  server.send_text(testing::kStartSco);
+  int press = 0;
+  for (const char* turn : {"SPR 1901", "FAL 1901"}) {
+    SCOPED_TRACE(turn);
+    server.send_text(
+        std::string("NOW ( ") + turn + " ) " +
+        std::string(testing::kStartNow).substr(std::string("NOW ( SPR 1901 ) ").size()));
+    server.send_text("FRM ( GER ) ( FRA ) ( PRP ( PCE ( FRA GER ) ) )");
+    server.send_text("FRM ( GER ) ( FRA ) ( PRP ( QRY ( PCE ( FRA GER ) ) ) )");
+    // Its orders, and three answers to Germany: YES or REJ, then HUH and TRY.
+    bool ordered = false;
+    int to_germany = 0;
+    while (!ordered || to_germany < 3) {
+      const TokenMessage m = server.read_message();
+      ASSERT_FALSE(m.is_empty()) << "the bot stopped";
+      ordered = ordered || m.first_token() == tok::GOF;
+      if (m.first_token() != tok::SND) continue;
+      ++press;
+      ASSERT_EQ(m.sub_message_count(), 4) << "dropped for " << printed_text(m);
+      ASSERT_EQ(m.sub_message(1), parse(turn)) << printed_text(m);
+      server.send_message(tok::YES & m);
+      to_germany += m.sub_message(2) == parse("GER");
+      // Every proposal is taken.
+      const TokenMessage said = m.sub_message(3);
+      if (said.first_token() == tok::PRP)
+        server.send_message(((tok::FRM & m.sub_message(2)) & tok::FRA) & (tok::YES & said));
+    }
+  }
+  EXPECT_GE(press, 6);  // answers and a TRY in each phase at least
+  finish();
 }
 
 }  // namespace
