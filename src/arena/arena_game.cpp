@@ -123,11 +123,16 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
       session.deliver_press_round();
       deliver_all();
     }
-    // The rounds are the players' time to wait for answers: it is over.
+    // The rounds are the players' time to wait for answers: it is over. What they say as it
+    // ends (the proposals they withdraw) still reaches its recipients in this turn.
     for (auto& bot : bots) {
       if (bot != nullptr) bot->PressWaitOver();
     }
     deliver_all();
+    for (int round = 0; round < kPressRounds && session.press_pending(); ++round) {
+      session.deliver_press_round();
+      deliver_all();
+    }
     session.take_orders();
     deliver_all();
     if (session.phases_begun() == phase) break;
@@ -154,6 +159,8 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
     counts.erase(std::remove(counts.begin(), counts.end(), server::kAbsent), counts.end());
   const int last = position.season == tok::WIN ? position.year : position.year - 1;
   result.years = last - (now.sub_message(1).token_at(1).number() - 1);
+  for (int power : session.drawn())
+    result.drawn.push_back(server::power_name(power));
   if (game.winner() >= 0) {
     result.winner = server::power_name(game.winner());
     const StrategyBot* winner = bots[static_cast<std::size_t>(game.winner())].get();
@@ -169,6 +176,7 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
       seat.press = session.press_sent(power);
       seat.agreements = referee->made(power);
       seat.broken = referee->broken(power);
+      seat.press_refused = session.press_refused(power);
     }
     result.powers.push_back(std::move(seat));
   }

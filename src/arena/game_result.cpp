@@ -22,6 +22,7 @@ std::string to_json_line(const GameResult& result) {
   if (result.press_level > 0) line["press"] = result.press_level;
   line["result"] = result.solo() ? "solo" : "draw";
   line["winner"] = result.solo() ? ordered_json(result.winner) : ordered_json(nullptr);
+  if (!result.drawn.empty()) line["draw"] = result.drawn;
   line["refused"] = result.refused();
   ordered_json powers = ordered_json::array();
   for (const PowerResult& power : result.powers) {
@@ -33,6 +34,7 @@ std::string to_json_line(const GameResult& result) {
       entry["press"] = power.press;
       entry["agreements"] = power.agreements;
       entry["broken"] = power.broken;
+      entry["press_refused"] = power.press_refused;
     }
     powers.push_back(std::move(entry));
   }
@@ -66,11 +68,13 @@ std::optional<GameResult> from_json_line(const std::string& line) {
     result.years = json.at("years").get<int>();
     result.press_level = json.value("press", 0);
     if (!json.at("winner").is_null()) result.winner = json.at("winner").get<std::string>();
+    if (json.contains("draw")) result.drawn = json.at("draw").get<std::vector<std::string>>();
     for (const ordered_json& power : json.at("powers")) {
-      result.powers.push_back(
-          {power.at("power").get<std::string>(), power.at("player").get<std::string>(),
-           power.at("centres").get<int>(), power.at("refused").get<int>(), power.value("press", 0),
-           power.value("agreements", 0), power.value("broken", 0)});
+      result.powers.push_back({power.at("power").get<std::string>(),
+                               power.at("player").get<std::string>(),
+                               power.at("centres").get<int>(), power.at("refused").get<int>(),
+                               power.value("press", 0), power.value("agreements", 0),
+                               power.value("broken", 0), power.value("press_refused", 0)});
     }
     return result;
   } catch (const ordered_json::exception&) {

@@ -21,6 +21,7 @@ struct PowerResult {
   int press = 0;
   int agreements = 0;
   int broken = 0;
+  int press_refused = 0;  // its press that got HUH or REJ
 };
 
 // One game of an arena run, as one line of the result file.
@@ -28,7 +29,10 @@ struct GameResult {
   std::uint64_t seed = 0;
   int years = 0;  // years played: 10 for a game drawn after 1910
   int press_level = 0;
-  std::string winner;               // the power that won alone; empty for a draw
+  std::string winner;  // the power that won alone; empty for a draw
+  // The powers sharing a draw the game allowed to name them; empty for a draw of all
+  // survivors.
+  std::vector<std::string> drawn;
   std::vector<PowerResult> powers;  // in token order
   bool stalled = false;             // a player failed to order; not in the line
   int phases = 0;                   // phases played; not in the line
@@ -44,7 +48,7 @@ struct GameResult {
 
 // {"seed": 12, "years": 10, "result": "draw", "winner": null, "refused": 0, "powers": [...]};
 // a game with press has "press": level after the years, and each power its press,
-// agreements and broken.
+// agreements, broken and press_refused; a partial draw "draw": [powers] after the winner.
 std::string to_json_line(const GameResult& result);
 // nullopt when the line is not such a result.
 std::optional<GameResult> from_json_line(const std::string& line);

@@ -1,5 +1,6 @@
 #include "arena/summary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iomanip>
 #include <iterator>
@@ -34,14 +35,18 @@ double mean(const std::vector<double>& xs) {
 std::vector<double> daide_scores(const GameResult& game) {
   const auto powers = static_cast<double>(game.powers.size());
   std::vector<double> scores(game.powers.size(), -1.0);
-  int survivors = 0;
-  for (const PowerResult& power : game.powers)
-    survivors += power.centres > 0;
+  // A draw is shared by the survivors, or by the powers it names.
+  auto shares = [&game](const PowerResult& power) {
+    return game.drawn.empty() ? power.centres > 0
+                              : std::count(game.drawn.begin(), game.drawn.end(), power.power) > 0;
+  };
+  const auto sharing =
+      static_cast<double>(std::count_if(game.powers.begin(), game.powers.end(), shares));
   for (std::size_t p = 0; p < game.powers.size(); ++p) {
     if (game.solo()) {
       if (game.powers[p].power == game.winner) scores[p] = powers - 1;
-    } else if (game.powers[p].centres > 0) {
-      scores[p] = powers / survivors - 1;
+    } else if (shares(game.powers[p])) {
+      scores[p] = powers / sharing - 1;
     }
   }
   return scores;

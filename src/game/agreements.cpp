@@ -598,7 +598,7 @@ Obligations AgreementLedger::obligations(int power, PhaseKind kind, const Holdin
   }
   if (!own_proposals) return result;
   for (const Proposal& proposal : proposals_) {
-    if (proposal.proposer != power || !proposal.current() || proposal.withdrawn) continue;
+    if (proposal.proposer != power || !proposal.current()) continue;
     add_obligations(proposal.terms, power, parties_of(proposal), kind, proposal.phases_done,
                     holdings, result);
   }

@@ -73,7 +73,8 @@ struct Proposal {
   // processed. It lapses at the end of the next movement phase.
   std::optional<bool> made_in_movement;
   int movement_phases_closed = 0;
-  // Its proposer no longer waits for it: it binds the proposer's orders only once agreed.
+  // Its proposer no longer waits for it and said so. A YES sent before it heard that may
+  // still make the agreement, so it binds the proposer's orders of the phase all the same.
   bool withdrawn = false;
   // Made in the phase now running.
   bool current() const { return !made_in_movement.has_value(); }
@@ -121,9 +122,9 @@ class AgreementLedger {
   // The power is out of the game: it is no party to anything any more, and an agreement
   // left with one party ends.
   void remove_party(int power);
-  // The power's proposals not yet agreed no longer bind its orders as if agreed; a YES to
-  // one that comes all the same still makes the agreement (it may have been sent first).
-  // With a recipient given, only the proposals that wait for its answer.
+  // The power no longer waits for its proposals not yet agreed; a YES to one that comes all
+  // the same still makes the agreement (it may have been sent first). With a recipient
+  // given, only the proposals that wait for its answer.
   void withdraw_proposals(int power, std::optional<int> recipient = std::nullopt);
 
   const std::vector<Agreement>& agreements() const { return agreements_; }
@@ -133,9 +134,9 @@ class AgreementLedger {
   // The agreements in force that the arrangement, agreed by the parties, would end.
   std::vector<int> contradicted_by(const press::Arrangement& arrangement,
                                    const std::vector<int>& parties) const;
-  // What binds the power in a phase of the kind; with its own proposals of this turn
-  // counted as agreed when asked, so that orders given before the answers come keep them
-  // too.
+  // What binds the power in a phase of the kind; with its own proposals of this phase
+  // counted as agreed when asked, withdrawn or not, so that orders given before the answers
+  // come keep them too.
   Obligations obligations(int power, PhaseKind kind, const Holdings& holdings,
                           bool own_proposals = false) const;
   int made(int power) const { return made_[static_cast<std::size_t>(power)]; }

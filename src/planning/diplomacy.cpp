@@ -307,9 +307,10 @@ struct Proposing {
   std::vector<OrderFacts> mine;  // the bot's orders as planned
   std::vector<Offer> result;
 
-  void offer(int to, Arrangement a, const std::string& why) {
+  void offer(int to, Arrangement a, const std::string& why,
+             std::optional<Arrangement> then = std::nullopt) {
     if (agreed(ledger, a, view.me) || proposed(ledger, a, view.me)) return;
-    result.push_back({{to}, std::move(a), why});
+    result.push_back({{to}, std::move(a), why, std::move(then)});
   }
 };
 
@@ -333,11 +334,12 @@ void offer_peace(Proposing& p, int other) {
     both.kind = ArrangementKind::kAnd;
     both.parts = {std::move(peace), zone};
     p.offer(other, both, why);
-  } else {
-    // One arrangement a proposal: the zone first, so that a power that takes it is one
-    // that agreed more than peace when the peace comes to be judged.
-    p.offer(other, zone, why);
+  } else if (agreed(p.ledger, zone, me)) {
     p.offer(other, std::move(peace), why);
+  } else {
+    // One arrangement a proposal: the zone first, and the peace only once the zone is
+    // agreed, so that neither comes without the other.
+    p.offer(other, zone, why, std::move(peace));
   }
 }
 
@@ -450,14 +452,20 @@ Judgement judge(const Arrangement& a, int proposer, const DiplomaticView& view,
         if (other != self && !dealing_with(view, other.subtoken()))
           return {false, "with a power it does not deal with"};
       }
+      // A zone from a power it would make peace with on a free border: the first half of
+      // that peace, where the game does not let both come as one.
+      const bool half_of_peace =
+          !tested && !ledger.at_peace(me, proposer) && worth_peace(view, proposer, settings, true);
       const std::vector<OrderFacts> mine = own_orders(board);
       for (Token province : a.provinces) {
         const int q = province.subtoken();
         if (enters(mine, q)) return {false, "its orders go into " + board.province_text(q)};
-        if (!tested && valuation.provinceValue(q) > settings.dmz_value)
+        if (view.holdings.unit_owner[static_cast<std::size_t>(q)] == me)
+          return {false, "its unit stands in " + board.province_text(q)};
+        if (!tested && !half_of_peace && valuation.provinceValue(q) > settings.dmz_value)
           return {false, board.province_text(q) + " is worth too much to it"};
       }
-      return {true, "the zone is worth little to it"};
+      return {true, half_of_peace ? "a free border for peace" : "the zone is worth little to it"};
     }
     case ArrangementKind::kOrder: {
       const auto promise = read_order_facts(a.order);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,14 +57,17 @@ struct Offer {
   std::vector<int> to;
   press::Arrangement arrangement;
   std::string why;
+  // What it proposes next, once this is agreed: where one proposal cannot carry both, the
+  // peace that a free border comes with.
+  std::optional<press::Arrangement> then;
 };
 
 // What the bot proposes at the start of a movement phase, at the level it speaks: peace to
 // powers that could hurt it and that its orders leave alone; from level 20 also peace with
-// a free border to others (one proposal from level 30, the zone and the peace apart
-// below), an alliance against the leader to partners who reach it, demilitarised zones on
-// the borders with partners that neither needs, and supports of its contested moves from
-// partners' units.
+// a free border to others (one proposal from level 30; below, the zone, and the peace once
+// the zone is agreed), an alliance against the leader to partners who reach it,
+// demilitarised zones on the borders with partners that neither needs, and supports of its
+// contested moves from partners' units.
 std::vector<Offer> offers(const DiplomaticView& view, const GameBoard& board,
                           const ProvinceValuation& valuation, const AgreementLedger& ledger,
                           const PressSettings& settings, int level);

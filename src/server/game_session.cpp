@@ -833,6 +833,15 @@ void GameSession::end_game(const TokenMessage& result) {
   }
   const int winner = result.first_token() == SLO ? result.token_at(2).subtoken() : -1;
   outcome_ = outcome_text(winner, position.season, position.year, options_.last_year);
+  if (result.first_token() == DRW && result.sub_message_count() > 1) {
+    const TokenMessage named = result.sub_message(1);
+    std::string names;
+    for (int i = 0; i < named.length(); ++i) {
+      drawn_.push_back(named.token_at(i).subtoken());
+      names += power_name(drawn_.back()) + " ";
+    }
+    outcome_ = "draw of " + names + outcome_.substr(std::string("draw ").size());
+  }
   for (const std::string& line :
        end_of_game_report(outcome_, centres_by_year_, players, final_counts)) {
     progress_ << line << "\n";

@@ -89,8 +89,11 @@ class GameSession : private PressHost {
   int refused(int power) const { return refused_[static_cast<std::size_t>(power)]; }
   // Every power's centres after each year's autumn, by year.
   const std::map<int, std::vector<int>>& centres_by_year() const { return centres_by_year_; }
-  // "FRA wins alone in 1915" or "draw after 1935" once the game has ended.
+  // "FRA wins alone in 1915", "draw after 1935" or "draw of ENG FRA after 1908" once the
+  // game has ended.
   const std::string& outcome() const { return outcome_; }
+  // The powers of a partial draw; empty for any other end.
+  const std::vector<int>& drawn() const { return drawn_; }
   // When the next time limit or warning falls due, if any.
   std::optional<Clock::time_point> next_deadline() const;
 
@@ -213,6 +216,7 @@ class GameSession : private PressHost {
   std::set<int> reported_out_;
   std::vector<int> refused_;
   std::string outcome_;
+  std::vector<int> drawn_;
   bool press_by_rounds_ = false;
   bool settling_ = false;
   bool house_orders_due_ = false;

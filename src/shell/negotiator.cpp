@@ -1,6 +1,7 @@
 #include "shell/negotiator.h"
 
 #include <algorithm>
+#include <set>
 
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
@@ -163,8 +164,10 @@ void Negotiator::look_at_phase(Clock::time_point began) {
   if (const auto closes = variant_.press_closes_after(); closes && is_movement_season(*season_))
     press_closes_ =
         began + std::chrono::seconds(*closes) - std::chrono::milliseconds(kPressSafetyMilliseconds);
-  for (Standing& s : standing_)
+  for (Standing& s : standing_) {
     s.could_strike = false;
+    s.zone_refused = false;
+  }
   for (const auto& [p, unit] : board_.units) {
     if (unit.power == me() || !known(unit.power)) continue;
     for (const Location& to : valuation_.adjacentLocations(unit.location)) {
@@ -201,6 +204,7 @@ std::vector<TokenMessage> Negotiator::begin_phase(Clock::time_point began) {
   results_.clear();
   awaiting_.clear();
   notices_.clear();
+  follow_ups_.clear();
   view_.reset();
   orders_given_ = false;
   // Partners that keep their word are feared less; breakers are feared fully at once.
@@ -301,25 +305,45 @@ const DiplomaticView& Negotiator::view() {
 }
 
 void Negotiator::end_unwanted_peace(std::vector<TokenMessage>& out) {
+  std::vector<const Agreement*> ended;
+  std::set<int> former;  // partners it ends peace with
   for (const Agreement& agreement : ledger_.agreements()) {
     if (agreement.ending || !agreement.binds(me()) || !brings_peace(agreement.arrangement))
       continue;
-    std::vector<int> others;
     std::string why;
     for (int party : agreement.parties) {
-      if (party == me()) continue;
-      others.push_back(party);
-      if (why.empty() && !worth_keeping(view(), party, settings_))
+      if (party != me() && why.empty() && !worth_keeping(view(), party, settings_))
         why = name(party) + ": " + describe(view(), party);
     }
     if (why.empty()) continue;
-    for (int party : others)
-      of(party).peace_ended = movement_phases_;
-    PressMessage notice{PressKind::kFact, {}, {}, {}};
-    notice.arrangement.kind = press::ArrangementKind::kNot;
-    notice.arrangement.parts.push_back(agreement.arrangement);
     trace("press: ending " + printed_text(press::to_message(agreement.arrangement)) +
           " (no longer pays with " + why + ")");
+    ended.push_back(&agreement);
+    former.insert(agreement.parties.begin(), agreement.parties.end());
+  }
+  former.erase(me());
+  // The borders kept free with them go with the peace.
+  for (const Agreement& agreement : ledger_.agreements()) {
+    const bool with_former =
+        std::all_of(agreement.parties.begin(), agreement.parties.end(),
+                    [&](int party) { return party == me() || former.count(party) > 0; });
+    if (!agreement.ending && agreement.binds(me()) && with_former &&
+        agreement.arrangement.kind == press::ArrangementKind::kDemilitarised) {
+      trace("press: ending " + printed_text(press::to_message(agreement.arrangement)) +
+            " with the peace");
+      ended.push_back(&agreement);
+    }
+  }
+  for (const Agreement* agreement : ended) {
+    std::vector<int> others;
+    for (int party : agreement->parties) {
+      if (party == me()) continue;
+      others.push_back(party);
+      of(party).peace_ended = movement_phases_;
+    }
+    PressMessage notice{PressKind::kFact, {}, {}, {}};
+    notice.arrangement.kind = press::ArrangementKind::kNot;
+    notice.arrangement.parts.push_back(agreement->arrangement);
     // It ends only once delivered: until then the bot keeps it, whatever happens to it.
     const TokenMessage snd = send_message(others, press::to_message(notice));
     notices_.push_back({snd, others, notice});
@@ -336,16 +360,39 @@ std::vector<TokenMessage> Negotiator::open_phase() {
   auto mute = [this](int power) { return !of(power).answered && of(power).ignored >= 2; };
   for (const Offer& offer : offers(view(), board_, valuation_, ledger_, settings_, level_)) {
     if (std::any_of(offer.to.begin(), offer.to.end(), mute)) continue;
-    AgreementLedger trial = ledger_;
-    trial.on_press(me(), offer.to, proposal_of(offer.arrangement));
-    if (!consistent(trial.obligations(me(), kind(), holdings_, true), holdings_)) continue;
-    trace("press: proposing " + printed_text(press::to_message(offer.arrangement)) + " to " +
-          power_names(offer.to) + " (" + offer.why + ")");
-    out.push_back(send(offer.to, proposal_of(offer.arrangement)));
-    for (int power : offer.to)
-      ++awaiting_[power];
+    propose(offer.to, offer.arrangement, offer.why, out);
+    if (offer.then && offer.to.size() == 1)
+      follow_ups_.push_back({offer.to.front(), offer.arrangement, *offer.then, offer.why});
   }
   return out;
+}
+
+void Negotiator::propose(const std::vector<int>& to, const press::Arrangement& arrangement,
+                         const std::string& why, std::vector<TokenMessage>& out) {
+  AgreementLedger trial = ledger_;
+  trial.on_press(me(), to, proposal_of(arrangement));
+  if (!consistent(trial.obligations(me(), kind(), holdings_, true), holdings_)) return;
+  trace("press: proposing " + printed_text(press::to_message(arrangement)) + " to " +
+        power_names(to) + " (" + why + ")");
+  out.push_back(send(to, proposal_of(arrangement)));
+  for (int power : to)
+    ++awaiting_[power];
+}
+
+void Negotiator::follow_up(std::vector<TokenMessage>& out) {
+  for (auto it = follow_ups_.begin(); it != follow_ups_.end();) {
+    const TokenMessage after = press::to_message(it->after);
+    const bool agreed = std::any_of(
+        ledger_.agreements().begin(), ledger_.agreements().end(), [&](const Agreement& a) {
+          return a.binds(me()) && a.binds(it->to) && press::to_message(a.arrangement) == after;
+        });
+    if (!agreed) {
+      ++it;
+      continue;
+    }
+    if (may_speak() && !orders_given_) propose({it->to}, it->then, it->why, out);
+    it = follow_ups_.erase(it);
+  }
 }
 
 std::vector<TokenMessage> Negotiator::end_wait() {
@@ -435,6 +482,7 @@ std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
     auto owed = awaiting_.find(sender);
     if (owed != awaiting_.end() && owed->second > 0) --owed->second;
     trace("press: " + name(sender) + " answered " + printed_text(text));
+    follow_up(out);
     return out;
   }
   if (message.kind != PressKind::kProposal) return out;
@@ -446,6 +494,11 @@ std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
 
   Judgement judgement =
       judge(message.arrangement, sender, view(), board_, valuation_, ledger_, settings_);
+  const auto kind_of = message.arrangement.kind;
+  // Below level 30 peace with a free border comes as two proposals, the zone first: with
+  // the zone refused, the peace that came with it goes too.
+  if (judgement.accept && kind_of == press::ArrangementKind::kPeace && of(sender).zone_refused)
+    judgement = {false, "the border that came with it was refused"};
   if (judgement.accept) {
     // What it accepts must agree with what it agreed, and with orders already given.
     std::vector<int> parties{sender, me()};
@@ -460,6 +513,8 @@ std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {
       judgement = {false, "its orders for this phase are given"};
     }
   }
+  if (!judgement.accept && kind_of == press::ArrangementKind::kDemilitarised)
+    of(sender).zone_refused = true;
   trace(std::string("press: ") + (judgement.accept ? "accepting " : "rejecting ") +
         printed_text(text) + " from " + name(sender) + " (" + judgement.why + ")");
   out.push_back(
@@ -480,7 +535,9 @@ void Negotiator::note_cooperation() {
         kind == press::ArrangementKind::kAlliance)
       continue;
     for (int party : agreement.parties) {
-      if (party != me() && known(party)) of(party).cooperative = true;
+      if (party == me() || !known(party) || of(party).cooperative) continue;
+      of(party).cooperative = true;
+      view_.reset();  // judged anew from now on
     }
   }
 }

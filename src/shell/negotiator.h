@@ -63,7 +63,8 @@ class Negotiator {
   // Whether answers to its proposals are still outstanding.
   bool waiting() const;
   // The wait for answers is over: what is still unanswered is withdrawn (the messages to
-  // send), so that it no longer binds the orders.
+  // send); the orders of the phase keep it all the same, as an answer may cross the
+  // withdrawal.
   std::vector<TokenMessage> end_wait();
   // The bot's orders of the phase went out: what it accepts from now on must keep them.
   void orders_given() { orders_given_ = true; }
@@ -105,6 +106,14 @@ class Negotiator {
     bool answered = false;      // it ever answered the bot's press
     int ignored = 0;            // phases in which it left the bot's proposals unanswered
     bool discerning = false;    // it turned a proposal of the bot's down
+    bool zone_refused = false;  // the bot turned its zone down this phase
+  };
+  // A proposal to make once another is agreed.
+  struct FollowUp {
+    int to = -1;
+    press::Arrangement after;
+    press::Arrangement then;
+    std::string why;
   };
   // A notice the bot sent, waiting for the server to say it was delivered.
   struct Notice {
@@ -141,6 +150,11 @@ class Negotiator {
   void note_cooperation();
   // Peace that no longer pays ends by notice.
   void end_unwanted_peace(std::vector<TokenMessage>& out);
+  // Proposes, when it is still consistent with what binds it.
+  void propose(const std::vector<int>& to, const press::Arrangement& arrangement,
+               const std::string& why, std::vector<TokenMessage>& out);
+  // The proposals that wait for what was just agreed.
+  void follow_up(std::vector<TokenMessage>& out);
 
   const GameBoard& board_;
   ProvinceValuation& valuation_;
@@ -150,6 +164,7 @@ class Negotiator {
   AgreementLedger ledger_{0};
   std::vector<Standing> standing_;  // by power
   std::vector<Notice> notices_;
+  std::vector<FollowUp> follow_ups_;  // of this phase
 
   int movement_phases_ = 0;
   std::optional<Token> season_;                    // of the phase under way

@@ -81,11 +81,12 @@ TEST(ArenaRun, QuorvelGamesAreLegalAndRepeatableWhateverTheJobsAndShards) {
 
 // Press between the players of a game is delivered in process in a fixed order: the same
 // results whatever the number of threads; honest players and Quorvel never break their
-// word, liars do.
+// word, liars do; nobody's press is refused, at level 20 or 30, with the options of press
+// games or without.
 TEST(ArenaRun, PressGamesAreRepeatableAndRefereed) {
   auto run = [](std::vector<std::string> args) {
-    for (const char* extra : {"--press", "20", "--last-year", "1903", "--seed", "5"})
-      args.push_back(extra);
+    // First, so that a test's own options stand over them.
+    args.insert(args.begin(), {"--press", "20", "--last-year", "1903", "--seed", "5"});
     return lines_of(options_for(args));
   };
   const std::vector<std::string> mixed = run({"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "honest",
@@ -100,6 +101,7 @@ TEST(ArenaRun, PressGamesAreRepeatableAndRefereed) {
     EXPECT_EQ(result->press_level, 20);
     EXPECT_EQ(result->refused(), 0) << line;
     for (const PowerResult& power : result->powers) {
+      EXPECT_EQ(power.press_refused, 0) << line;
       // Quorvel negotiates too, and keeps its word.
       if (power.player != "liar") {
         EXPECT_EQ(power.broken, 0) << line;
@@ -112,8 +114,21 @@ TEST(ArenaRun, PressGamesAreRepeatableAndRefereed) {
   for (const std::string& line : run({"quorvel", "--games", "2"})) {
     const auto result = from_json_line(line);
     ASSERT_TRUE(result);
-    for (const PowerResult& power : result->powers)
+    for (const PowerResult& power : result->powers) {
       EXPECT_EQ(power.broken, 0) << line;
+      EXPECT_EQ(power.press_refused, 0) << line;
+    }
+  }
+  for (const std::string& line :
+       run({"quorvel", "--games", "2", "--press", "30", "--press-options", "NPR,NPB,PDA"})) {
+    const auto result = from_json_line(line);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->press_level, 30);
+    for (const PowerResult& power : result->powers) {
+      EXPECT_EQ(power.broken, 0) << line;
+      EXPECT_EQ(power.press_refused, 0) << line;
+      EXPECT_GT(power.agreements, 0) << line;
+    }
   }
   for (const std::string& line : run({"honest", "--games", "2"})) {
     const auto result = from_json_line(line);
@@ -174,6 +189,9 @@ TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
       {{"hold", "hold", "hold", "hold", "--map", QUORVEL_DATA_DIR "/maps/west.map"},
        "more players than the map has powers (3)"},
       {{"hold", "--map", "/nonexistent/x.map"}, "/nonexistent/x.map: cannot be read"},
+      {{"hold", "--press", "20", "--press-options", "NPR,XYZ"}, "bad value 'NPR,XYZ'"},
+      {{"hold", "--press", "20", "--press-options", "PTL=-1"}, "bad value 'PTL=-1'"},
+      {{"hold", "--press-options", "NPR"}, "need a press level of 10 or more"},
   };
   for (const auto& [args, why] : cases) {
     const std::string error = parse_arena_options(args).error;

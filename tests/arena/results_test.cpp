@@ -53,9 +53,16 @@ TEST(GameResult, PressGamesCarryTheirLevelAndEachPowersPress) {
   result.powers[1].press = 7;
   result.powers[1].agreements = 3;
   result.powers[1].broken = 2;
+  result.powers[1].press_refused = 1;
+  result.drawn = {"AUS", "ENG"};
   const std::string line = to_json_line(result);
-  EXPECT_EQ(line.rfind("{\"seed\": 3, \"years\": 10, \"press\": 20, \"result\"", 0), 0u) << line;
-  EXPECT_NE(line.find("\"refused\": 0, \"press\": 7, \"agreements\": 3, \"broken\": 2}"),
+  EXPECT_EQ(line.rfind("{\"seed\": 3, \"years\": 10, \"press\": 20, \"result\": \"draw\", "
+                       "\"winner\": null, \"draw\": [\"AUS\", \"ENG\"], \"refused\"",
+                       0),
+            0u)
+      << line;
+  EXPECT_NE(line.find("\"refused\": 0, \"press\": 7, \"agreements\": 3, \"broken\": 2, "
+                      "\"press_refused\": 1}"),
             std::string::npos);
   const auto back = from_json_line(line);
   ASSERT_TRUE(back);
@@ -77,6 +84,10 @@ TEST(Summary, ScoresOfSolosAndDraws) {
   EXPECT_DOUBLE_EQ(players[1].mean_score, (6 + share) / 2);
   // c's five seats make one sample per game.
   EXPECT_DOUBLE_EQ(players[2].mean_score, (-1 + (4 * share - 1) / 5) / 2);
+  // A draw the game allowed to name its powers is shared by those alone.
+  GameResult partial = draw;
+  partial.drawn = {"ENG", "FRA"};
+  EXPECT_EQ(daide_scores(partial), (std::vector<double>{-1, 2.5, 2.5, -1, -1, -1, -1}));
 }
 
 // A game is one sample of a player: the mean of its seats in that game.
@@ -130,8 +141,9 @@ TEST(ArenaProgram, ShardsMergeIntoTheWholeRunAndBadInputWritesNothing) {
   EXPECT_NE(testing::read_file(dir / "stderr.txt").find("unknown player 'bogus'"),
             std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "never.jsonl"));
-  testing::write_file(dir / "bad.map",
-                      "MDF ( FRA ) ( ( ( FRA PAR ) ) ( ) )\n( ( PAR ( AMY BUR ) ) )\nSCO\nNOW ( SPR 1901 )");
+  testing::write_file(
+      dir / "bad.map",
+      "MDF ( FRA ) ( ( ( FRA PAR ) ) ( ) )\n( ( PAR ( AMY BUR ) ) )\nSCO\nNOW ( SPR 1901 )");
   run({"greedy", "--map", "bad.map", "--out", "never.jsonl", "--record", "records"}, dir, 2);
   EXPECT_NE(testing::read_file(dir / "stderr.txt")
                 .find("bad.map:2:15: a destination that is not a province of the map"),

@@ -94,6 +94,15 @@ TEST(MapFile, FaultsAreNamedWithTheirPlace) {
       {mdf + adj + "SCO\nNOW ( SPR 1901 ) ( FRA AMY PAR MRT ( BUR ) )",
        "m:5:18: a start position holds units only, none dislodged"},
       {mdf + adj + "SCO\nNOW ( 1901 )", "m:5:5: the turn must be ( season year )"},
+      {mdf + adj + "SCO\nNOW ( SPR 99999 )", "m:5:11: a number above 8191"},
+      {mdf + adj + "SCO\nNOW ( SPR 1901 ) ; ( FRA AMY PAR )", "m:5:18: unexpected character ';'"},
+      {mdf + adj + "SCO ) ( FRA PAR )\nNOW ( SPR 1901 )",
+       "m:4:5: a closing bracket without its opening one"},
+      {"MDF ( ) ( ( ( UNO PAR ROM ) ) ( BUR ) )\n" + adj + "SCO\nNOW ( SPR 1901 )",
+       "m:1:5: a map without powers"},
+      {"MDF ( FRA ITA ) ( ( ( FRA ) ( ITA ) ) ( PAR ROM BUR ) )\n" + adj +
+           "SCO\nNOW ( SPR 1901 ) ( FRA AMY PAR )",
+       "m:1:7: a map without supply centres"},
   };
   for (const Case& c : cases) {
     const MapFileReading reading = read_map_text(c.text, "m");

@@ -137,12 +137,15 @@ TEST(Negotiation, AMovementPhaseProposesThenOrdersWhenAnswered) {
   const std::vector<TokenMessage> proposals = starting(sent, SND);
   ASSERT_FALSE(proposals.empty());
   EXPECT_TRUE(starting(sent, SUB).empty()) << "orders before the answers";
-  // Every proposal is agreed.
-  for (const TokenMessage& snd : proposals) {
-    const TokenMessage to = recipients_of(snd);
-    player.receive(((FRM & to) & parse("FRA")) & (YES & press_of(snd)));
+  // Every proposal is agreed, those that follow what was agreed too.
+  std::vector<TokenMessage> asked = proposals;
+  std::vector<TokenMessage> after;
+  for (int round = 0; round < 5 && !asked.empty(); ++round) {
+    for (const TokenMessage& snd : asked)
+      player.receive(((FRM & recipients_of(snd)) & parse("FRA")) & (YES & press_of(snd)));
+    after = player.sink.take();
+    asked = starting(after, SND);
   }
-  const std::vector<TokenMessage> after = player.sink.take();
   const std::vector<TokenMessage> orders = starting(after, SUB);
   ASSERT_EQ(orders.size(), 1u);
   EXPECT_EQ(after.back(), parse("GOF"));
@@ -240,7 +243,7 @@ TEST(Negotiation, OnlyTheBreakersProposalsAreWithdrawn) {
 
 // At each level it proposes nothing the level lacks, always in the SND that names the turn,
 // and its TRY lists what the level speaks; below 30 peace with a free border comes as two
-// proposals, the zone first.
+// proposals, the peace once the zone is agreed.
 TEST(Negotiation, SpeaksExactlyTheGamesLevel) {
   using press::ArrangementKind;
   for (int level : {10, 20, 30}) {
@@ -260,16 +263,22 @@ TEST(Negotiation, SpeaksExactlyTheGamesLevel) {
       said.emplace_back(read.arrangement.kind, recipients_of(snd));
     }
     auto first = [&](ArrangementKind kind, const TokenMessage& to) {
-      return std::find(said.begin(), said.end(), std::make_pair(kind, to)) - said.begin();
+      return static_cast<long>(std::find(said.begin(), said.end(), std::make_pair(kind, to)) -
+                               said.begin());
     };
     bool multipart = false;
     for (const auto& [kind, to] : said) {
       multipart = multipart || kind == ArrangementKind::kAnd;
+      // Below 30 the peace that comes with a free border waits for the border.
       if (kind == ArrangementKind::kDemilitarised) {
-        EXPECT_LT(first(kind, to), first(ArrangementKind::kPeace, to)) << printed_text(to);
+        EXPECT_EQ(first(ArrangementKind::kPeace, to), static_cast<long>(said.size()));
+        player.receive(((FRM & to) & FRA) &
+                       (YES & press_of(proposals[static_cast<std::size_t>(first(kind, to))])));
+        const std::vector<TokenMessage> next = starting(player.sink.take(), SND);
+        ASSERT_EQ(next.size(), 1u);
+        EXPECT_EQ(press_of(next[0]).sub_message(1).first_token(), PCE);
       }
     }
-    EXPECT_EQ(multipart, level == 30);
     // What the level lacks is not understood.
     player.receive(
         "FRM ( ITA ) ( FRA ) ( PRP ( AND ( PCE ( FRA ITA ) ) ( DMZ ( FRA ITA ) ( PIE ) ) ) )");
@@ -279,6 +288,26 @@ TEST(Negotiation, SpeaksExactlyTheGamesLevel) {
     if (level < 30) {
       EXPECT_EQ(press_of(answers.back()), press::try_message(level));
     }
+  }
+}
+
+// A free border and the peace it comes with, sent apart below level 30: the peace is judged
+// with the border, taken or refused.
+TEST(Negotiation, JudgesAPeaceWithTheBorderItCameWith) {
+  for (const char* border : {"PIC", "BUR"}) {  // France's army stands in Burgundy
+    SCOPED_TRACE(border);
+    PressBot player;
+    player.play("FRA", 20, testing::kStartSco, kNow);
+    const std::string zone = std::string("PRP ( DMZ ( ENG FRA ) ( ") + border + " ) )";
+    player.receive("FRM ( ENG ) ( FRA ) ( " + zone + " )");
+    player.receive("FRM ( ENG ) ( FRA ) ( PRP ( PCE ( ENG FRA ) ) )");
+    std::vector<Token> verdicts;
+    for (const TokenMessage& snd : starting(player.sink.take(), SND)) {
+      if (recipients_of(snd) == parse("ENG") && press_of(snd).sub_message(1).first_token() == PRP)
+        verdicts.push_back(press_of(snd).first_token());
+    }
+    const Token expected = std::string(border) == "PIC" ? YES : REJ;
+    EXPECT_EQ(verdicts, (std::vector<Token>{expected, expected}));
   }
 }
 
