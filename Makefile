@@ -9,6 +9,7 @@ QUORVEL ?= 7
 OPPONENT ?= random
 LAST_YEAR ?= 1935
 PRESS ?= 0
+SERVER_OPTIONS ?=
 
 .PHONY: all quorvel play test bench fuzz windows windows-test format clean
 
@@ -20,7 +21,8 @@ quorvel:
 
 # The main job: one game on this machine, Quorvel against itself or the server's opponents.
 play: quorvel
-	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) PRESS=$(PRESS) tools/play.sh
+	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) PRESS=$(PRESS) \
+	  SERVER_OPTIONS="$(SERVER_OPTIONS)" tools/play.sh
 
 test:
 	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON

@@ -6,7 +6,9 @@
 #   QUORVEL=7          how many powers Quorvel plays (the others get opponents)
 #   OPPONENT=random    the server's opponents: random, hold, greedy, honest or liar
 #   LAST_YEAR=1935     the game is drawn after this year
-#   PRESS=0            the press level: 0 none, 10 peace and alliances, 20 also orders
+#   PRESS=0            the press level: 0 none, 10 peace and alliances, 20 also orders,
+#                      30 also AND and ORR
+#   SERVER_OPTIONS=""  more options of quorvel-server, e.g. "-m5 -vNPR -vPTL=2"
 #   SETTINGS=games/Quorvel.ini  the settings each Quorvel starts with ("" for none); made
 #                               from data/Quorvel.ini when missing, and replaced by the
 #                               settings of a Quorvel that won with mutated ones
@@ -18,6 +20,7 @@ players=${QUORVEL:-7}
 opponent=${OPPONENT:-random}
 last_year=${LAST_YEAR:-1935}
 press=${PRESS:-0}
+read -r -a server_options <<< "${SERVER_OPTIONS:-}"
 games=${GAMES:-games}
 build=${BUILD:-build}
 settings=${SETTINGS-$games/Quorvel.ini}
@@ -46,7 +49,7 @@ fi
 # which may come after the first look for the port.
 : > "$game/server.txt"
 "$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -l"$press" \
-  -g"$game/game.txt" \
+  "${server_options[@]}" -g"$game/game.txt" \
   -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
 server=$!
 pids=()

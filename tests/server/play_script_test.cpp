@@ -80,5 +80,46 @@ TEST(PlayScript, GamesStartedTogetherKeepTheirOwnFoldersNamedAfterThePowers) {
   }
 }
 
+// Seven negotiating Quorvels on the server at level 20, with no press in retreats or
+// adjustments nor in the last 2 of a movement phase's 5 seconds: every SND names its turn,
+// and none of their press is refused or not understood.
+TEST(PlayScript, SevenNegotiatorsKeepToTheLevelAndTheOptionsOfTheGame) {
+  testing::TempDir dir;
+  const fs::path games = dir / "games";
+  // A copy of the shipped settings: a winner's mutated settings are written back to them.
+  const fs::path settings = dir / "Quorvel.ini";
+  fs::copy_file(fs::path(QUORVEL_SOURCE_DIR) / "data" / "Quorvel.ini", settings);
+  const std::string env = "GAMES=" + games.string() + " BUILD=" + QUORVEL_BUILD_DIR +
+                          " QUORVEL=7 LAST_YEAR=1902 PRESS=20 SETTINGS=" + settings.string();
+  testing::TempDir output;
+  testing::ChildProcess run(
+      "/bin/sh",
+      {"-c", "env " + env + " SERVER_OPTIONS='-m5 -vNPR -vNPB -vPTL=2' " + QUORVEL_SOURCE_DIR +
+                 "/tools/play.sh"},
+      output.path());
+  ASSERT_EQ(run.wait_exit(180000), 0) << testing::read_file(output.path() / "stderr.txt");
+  fs::path game;
+  for (const auto& entry : fs::directory_iterator(games)) {
+    if (entry.is_directory()) game = entry.path();
+  }
+  const std::string record = testing::read_file(game / "game.txt");
+  EXPECT_NE(record.find("( ( LVL 20 ) ( MTL 5 ) ( NPR ) ( NPB ) ( PTL 2 ) )"), std::string::npos);
+  int sent = 0;
+  std::istringstream lines(record);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(") >> SND ") != std::string::npos) {
+      ++sent;
+      const std::size_t at = line.find(">> SND ( ") + 9;
+      const std::string season = line.substr(at, 3);
+      EXPECT_TRUE(season == "SPR" || season == "FAL") << line;
+    }
+    EXPECT_EQ(line.find("<< HUH ( SND"), std::string::npos) << line;
+    EXPECT_EQ(line.find("<< REJ ( SND"), std::string::npos) << line;
+  }
+  EXPECT_GT(sent, 20);
+  EXPECT_GT(count(record, "referee: agreement"), 0u);
+  EXPECT_EQ(count(record, "breach"), 0u);
+}
+
 }  // namespace
 }  // namespace quorvel
