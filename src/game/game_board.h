@@ -48,6 +48,13 @@ class GameBoard : public BoardMap, public BoardPosition {
   TokenMessage build_submission() const;
 
   static Token power_token(int power_index) { return Token(CATEGORY_POWER, power_index); }
+  // The powers' tokens in a row, to be appended as one bracketed element.
+  static TokenMessage power_tokens(const std::vector<int>& powers) {
+    TokenMessage list;
+    for (int power : powers)
+      list = list + power_token(power);
+    return list;
+  }
 
   std::string map_name;
 

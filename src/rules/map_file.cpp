@@ -10,6 +10,7 @@
 #include "game/board_map.h"
 #include "game/board_position.h"
 #include "game/message_positions.h"
+#include "protocol/seasons.h"
 #include "protocol/token_text_table.h"
 #include "protocol/tokens.h"
 
@@ -208,6 +209,76 @@ std::string unit_fault(const BoardMap& map, const TokenMessage& now, int positio
   return "a unit the map has no place for (its type, its province or its coast)";
 }
 
+// A fault of a file that lexed and split: the part, the token at fault in it, and why.
+struct Fault {
+  const Part* part = nullptr;
+  int position = 0;
+  std::string why;
+};
+using Check = std::optional<Fault>;
+
+// The map: what a server checks in an MDF, powers, adjacencies both ways, centres.
+Check check_map(const Part& mdf, BoardMap& map) {
+  std::string why;
+  if (const int fault = read_map(mdf.message, map, &why); fault != -1)
+    return Fault{&mdf, fault, why};
+  if (map.named_power_count() == 0) return Fault{&mdf, 1, "a map without powers"};
+  if (const int fault = one_way(map, mdf.message); fault != -1)
+    return Fault{&mdf, fault, "a move with no move back"};
+  for (int p = 0; p < map.province_count; ++p) {
+    if (map.on_map(p) && map.provinces[static_cast<std::size_t>(p)].is_supply_centre)
+      return std::nullopt;
+  }
+  return Fault{&mdf, 2, "a map without supply centres"};
+}
+
+// The owners of the centres: powers of the map, centres of the map, each once at most.
+Check check_owners(const Part& sco, const BoardMap& map) {
+  std::set<int> owned;
+  for (int i = 1; i < sco.message.sub_message_count(); ++i) {
+    const TokenMessage entry = sco.message.sub_message(i);
+    const int offset = content_position(sco.message, i, 0);
+    const Token owner = entry.first_token();
+    if (!entry.sub_message_is_single_token(0) ||
+        (owner != tok::UNO &&
+         (owner.category() != CATEGORY_POWER || !map.has_power(owner.subtoken()))))
+      return Fault{&sco, offset, "an owner that is not a power of the map"};
+    for (int k = 1; k < entry.sub_message_count(); ++k) {
+      const int position = element_position(entry, k, offset);
+      const Token centre = entry.token_at(entry.sub_message_start(k));
+      if (!entry.sub_message_is_single_token(k) || !map.on_map(centre.subtoken()) ||
+          !map.provinces[static_cast<std::size_t>(centre.subtoken())].is_supply_centre)
+        return Fault{&sco, position, "not a supply centre of the map"};
+      if (!owned.insert(centre.subtoken()).second)
+        return Fault{&sco, position, "a centre owned twice"};
+    }
+  }
+  return std::nullopt;
+}
+
+// The start: a turn, and units only, one a province, where the map has room for them.
+Check check_start(const Part& now, const BoardMap& map) {
+  const TokenMessage turn = now.message.sub_message(1);
+  if (now.message.sub_message_is_single_token(1) || turn.length() != 2 ||
+      !is_season(turn.first_token()) || !turn.token_at(1).is_number())
+    return Fault{&now, 1, "the turn must be ( season year )"};
+  BoardPosition position;
+  if (const int fault = read_position(map, now.message, position); fault != -1)
+    return Fault{&now, fault, unit_fault(map, now.message, fault)};
+  std::set<int> occupied;
+  for (int i = 2; i < now.message.sub_message_count(); ++i) {
+    const int offset = element_position(now.message, i, 0);
+    const TokenMessage unit = now.message.sub_message(i);
+    if (unit.sub_message_count() != 3)
+      return Fault{&now, offset, "a start position holds units only, none dislodged"};
+    const TokenMessage place = unit.sub_message(2);
+    const int province =
+        (place.is_single_token() ? place.first_token() : place.token_at(0)).subtoken();
+    if (!occupied.insert(province).second) return Fault{&now, offset, "two units in one province"};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 MapFileReading read_map_text(std::string_view text, const std::string& name) {
@@ -220,86 +291,13 @@ MapFileReading read_map_text(std::string_view text, const std::string& name) {
   const Part& mdf = parts[0];
   const Part& sco = parts[1];
   const Part& now = parts[2];
-
   BoardMap map;
-  std::string why;
-  int fault = read_map(mdf.message, map, &why);
-  if (fault != -1) {
-    result.error = reader.error(mdf, fault, why);
+  Check fault = check_map(mdf, map);
+  if (!fault) fault = check_owners(sco, map);
+  if (!fault) fault = check_start(now, map);
+  if (fault) {
+    result.error = reader.error(*fault->part, fault->position, fault->why);
     return result;
-  }
-  if (map.named_power_count() == 0) {
-    result.error = reader.error(mdf, 1, "a map without powers");
-    return result;
-  }
-  if ((fault = one_way(map, mdf.message)) != -1) {
-    result.error = reader.error(mdf, fault, "a move with no move back");
-    return result;
-  }
-
-  std::set<int> owned;
-  bool any_centre = false;
-  for (int p = 0; p < map.province_count; ++p)
-    any_centre = any_centre ||
-                 (map.on_map(p) && map.provinces[static_cast<std::size_t>(p)].is_supply_centre);
-  if (!any_centre) {
-    result.error = reader.error(mdf, 2, "a map without supply centres");
-    return result;
-  }
-  for (int i = 1; i < sco.message.sub_message_count(); ++i) {
-    const TokenMessage entry = sco.message.sub_message(i);
-    const int offset = content_position(sco.message, i, 0);
-    const Token owner = entry.first_token();
-    if (!entry.sub_message_is_single_token(0) ||
-        (owner != tok::UNO &&
-         (owner.category() != CATEGORY_POWER || !map.has_power(owner.subtoken())))) {
-      result.error = reader.error(sco, offset, "an owner that is not a power of the map");
-      return result;
-    }
-    for (int k = 1; k < entry.sub_message_count(); ++k) {
-      const int position = element_position(entry, k, offset);
-      const Token centre = entry.token_at(entry.sub_message_start(k));
-      if (!entry.sub_message_is_single_token(k) || !map.on_map(centre.subtoken()) ||
-          !map.provinces[static_cast<std::size_t>(centre.subtoken())].is_supply_centre) {
-        result.error = reader.error(sco, position, "not a supply centre of the map");
-        return result;
-      }
-      if (!owned.insert(centre.subtoken()).second) {
-        result.error = reader.error(sco, position, "a centre owned twice");
-        return result;
-      }
-    }
-  }
-
-  const TokenMessage turn = now.message.sub_message(1);
-  const Token season = turn.first_token();
-  if (now.message.sub_message_is_single_token(1) || turn.length() != 2 ||
-      (season != tok::SPR && season != tok::SUM && season != tok::FAL && season != tok::AUT &&
-       season != tok::WIN) ||
-      !turn.token_at(1).is_number()) {
-    result.error = reader.error(now, 1, "the turn must be ( season year )");
-    return result;
-  }
-  BoardPosition position;
-  if ((fault = read_position(map, now.message, position)) != -1) {
-    result.error = reader.error(now, fault, unit_fault(map, now.message, fault));
-    return result;
-  }
-  std::set<int> occupied;
-  for (int i = 2; i < now.message.sub_message_count(); ++i) {
-    const int offset = element_position(now.message, i, 0);
-    const TokenMessage unit = now.message.sub_message(i);
-    if (unit.sub_message_count() != 3) {
-      result.error = reader.error(now, offset, "a start position holds units only, none dislodged");
-      return result;
-    }
-    const TokenMessage place = unit.sub_message(2);
-    const int province =
-        (place.is_single_token() ? place.first_token() : place.token_at(0)).subtoken();
-    if (!occupied.insert(province).second) {
-      result.error = reader.error(now, offset, "two units in one province");
-      return result;
-    }
   }
   result.map = MapFile{name, mdf.message, sco.message, now.message};
   return result;

@@ -38,14 +38,6 @@ std::string text_of(const TokenMessage& message) {
 // rounds: house players answer only proposals, so a few settle any exchange.
 constexpr int kRoundsPerMessage = 10;
 
-// The powers' tokens, to be appended as one bracketed element.
-TokenMessage power_list(const std::vector<int>& powers) {
-  TokenMessage list;
-  for (int power : powers)
-    list = list + GameBoard::power_token(power);
-  return list;
-}
-
 }  // namespace
 
 GameSession::GameSession(const ServerOptions& options, SessionOutput& output, GameRecord& record,
@@ -367,7 +359,7 @@ void GameSession::on_draw(int client, const TokenMessage& message) {
     if (seats_[static_cast<std::size_t>(p)].draw != draw) return;
   }
   TokenMessage result(DRW);
-  if (draw != survivors()) result = result & power_list(draw);
+  if (draw != survivors()) result = result & GameBoard::power_tokens(draw);
   end_game(result);
 }
 
@@ -448,7 +440,7 @@ void GameSession::delivered(int sender, const std::vector<int>& recipients,
     if (!negotiator) continue;
     for (const opponents::PressOut& reply :
          negotiator->answer(sender, press, options_.variant.level, game_, press_->referee()))
-      take_press(to, -1, (SND & power_list(reply.to)) & reply.press);
+      take_press(to, -1, (SND & GameBoard::power_tokens(reply.to)) & reply.press);
   }
 }
 
@@ -649,7 +641,7 @@ void GameSession::begin_phase() {
       auto& negotiator = negotiators_[static_cast<std::size_t>(power)];
       if (!negotiator) continue;
       for (const opponents::PressOut& out : negotiator->open_phase(game_, press_->referee()))
-        take_press(power, -1, (SND & power_list(out.to)) & out.press);
+        take_press(power, -1, (SND & GameBoard::power_tokens(out.to)) & out.press);
     }
   }
   if (press_on() && press_by_rounds_) {

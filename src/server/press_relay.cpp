@@ -25,13 +25,6 @@ int element_begin(const TokenMessage& message, int i) {
   return message.sub_message_is_single_token(i) ? start : start - 1;
 }
 
-TokenMessage power_list(const std::vector<int>& powers) {
-  TokenMessage list;
-  for (int power : powers)
-    list = list + GameBoard::power_token(power);
-  return list;
-}
-
 }  // namespace
 
 TokenMessage framed(const TokenMessage& answer) {
@@ -170,9 +163,9 @@ void PressRelay::deliver(const Pending& pending, const rules::RulesGame& game,
     }
   }
   answer(pending, YES & pending.snd, host);
-  const TokenMessage from =
-      ((FRM & GameBoard::power_token(pending.sender)) & power_list(pending.recipients)) &
-      pending.press;
+  const TokenMessage from = ((FRM & GameBoard::power_token(pending.sender)) &
+                             GameBoard::power_tokens(pending.recipients)) &
+                            pending.press;
   for (int to : pending.recipients)
     host.hand_over(to, from);
   ++delivered_[static_cast<std::size_t>(pending.sender)];

@@ -22,13 +22,6 @@ std::string name(int power) {
   return printed_text(TokenMessage(GameBoard::power_token(power)));
 }
 
-TokenMessage power_list(const std::vector<int>& powers) {
-  TokenMessage list;
-  for (int power : powers)
-    list = list + GameBoard::power_token(power);
-  return list;
-}
-
 // Whether keeping the arrangement means peace with its other parties.
 bool brings_peace(const press::Arrangement& a) {
   using press::ArrangementKind;
@@ -96,7 +89,7 @@ bool Negotiator::relies_on(int power) const {
 }
 
 TokenMessage Negotiator::send_message(const std::vector<int>& to, const TokenMessage& press) const {
-  return press::send_message(board_.season, board_.year, power_list(to), press);
+  return press::send_message(board_.season, board_.year, GameBoard::power_tokens(to), press);
 }
 
 TokenMessage Negotiator::send(const std::vector<int>& to, const PressMessage& press) {
@@ -446,7 +439,7 @@ std::optional<TokenMessage> Negotiator::draw_request() const {
     if (units || std::count(holdings_.centre_owner.begin(), holdings_.centre_owner.end(), power))
       survivors.push_back(power);
   }
-  return DRW & power_list(survivors);
+  return DRW & GameBoard::power_tokens(survivors);
 }
 
 std::vector<TokenMessage> Negotiator::on_press(const TokenMessage& frm) {

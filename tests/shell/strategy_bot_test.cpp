@@ -41,14 +41,15 @@ class StrategyBotTest : public testing::BotOverLink {
     server.send_representation();
     expect_next("NME ( 'Quorvel' ) ( '1.1' )");
   }
-  void join_as(const std::string& power, int passcode) {
+  void join_as(const std::string& power, int passcode,
+               const std::string& variant = "( LVL 0 ) ( MTL 1200 )") {
     server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
     server.send_text("MAP ( 'standard' )");
     expect_next("MDF");
     server.send_message(testing::standard_map_message());
     expect_next("YES ( MAP ( 'standard' ) )");
-    server.send_text("HLO ( " + power + " ) ( " + std::to_string(passcode) +
-                     " ) ( ( LVL 0 ) ( MTL 1200 ) )");
+    server.send_text("HLO ( " + power + " ) ( " + std::to_string(passcode) + " ) ( " + variant +
+                     " )");
   }
   std::unique_ptr<StrategyBot> bot;
 };
@@ -263,12 +264,7 @@ class PressTimingTest : public StrategyBotTest {
                    "\n[Press]\nwaitMilliseconds=" + std::to_string(wait_setting) +
                    "\ndeadlineMargin=" + std::to_string(margin) + "\n");
     start();
-    server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
-    server.send_text("MAP ( 'standard' )");
-    expect_next("MDF");
-    server.send_message(testing::standard_map_message());
-    expect_next("YES ( MAP ( 'standard' ) )");
-    server.send_text("HLO ( FRA ) ( 1234 ) ( " + variant + " )");
+    join_as("FRA", 1234, variant);
     server.send_text(testing::kStartSco);
     server.send_text(
         "NOW ( SPR 1901 ) ( FRA AMY BUR ) ( FRA AMY PAR ) ( FRA FLT BRE ) ( FRA AMY MAR ) "
@@ -318,12 +314,7 @@ TEST_F(PressTimingTest, TheEndOfPressCutsTheWaitShort) {
 // answers too, is of the form it reads, and the game goes on.
 TEST_F(StrategyBotTest, SendsPressAServerReadingOnlyTheTurnFormTakes) {
   start();
-  server.send_text("YES ( NME ( 'Quorvel' ) ( '1.1' ) )");
-  server.send_text("MAP ( 'standard' )");
-  expect_next("MDF");
-  server.send_message(testing::standard_map_message());
-  expect_next("YES ( MAP ( 'standard' ) )");
-  server.send_text("HLO ( FRA ) ( 1234 ) ( ( LVL 30 ) )");
+  join_as("FRA", 1234, "( LVL 30 )");
   server.send_text(testing::kStartSco);
   int press = 0;
   for (const char* turn : {"SPR 1901", "FAL 1901"}) {
