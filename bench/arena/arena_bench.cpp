@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <string>
 
 #include "arena/arena_run.h"
 
@@ -41,12 +42,12 @@ BENCHMARK(BM_ArenaQuorvelAgainstGreedy)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Seven negotiating Quorvels at level 20: the time of one player's phase (its proposals,
-// its answers and its plans), on one thread; at most 5 ms.
+// Seven negotiating Quorvels at level 20 and 30: the time of one player's phase (its
+// proposals, its answers and its plans), on one thread; at most 5 ms.
 void BM_SevenNegotiatingQuorvelsPhase(benchmark::State& state) {
-  ParsedArenaOptions parsed =
-      parse_arena_options({"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "--press", "20",
-                           "--last-year", "1911", "--games", "2", "--jobs", "1"});
+  ParsedArenaOptions parsed = parse_arena_options(
+      {"quorvel:" QUORVEL_DATA_DIR "/Quorvel.ini", "--press", std::to_string(state.range(0)),
+       "--last-year", "1911", "--games", "2", "--jobs", "1"});
   if (!parsed.error.empty()) {
     state.SkipWithError(parsed.error.c_str());
     return;
@@ -65,7 +66,11 @@ void BM_SevenNegotiatingQuorvelsPhase(benchmark::State& state) {
   }
   state.counters["ms_per_phase"] = phases > 0 ? milliseconds / phases : 0.0;
 }
-BENCHMARK(BM_SevenNegotiatingQuorvelsPhase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SevenNegotiatingQuorvelsPhase)
+    ->Arg(20)
+    ->Arg(30)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_ArenaSevenNegotiatorsAtLevel20(benchmark::State& state) {
   run_games(state, {"honest", "liar", "honest", "liar", "honest", "liar", "honest", "--press", "20",
