@@ -42,6 +42,11 @@ Arrangement normalized(Arrangement a) {
   return a;
 }
 
+// The arrangement as the ledger keeps it, printed: what tells two arrangements apart.
+TokenMessage printed(const Arrangement& a) {
+  return press::to_message(normalized(a));
+}
+
 bool same(const Arrangement& a, const Arrangement& b) {
   return press::to_message(a) == press::to_message(b);
 }
@@ -442,10 +447,10 @@ void AgreementLedger::propose(int sender, const std::vector<int>& recipients,
 }
 
 void AgreementLedger::accept(int sender, const std::vector<int>& recipients, const Arrangement& a) {
-  const TokenMessage printed = press::to_message(normalized(a));
+  const TokenMessage wanted = printed(a);
   for (std::size_t i = 0; i < proposals_.size(); ++i) {
     Proposal& p = proposals_[i];
-    if (p.printed != printed || !contains(recipients, p.proposer) || !p.required.count(sender))
+    if (p.printed != wanted || !contains(recipients, p.proposer) || !p.required.count(sender))
       continue;
     p.accepted.insert(sender);
     if (p.accepted == p.required) {
@@ -458,9 +463,9 @@ void AgreementLedger::accept(int sender, const std::vector<int>& recipients, con
 }
 
 void AgreementLedger::refuse(int sender, const std::vector<int>& recipients, const Arrangement& a) {
-  const TokenMessage printed = press::to_message(normalized(a));
+  const TokenMessage wanted = printed(a);
   std::erase_if(proposals_, [&](const Proposal& p) {
-    return p.printed == printed && contains(recipients, p.proposer) && p.required.count(sender);
+    return p.printed == wanted && contains(recipients, p.proposer) && p.required.count(sender);
   });
 }
 
@@ -469,18 +474,18 @@ void AgreementLedger::cancel(int sender, const std::vector<int>& recipients,
   using press::PressKind;
   if (what.kind == PressKind::kProposal) {
     // The proposer withdraws it.
-    const TokenMessage printed = press::to_message(normalized(what.arrangement));
+    const TokenMessage wanted = printed(what.arrangement);
     std::erase_if(proposals_,
-                  [&](const Proposal& p) { return p.proposer == sender && p.printed == printed; });
+                  [&](const Proposal& p) { return p.proposer == sender && p.printed == wanted; });
     return;
   }
   // A recipient takes its YES back while others have still to answer.
   if (what.kind != PressKind::kYes || what.answered.empty() ||
       what.answered.front().kind != PressKind::kProposal)
     return;
-  const TokenMessage printed = press::to_message(normalized(what.answered.front().arrangement));
+  const TokenMessage wanted = printed(what.answered.front().arrangement);
   for (Proposal& p : proposals_) {
-    if (p.printed == printed && contains(recipients, p.proposer)) p.accepted.erase(sender);
+    if (p.printed == wanted && contains(recipients, p.proposer)) p.accepted.erase(sender);
   }
 }
 
@@ -574,6 +579,19 @@ void AgreementLedger::close_phase(Token season) {
   std::erase_if(proposals_, [](const Proposal& p) {
     return p.movement_phases_closed >= (*p.made_in_movement ? 2 : 1);
   });
+}
+
+bool AgreementLedger::agreed(const press::Arrangement& arrangement, int party) const {
+  const TokenMessage wanted = printed(arrangement);
+  return std::any_of(agreements_.begin(), agreements_.end(), [&](const Agreement& a) {
+    return a.binds(party) && !a.ending && press::to_message(a.arrangement) == wanted;
+  });
+}
+
+bool AgreementLedger::proposed(const press::Arrangement& arrangement, int power) const {
+  const TokenMessage wanted = printed(arrangement);
+  return std::any_of(proposals_.begin(), proposals_.end(),
+                     [&](const Proposal& p) { return p.proposer == power && p.printed == wanted; });
 }
 
 bool AgreementLedger::at_peace(int a, int b) const {

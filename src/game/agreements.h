@@ -131,6 +131,11 @@ class AgreementLedger {
   const std::vector<Proposal>& proposals() const { return proposals_; }
   // Whether a peace or alliance binds the two powers to each other now.
   bool at_peace(int a, int b) const;
+  // Whether the arrangement (its lists in any order) is agreed and binds the party, and
+  // not ending.
+  bool agreed(const press::Arrangement& arrangement, int party) const;
+  // Whether the power proposed the arrangement and waits for the answers.
+  bool proposed(const press::Arrangement& arrangement, int power) const;
   // The agreements in force that the arrangement, agreed by the parties, would end.
   std::vector<int> contradicted_by(const press::Arrangement& arrangement,
                                    const std::vector<int>& parties) const;

@@ -81,24 +81,6 @@ std::string describe(const DiplomaticView& view, int power) {
 
 namespace {
 
-bool agreed(const AgreementLedger& ledger, const Arrangement& a, int me) {
-  const TokenMessage wanted = press::to_message(a);
-  for (const Agreement& agreement : ledger.agreements()) {
-    if (agreement.binds(me) && !agreement.ending &&
-        press::to_message(agreement.arrangement) == wanted)
-      return true;
-  }
-  return false;
-}
-
-bool proposed(const AgreementLedger& ledger, const Arrangement& a, int me) {
-  const TokenMessage wanted = press::to_message(a);
-  for (const Proposal& proposal : ledger.proposals()) {
-    if (proposal.proposer == me && proposal.printed == wanted) return true;
-  }
-  return false;
-}
-
 // ( power type place ), the place with its coast where it has several.
 TokenMessage unit_message(const GameBoard& board, const UnitRecord& unit) {
   const Token province = board.provinces[static_cast<std::size_t>(unit.location.province)].token;
@@ -309,7 +291,7 @@ struct Proposing {
 
   void offer(int to, Arrangement a, const std::string& why,
              std::optional<Arrangement> then = std::nullopt) {
-    if (agreed(ledger, a, view.me) || proposed(ledger, a, view.me)) return;
+    if (ledger.agreed(a, view.me) || ledger.proposed(a, view.me)) return;
     result.push_back({{to}, std::move(a), why, std::move(then)});
   }
 };
@@ -334,7 +316,7 @@ void offer_peace(Proposing& p, int other) {
     both.kind = ArrangementKind::kAnd;
     both.parts = {std::move(peace), zone};
     p.offer(other, both, why);
-  } else if (agreed(p.ledger, zone, me)) {
+  } else if (p.ledger.agreed(zone, me)) {
     p.offer(other, std::move(peace), why);
   } else {
     // One arrangement a proposal: the zone first, and the peace only once the zone is

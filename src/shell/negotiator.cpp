@@ -374,12 +374,7 @@ void Negotiator::propose(const std::vector<int>& to, const press::Arrangement& a
 
 void Negotiator::follow_up(std::vector<TokenMessage>& out) {
   for (auto it = follow_ups_.begin(); it != follow_ups_.end();) {
-    const TokenMessage after = press::to_message(it->after);
-    const bool agreed = std::any_of(
-        ledger_.agreements().begin(), ledger_.agreements().end(), [&](const Agreement& a) {
-          return a.binds(me()) && a.binds(it->to) && press::to_message(a.arrangement) == after;
-        });
-    if (!agreed) {
+    if (!ledger_.agreed(it->after, me())) {
       ++it;
       continue;
     }
