@@ -11,7 +11,7 @@ LAST_YEAR ?= 1935
 PRESS ?= 0
 SERVER_OPTIONS ?=
 
-.PHONY: all quorvel play test bench fuzz windows windows-test format clean
+.PHONY: all quorvel play test test-build bench fuzz windows windows-test format clean
 
 all: quorvel
 
@@ -20,11 +20,19 @@ quorvel:
 	cmake --build build -j $(JOBS)
 
 # The main job: one game on this machine, Quorvel against itself or the server's opponents.
-play: quorvel
+play:
+	tools/install_dependencies.sh play
+	$(MAKE) quorvel
 	QUORVEL=$(QUORVEL) OPPONENT=$(OPPONENT) LAST_YEAR=$(LAST_YEAR) PRESS=$(PRESS) \
 	  SERVER_OPTIONS="$(SERVER_OPTIONS)" tools/play.sh
 
+# The packages first, then the build in a make of its own: the generator is chosen once they
+# are there.
 test:
+	tools/install_dependencies.sh test
+	$(MAKE) test-build
+
+test-build:
 	cmake -S . -B build-test $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON -DQUORVEL_WERROR=ON
 	cmake --build build-test -j $(JOBS)
 	ctest --test-dir build-test --output-on-failure -j $(JOBS)

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
 #include "protocol/token_message.h"
 #include "protocol/tokens.h"
+#include "savedgame/saved_game_file.h"
 #include "server/game_record.h"
 #include "server/game_report.h"
 #include "server/game_session.h"
@@ -76,6 +78,8 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   server::GameSession session(options, mailbox, record, quiet);
   session.load(mdf, now, sco, own.name);
   session.deliver_press_by_rounds();
+  // A recorded game is saved too, as a whole once it has ended.
+  if (!record_path.empty()) session.keep_saved_game("arena-seed-" + std::to_string(seed));
 
   const int powers = static_cast<int>(by_power.size());
   std::vector<std::optional<opponents::OpponentKind>> seats;
@@ -144,6 +148,13 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   if (stalled) {
     session.shut_down();
     deliver_all();
+  }
+
+  if (const savedgame::SavedGame* saved = session.saved_game()) {
+    std::string error;
+    if (!savedgame::write_saved_game(
+            std::filesystem::path(record_path).replace_extension(".json").string(), *saved, &error))
+      record.write(error);
   }
 
   const rules::RulesGame& game = session.game();

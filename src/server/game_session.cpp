@@ -434,6 +434,7 @@ void GameSession::hand_over(int recipient, const TokenMessage& frm) {
 
 void GameSession::delivered(int sender, const std::vector<int>& recipients,
                             const TokenMessage& press) {
+  if (capture_) capture_->message(sender, recipients, printed_text(press));
   record_referee();
   for (int to : recipients) {
     auto& negotiator = negotiators_[static_cast<std::size_t>(to)];
@@ -446,8 +447,28 @@ void GameSession::delivered(int sender, const std::vector<int>& recipients,
 
 void GameSession::record_referee() {
   if (!press_on()) return;
-  for (const std::string& event : press_->referee().take_events())
+  for (const std::string& event : press_->referee().take_events()) {
     record_.write("referee: " + event);
+    if (capture_) capture_->note(event);
+  }
+}
+
+void GameSession::keep_saved_game(const std::string& id, SavedGameChanged changed) {
+  std::vector<std::string> rules;
+  if (options_.variant.level == 0) rules.push_back("NO_PRESS");
+  capture_ = std::make_unique<savedgame::GameCapture>(game_, id, map_name_, std::move(rules));
+  saved_game_changed_ = std::move(changed);
+}
+
+void GameSession::saved_game_changed() {
+  if (capture_ && saved_game_changed_) saved_game_changed_(capture_->game());
+}
+
+std::vector<bool> GameSession::disorder() const {
+  std::vector<bool> out;
+  for (const Seat& seat : seats_)
+    out.push_back(seat.disorder);
+  return out;
 }
 
 void GameSession::on_admin(int client, const TokenMessage& message) {
@@ -628,6 +649,10 @@ void GameSession::begin_phase() {
       Turn{{}, position.sco_message(game_.map()), position.now_message(game_.map())};
   broadcast(position.now_message(game_.map()));
   ++phases_begun_;
+  if (capture_) {
+    capture_->begin_phase(disorder());
+    saved_game_changed();
+  }
   for (Seat& seat : seats_) {
     seat.ready = true;
   }
@@ -753,7 +778,9 @@ void GameSession::process_phase() {
     press_->referee().check(game_);
     record_referee();
   }
+  if (capture_) capture_->take_orders();
   const rules::RulesGame::PhaseOutcome outcome = game_.process();
+  if (capture_) capture_->processed(outcome.results);
   if (press_on()) {
     press_->referee().close_phase(before.season);
     record_referee();
@@ -833,6 +860,13 @@ void GameSession::end_game(const TokenMessage& result) {
       names += power_name(drawn_.back()) + " ";
     }
     outcome_ = "draw of " + names + outcome_.substr(std::string("draw ").size());
+  }
+  if (capture_ && started_) {
+    std::vector<int> victors = drawn_;
+    if (winner >= 0) victors = {winner};
+    if (victors.empty()) victors = survivors();
+    capture_->finish(victors, disorder());
+    saved_game_changed();
   }
   for (const std::string& line :
        end_of_game_report(outcome_, centres_by_year_, players, final_counts)) {

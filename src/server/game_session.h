@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "protocol/token_message.h"
 #include "rules/referee.h"
 #include "rules/rules_game.h"
+#include "savedgame/game_capture.h"
 #include "server/game_record.h"
 #include "server/press_relay.h"
 #include "server/server_options.h"
@@ -59,6 +61,13 @@ class GameSession : private PressHost {
   void fix_seats(const std::vector<std::optional<OpponentKind>>& by_power);
   // Ends the game at once, as when the server is stopped.
   void shut_down();
+
+  // Keeps the game in the field's saved-game format from its start (call after load):
+  // changed gets the game so far whenever a phase begins and when the game ends.
+  using SavedGameChanged = std::function<void(const savedgame::SavedGame&)>;
+  void keep_saved_game(const std::string& id, SavedGameChanged changed = {});
+  // None unless it is kept.
+  const savedgame::SavedGame* saved_game() const { return capture_ ? &capture_->game() : nullptr; }
 
   // Press in rounds that the host drives, as the arena does: press waits for
   // deliver_press_round(), and in a game with press the house players order only at
@@ -170,6 +179,9 @@ class GameSession : private PressHost {
   bool press_on() const { return press_ != nullptr; }
   std::string house_name(int power) const;
   void record_referee();
+  // The saved game, when kept, changed: its owner hears of it.
+  void saved_game_changed();
+  std::vector<bool> disorder() const;
   void on_admin(int client, const TokenMessage& message);
   // A player of a started game: the guard of most requests.
   bool plays_started_game(int client) const;
@@ -191,6 +203,8 @@ class GameSession : private PressHost {
 
   ServerOptions options_;
   SessionOutput& output_;
+  std::unique_ptr<savedgame::GameCapture> capture_;
+  SavedGameChanged saved_game_changed_;
   GameRecord& record_;
   std::ostream& progress_;
   rules::RulesGame game_;

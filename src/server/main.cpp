@@ -1,5 +1,6 @@
 // The local game server: serves one game of Diplomacy over DAIDE, or adjudicates one
 // phase from standard input.
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "rules/adjudicate_command.h"
 #include "rules/map_file.h"
 #include "rules/standard_map.h"
+#include "savedgame/saved_game_file.h"
 #include "server/centres_chart.h"
 #include "server/game_record.h"
 #include "server/game_report.h"
@@ -21,6 +23,14 @@ namespace {
 
 void on_stop_signal(int) {
   quorvel::server::TcpServer::request_stop();
+}
+
+// A game's id: the server's seed where one is given, else the moment it starts.
+std::string game_id(const quorvel::server::ServerOptions& options) {
+  if (options.seed) return "quorvel-seed-" + std::to_string(*options.seed);
+  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  return "quorvel-" + std::to_string(now.count());
 }
 
 }  // namespace
@@ -69,6 +79,17 @@ int main(int argc, char** argv) {
   if (session.load(map.mdf, map.now, map.sco, map.name) != -1) {
     std::cerr << "quorvel-server: the map does not load\n";
     return 1;
+  }
+  if (!options.saved_game.empty()) {
+    // A file that cannot be written is said once; the game goes on.
+    session.keep_saved_game(
+        game_id(options), [&options, said = false](const savedgame::SavedGame& game) mutable {
+          std::string error;
+          if (!savedgame::write_saved_game(options.saved_game, game, &error) && !said) {
+            std::cerr << "quorvel-server: " << error << "\n";
+            said = true;
+          }
+        });
   }
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);

@@ -30,6 +30,7 @@ std::string server_usage() {
          "             file (see data/maps; the standard map when not given)\n"
          "  -gFILE     the game record (game.txt)\n"
          "  -cFILE     a chart of every power's centres per year, as SVG, at the end\n"
+         "  -jFILE     the game as saved-game JSON, rewritten as each phase begins\n"
          "  -sSEED     seed of the opponents' play and of the seating (the time)\n"
          "  --help     this text\n";
 }
@@ -106,6 +107,10 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
       case 'g':
         ok = !value.empty();
         o.record = value;
+        break;
+      case 'j':
+        ok = !value.empty();
+        o.saved_game = value;
         break;
       case 'a':
         ok = !value.empty();

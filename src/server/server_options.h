@@ -24,6 +24,7 @@ struct ServerOptions {
   std::string map_file;             // -a: the map and its start (the standard map when empty)
   std::string record = "game.txt";  // -g: the game record
   std::string chart;                // -c: the chart of centres per year (SVG); none when empty
+  std::string saved_game;           // -j: the game in the field's JSON format, as it goes
   std::optional<unsigned> seed;     // -s: seed of the opponents and the seating
   bool help = false;                // --help
 };

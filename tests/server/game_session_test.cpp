@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "protocol/tokens.h"
+#include "savedgame/saved_game_file.h"
+#include "savedgame/saved_game_json.h"
 #include "server/session_support.h"
 
 namespace quorvel {
@@ -154,6 +156,46 @@ TEST_F(Session, ADrawWhenEveryPlayerAsksForOne) {
   say(1, "DRW");
   EXPECT_TRUE(session->finished());
   EXPECT_EQ(out.until(2, DRW), TokenMessage(DRW));
+}
+
+}  // namespace
+}  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+// A server saving its game writes it as each phase begins: a game stopped in the middle
+// of a phase leaves a whole file, its last phase the one it stood in.
+TEST_F(Session, TheSavedGameIsWrittenAsEachPhaseBegins) {
+  start({"-o1", "-khold", "-y1902"});
+  const std::string path = (dir / "game.json").string();
+  int writes = 0;
+  session->keep_saved_game("kept", [&](const savedgame::SavedGame& game) {
+    ++writes;
+    ASSERT_TRUE(savedgame::write_saved_game(path, game));
+  });
+  join(1);
+  const TokenMessage hello = out.until(1, HLO);
+  const Token power = hello.sub_message(1).first_token();
+  EXPECT_EQ(writes, 1);
+  say(1, hold_all(out.until(1, NOW), power));
+  EXPECT_EQ(writes, 2);
+  savedgame::SavedGameReading reading = savedgame::read_saved_game(path);
+  ASSERT_TRUE(reading.game) << reading.error;
+  ASSERT_EQ(reading.game->phases.size(), 2u);
+  const savedgame::SavedPhase& spring = reading.game->phases[0];
+  EXPECT_EQ(spring.name, "S1901M");
+  EXPECT_EQ(spring.orders.size(), 7u);
+  EXPECT_EQ(spring.results.size(), 22u);
+  EXPECT_EQ(reading.game->phases[1].name, "F1901M");
+  EXPECT_TRUE(reading.game->phases[1].orders.empty());
+
+  session->shut_down();
+  EXPECT_EQ(writes, 3);
+  reading = savedgame::read_saved_game(path);
+  ASSERT_TRUE(reading.game) << reading.error;
+  ASSERT_EQ(reading.game->phases.size(), 2u);
+  EXPECT_EQ(reading.game->phases[1].state.note, "Victory by: AUS, ENG, FRA, GER, ITA, RUS, TUR");
 }
 
 }  // namespace

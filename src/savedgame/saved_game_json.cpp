@@ -1,0 +1,426 @@
+#include "savedgame/saved_game_json.h"
+
+#include <algorithm>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <stdexcept>
+
+#include "protocol/tokens.h"
+#include "rules/rules_map.h"
+#include "savedgame/known_maps.h"
+#include "savedgame/order_text.h"
+
+namespace quorvel::savedgame {
+
+using namespace tok;
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+Json strings(const std::vector<std::string>& texts) {
+  Json list = Json::array();
+  for (const std::string& text : texts)
+    list.push_back(text);
+  return list;
+}
+
+template <typename Value, typename Write>
+Json by_name(const ByName<Value>& entries, Write write) {
+  Json object = Json::object();
+  for (const auto& [name, value] : entries)
+    object[name] = write(value);
+  return object;
+}
+
+Json state_json(const SavedGame& game, const SavedPhase& phase) {
+  const PhaseState& state = phase.state;
+  auto field = [&](auto pick) {
+    Json object = Json::object();
+    for (const auto& [power, entry] : state.powers)
+      object[power] = pick(entry);
+    return object;
+  };
+  Json json = Json::object();
+  json["timestamp"] = state.timestamp;
+  json["zobrist_hash"] = state.zobrist_hash;
+  json["note"] = state.note;
+  json["name"] = phase.name;
+  json["units"] = field([](const PowerState& p) { return strings(p.units); });
+  json["retreats"] = field([](const PowerState& p) { return by_name(p.retreats, strings); });
+  json["centers"] = field([](const PowerState& p) { return strings(p.centers); });
+  json["homes"] = field([](const PowerState& p) { return strings(p.homes); });
+  json["influence"] = field([](const PowerState& p) { return strings(p.influence); });
+  json["civil_disorder"] = field([](const PowerState& p) { return p.civil_disorder; });
+  json["builds"] = field([](const PowerState& p) {
+    return Json{{"count", p.builds}, {"homes", strings(p.build_homes)}};
+  });
+  json["game_id"] = game.id;
+  json["map"] = game.map;
+  json["rules"] = strings(game.rules);
+  return json;
+}
+
+}  // namespace
+
+std::string saved_game_json(const SavedGame& game) {
+  Json json = Json::object();
+  json["id"] = game.id;
+  json["map"] = game.map;
+  json["rules"] = strings(game.rules);
+  Json phases = Json::array();
+  for (const SavedPhase& phase : game.phases) {
+    Json messages = Json::array();
+    for (const SavedMessage& m : phase.messages) {
+      messages.push_back({{"sender", m.sender},
+                          {"recipient", m.recipient},
+                          {"time_sent", m.time_sent},
+                          {"phase", m.phase},
+                          {"message", m.message}});
+    }
+    phases.push_back({{"name", phase.name},
+                      {"state", state_json(game, phase)},
+                      {"orders", by_name(phase.orders, strings)},
+                      {"results", by_name(phase.results, strings)},
+                      {"messages", std::move(messages)}});
+  }
+  json["phases"] = std::move(phases);
+  // Invalid UTF-8 in a name or a press text is replaced, never a reason to lose the game.
+  return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+namespace {
+
+// A field that is missing or not what the format holds: the field's path and what is
+// wrong. Thrown from inside the parse, caught where the game is read.
+struct FieldError : std::runtime_error {
+  FieldError(std::string field, const std::string& what)
+      : std::runtime_error(what), field(std::move(field)) {}
+  std::string field;
+  std::string phase;
+};
+
+const Json& member(const Json& object, const std::string& key, const std::string& path) {
+  if (!object.is_object()) throw FieldError(path, "is not an object");
+  const auto found = object.find(key);
+  if (found == object.end()) throw FieldError(path.empty() ? key : path + "." + key, "is missing");
+  return *found;
+}
+
+std::string text(const Json& value, const std::string& path) {
+  if (!value.is_string()) throw FieldError(path, "is not a string");
+  return value.get<std::string>();
+}
+
+std::int64_t number(const Json& value, const std::string& path) {
+  if (!value.is_number_integer()) throw FieldError(path, "is not a whole number");
+  return value.get<std::int64_t>();
+}
+
+// A list of texts; the engine writes null for the orders of its last phase.
+std::vector<std::string> texts(const Json& value, const std::string& path) {
+  std::vector<std::string> out;
+  if (value.is_null()) return out;
+  if (!value.is_array()) throw FieldError(path, "is not a list");
+  for (std::size_t i = 0; i < value.size(); ++i)
+    out.push_back(text(value[i], path + "[" + std::to_string(i) + "]"));
+  return out;
+}
+
+template <typename Read>
+auto entries(const Json& value, const std::string& path, Read read) {
+  ByName<decltype(read(value, path))> out;
+  if (value.is_null()) return out;
+  if (!value.is_object()) throw FieldError(path, "is not an object");
+  for (const auto& [key, entry] : value.items())
+    out.emplace_back(key, read(entry, path + "." + key));
+  return out;
+}
+
+PhaseState read_state(const Json& json) {
+  PhaseState state;
+  if (!json.is_object()) throw FieldError("state", "is not an object");
+  if (json.contains("note")) state.note = text(json["note"], "state.note");
+  if (json.contains("timestamp")) state.timestamp = number(json["timestamp"], "state.timestamp");
+  if (json.contains("zobrist_hash") && json["zobrist_hash"].is_string())
+    state.zobrist_hash = json["zobrist_hash"].get<std::string>();
+  const Json& units = member(json, "units", "state");
+  if (!units.is_object()) throw FieldError("state.units", "is not an object");
+  for (const auto& [power, list] : units.items()) {
+    PowerState entry;
+    entry.units = texts(list, "state.units." + power);
+    state.powers.emplace_back(power, std::move(entry));
+  }
+  auto each_power = [&](const char* field, auto read) {
+    if (!json.contains(field)) return;
+    const std::string path = std::string("state.") + field;
+    const Json& value = json[field];
+    if (!value.is_object()) throw FieldError(path, "is not an object");
+    for (auto& [power, entry] : state.powers) {
+      const auto found = value.find(power);
+      if (found != value.end()) read(entry, *found, path + "." + power);
+    }
+    for (const auto& [power, ignored] : value.items()) {
+      const bool known = std::any_of(state.powers.begin(), state.powers.end(),
+                                     [&](const auto& entry) { return entry.first == power; });
+      if (!known) throw FieldError(path + "." + power, "names a power without units entry");
+    }
+  };
+  each_power("centers", [](PowerState& p, const Json& v, const std::string& path) {
+    p.centers = texts(v, path);
+  });
+  each_power("homes", [](PowerState& p, const Json& v, const std::string& path) {
+    p.homes = texts(v, path);
+  });
+  each_power("influence", [](PowerState& p, const Json& v, const std::string& path) {
+    p.influence = texts(v, path);
+  });
+  each_power("retreats", [](PowerState& p, const Json& v, const std::string& path) {
+    p.retreats = entries(v, path, texts);
+  });
+  each_power("civil_disorder", [](PowerState& p, const Json& v, const std::string& path) {
+    p.civil_disorder = static_cast<int>(number(v, path));
+  });
+  each_power("builds", [](PowerState& p, const Json& v, const std::string& path) {
+    p.builds = static_cast<int>(number(member(v, "count", path), path + ".count"));
+    if (v.contains("homes")) p.build_homes = texts(v["homes"], path + ".homes");
+  });
+  return state;
+}
+
+SavedPhase read_phase(const Json& json) {
+  SavedPhase phase;
+  if (!json.is_object()) throw FieldError("", "a phase is not an object");
+  phase.name = text(member(json, "name", ""), "name");
+  try {
+    phase.state = read_state(member(json, "state", ""));
+    if (json.contains("orders")) phase.orders = entries(json["orders"], "orders", texts);
+    if (json.contains("results")) phase.results = entries(json["results"], "results", texts);
+    if (json.contains("messages") && !json["messages"].is_null()) {
+      const Json& messages = json["messages"];
+      if (!messages.is_array()) throw FieldError("messages", "is not a list");
+      for (std::size_t i = 0; i < messages.size(); ++i) {
+        const std::string path = "messages[" + std::to_string(i) + "]";
+        const Json& m = messages[i];
+        phase.messages.push_back(
+            SavedMessage{text(member(m, "sender", path), path + ".sender"),
+                         text(member(m, "recipient", path), path + ".recipient"),
+                         number(member(m, "time_sent", path), path + ".time_sent"),
+                         m.contains("phase") ? text(m["phase"], path + ".phase") : phase.name,
+                         text(member(m, "message", path), path + ".message")});
+      }
+    }
+  } catch (FieldError& error) {
+    error.phase = phase.name;
+    throw;
+  }
+  return phase;
+}
+
+// Every name of the game on its map: powers, places, units and orders.
+void check_names(const SavedGame& game, const rules::RulesMap& map) {
+  const MapNames names(map);
+  static const std::regex kPhaseName("[SFW][0-9]{1,5}[MRA]|COMPLETED");
+  auto fault = [](const SavedPhase& phase, const std::string& field, const std::string& what) {
+    FieldError error(field, what);
+    error.phase = phase.name;
+    return error;
+  };
+  auto check_power = [&](const SavedPhase& phase, const std::string& power,
+                         const std::string& field) {
+    if (names.power(power) < 0) throw fault(phase, field, "'" + power + "' is no power of the map");
+  };
+  auto check_province = [&](const SavedPhase& phase, const std::string& province,
+                            const std::string& field) {
+    if (!names.location(province, FLT))
+      throw fault(phase, field, "'" + province + "' is no place of the map");
+  };
+  auto check_unit = [&](const SavedPhase& phase, std::string unit, const std::string& field) {
+    if (!unit.empty() && unit[0] == '*') unit.erase(0, 1);
+    std::string why;
+    if (unit.size() < 3 || unit[1] != ' ' || !read_order(names, unit + " H", &why))
+      throw fault(phase, field,
+                  "'" + unit + "' is no unit on the map" + (why.empty() ? "" : ": " + why));
+  };
+  for (const SavedPhase& phase : game.phases) {
+    if (!std::regex_match(phase.name, kPhaseName))
+      throw fault(phase, "name", "'" + phase.name + "' is no phase name");
+    for (const auto& [power, state] : phase.state.powers) {
+      check_power(phase, power, "state.units." + power);
+      for (std::size_t i = 0; i < state.units.size(); ++i)
+        check_unit(phase, state.units[i], "state.units." + power + "[" + std::to_string(i) + "]");
+      auto places = [&](const std::vector<std::string>& list, const std::string& field) {
+        for (std::size_t i = 0; i < list.size(); ++i)
+          check_province(phase, list[i], field + "[" + std::to_string(i) + "]");
+      };
+      places(state.centers, "state.centers." + power);
+      places(state.homes, "state.homes." + power);
+      places(state.influence, "state.influence." + power);
+      places(state.build_homes, "state.builds." + power + ".homes");
+      for (const auto& [unit, to] : state.retreats) {
+        check_unit(phase, unit, "state.retreats." + power);
+        places(to, "state.retreats." + power + "." + unit);
+      }
+    }
+    for (const auto& [power, orders] : phase.orders) {
+      check_power(phase, power, "orders." + power);
+      for (std::size_t i = 0; i < orders.size(); ++i) {
+        std::string why;
+        if (!read_order(names, orders[i], &why))
+          throw fault(phase, "orders." + power + "[" + std::to_string(i) + "]",
+                      "'" + orders[i] + "' does not read: " + why);
+      }
+    }
+    for (const auto& [unit, words] : phase.results) {
+      if (unit != "WAIVE") check_unit(phase, unit, "results." + unit);
+    }
+    for (std::size_t i = 0; i < phase.messages.size(); ++i) {
+      const SavedMessage& m = phase.messages[i];
+      const std::string field = "messages[" + std::to_string(i) + "]";
+      if (m.sender != "SYSTEM") check_power(phase, m.sender, field + ".sender");
+      if (m.recipient != "GLOBAL" && m.recipient != "SYSTEM")
+        check_power(phase, m.recipient, field + ".recipient");
+    }
+  }
+}
+
+std::string place_text(const std::string& source, int line, const FieldError& error) {
+  std::string where = source + (line > 0 ? ":" + std::to_string(line) : "") + ": ";
+  if (!error.phase.empty()) where += "phase " + error.phase + (error.field.empty() ? "" : ", ");
+  if (!error.field.empty()) where += error.field + " ";
+  return where + error.what();
+}
+
+// The line of a byte of the text, from 1.
+int line_of(std::string_view text, std::size_t byte) {
+  byte = std::min(byte, text.size());
+  return 1 +
+         static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(byte), '\n'));
+}
+
+// The same for a file too large to hold, read again in pieces.
+int line_in_file(const std::string& path, std::size_t byte) {
+  std::ifstream in(path, std::ios::binary);
+  char piece[1 << 16];
+  int line = 1;
+  while (byte > 0) {
+    in.read(piece, static_cast<std::streamsize>(std::min(byte, sizeof piece)));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got == 0) break;
+    line += static_cast<int>(std::count(piece, piece + got, '\n'));
+    byte -= got;
+  }
+  return line;
+}
+
+// Parses one game, its phases taken in one by one (the parse keeps none of them).
+template <typename Input>
+SavedGameReading parse_game(Input&& input, const std::string& source, int first_line,
+                            std::string_view text_for_lines,
+                            const std::vector<std::string>& map_folders) {
+  SavedGameReading reading;
+  SavedGame game;
+  std::string key;
+  auto take = [&](int depth, Json::parse_event_t event, Json& parsed) {
+    if (depth == 1 && event == Json::parse_event_t::key) key = parsed.get<std::string>();
+    if (depth == 2 && key == "phases" && event == Json::parse_event_t::object_end) {
+      game.phases.push_back(read_phase(parsed));
+      return false;
+    }
+    return true;
+  };
+  try {
+    Json top = Json::parse(std::forward<Input>(input), take);
+    if (!top.is_object()) throw FieldError("", "the game is not a JSON object");
+    if (top.contains("id") && top["id"].is_string()) game.id = top["id"].get<std::string>();
+    game.map = text(member(top, "map", ""), "map");
+    if (top.contains("rules")) game.rules = texts(top["rules"], "rules");
+    member(top, "phases", "");
+    if (game.phases.empty()) throw FieldError("phases", "holds no phase");
+    std::optional<rules::MapFile> map = known_map(game.map, map_folders);
+    if (!map) throw FieldError("map", "'" + game.map + "' is no map known here");
+    rules::RulesMap rules_map;
+    if (rules_map.load(map->mdf) >= 0) throw FieldError("map", "'" + game.map + "' does not load");
+    check_names(game, rules_map);
+    reading.map = std::move(map);
+    reading.game = std::move(game);
+  } catch (const Json::parse_error& error) {
+    const int line = first_line - 1 +
+                     (text_for_lines.empty() ? line_in_file(source, error.byte)
+                                             : line_of(text_for_lines, error.byte));
+    std::string what = error.what();
+    // The library's own prefix says nothing a reader needs.
+    const std::size_t detail = what.find(": ");
+    if (detail != std::string::npos) what = what.substr(detail + 2);
+    reading.error = source + ":" + std::to_string(line) + ": not JSON: " + what;
+  } catch (const Json::exception& error) {
+    reading.error = source + ":" + std::to_string(first_line) + ": " + error.what();
+  } catch (const FieldError& error) {
+    reading.error = place_text(source, first_line, error);
+  }
+  return reading;
+}
+
+}  // namespace
+
+SavedGameReading read_saved_game_text(std::string_view text, const std::string& source,
+                                      const std::vector<std::string>& map_folders) {
+  return parse_game(text, source, 1, text, map_folders);
+}
+
+SavedGameReading read_saved_game(const std::string& path, int number,
+                                 const std::vector<std::string>& map_folders) {
+  SavedGameReading failed;
+  if (number < 1) {
+    failed.error = path + ": game " + std::to_string(number) + ": games count from 1";
+    return failed;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    failed.error = path + ": cannot be opened";
+    return failed;
+  }
+  // JSON Lines when the first line holds a whole game and more lines follow; else the file
+  // is one game, however its lines run.
+  std::string line;
+  int line_number = 0;
+  int first_game_line = 0;
+  while (std::getline(in, line)) {
+    ++line_number;
+    if (line.find_first_not_of(" \t\r") != std::string::npos) {
+      first_game_line = line_number;
+      break;
+    }
+  }
+  if (first_game_line == 0) {
+    failed.error = path + ": holds no game";
+    return failed;
+  }
+  if (!Json::accept(line)) {
+    if (number != 1) {
+      failed.error = path + ": holds one game, not " + std::to_string(number);
+      return failed;
+    }
+    in.clear();
+    in.seekg(0);
+    SavedGameReading reading = parse_game(in, path, 1, {}, map_folders);
+    return reading;
+  }
+  int game = 1;
+  while (true) {
+    if (game == number)
+      return parse_game(std::string_view(line), path, line_number, line, map_folders);
+    do {
+      if (!std::getline(in, line)) {
+        failed.error = path + ": holds " + std::to_string(game) + " game" + (game == 1 ? "" : "s") +
+                       ", not " + std::to_string(number);
+        return failed;
+      }
+      ++line_number;
+    } while (line.find_first_not_of(" \t\r") == std::string::npos);
+    ++game;
+  }
+}
+
+}  // namespace quorvel::savedgame

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/map_file.h"
+#include "savedgame/saved_game.h"
+
+namespace quorvel::savedgame {
+
+// The game as one line of JSON, as the field's tools write a game (and a line of a JSON
+// Lines file of many).
+std::string saved_game_json(const SavedGame& game);
+
+struct SavedGameReading {
+  std::optional<SavedGame> game;
+  std::optional<rules::MapFile> map;  // the map the game is played on
+  // "FILE:LINE: phase F1901M, orders.FRANCE[2]: what is wrong" when there is no game.
+  std::string error;
+};
+
+// Reads game `number` (from 1) of a file that holds one game, or JSON Lines of many, and
+// checks it against its map: every power, province and order must read. Only one game is
+// held at a time; its phases are taken in as they are read. Maps are the shipped ones and
+// those in map_folders (NAME.map).
+SavedGameReading read_saved_game(const std::string& path, int number = 1,
+                                 const std::vector<std::string>& map_folders = {});
+// One game from text, which names it (a file, a line of one) in the messages.
+SavedGameReading read_saved_game_text(std::string_view text, const std::string& source,
+                                      const std::vector<std::string>& map_folders = {});
+
+}  // namespace quorvel::savedgame
