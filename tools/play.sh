@@ -49,7 +49,7 @@ fi
 # which may come after the first look for the port.
 : > "$game/server.txt"
 "$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -l"$press" \
-  "${server_options[@]}" -g"$game/game.txt" \
+  "${server_options[@]}" -g"$game/game.txt" -j"$game/game.json" \
   -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
 server=$!
 pids=()
@@ -132,6 +132,9 @@ if [[ -n "$settings" && -f "$settings" ]]; then
   done
 fi
 echo "The record of the game: $game/game.txt"
+if [[ -f "$game/game.html" ]]; then
+  echo "The board page of the game: $game/game.html (the saved game: $game/game.json)"
+fi
 if [[ -f "$game/centres.svg" ]]; then
   echo "The chart of the game: $game/centres.svg"
 fi

@@ -6,6 +6,7 @@
 #include <memory>
 #include <ostream>
 
+#include "page/board_page.h"
 #include "protocol/token_message.h"
 #include "protocol/tokens.h"
 #include "savedgame/saved_game_file.h"
@@ -151,9 +152,12 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   }
 
   if (const savedgame::SavedGame* saved = session.saved_game()) {
+    const std::filesystem::path path(record_path);
     std::string error;
     if (!savedgame::write_saved_game(
-            std::filesystem::path(record_path).replace_extension(".json").string(), *saved, &error))
+            std::filesystem::path(path).replace_extension(".json").string(), *saved, &error) ||
+        !page::write_board_page(std::filesystem::path(path).replace_extension(".html").string(),
+                                *saved, own, &error))
       record.write(error);
   }
 

@@ -22,7 +22,8 @@ inline constexpr int kPressRounds = 10;
 // Quorvel gets exactly the messages a server sends and its orders go through the rules'
 // checks; everything random in the game follows from the seed. With a record path, the
 // server's record of the game (every message, the result table) is written there, and the
-// game in the field's saved-game format beside it (the same name, ending in .json).
+// game in the field's saved-game format and its board page beside it (the same name,
+// ending in .json and .html).
 //
 // At a press level of 10 or more (and the press options given), press goes round in rounds after
 // each NOW: all press sent so far is delivered in the order it was sent, each player handles what

@@ -3,10 +3,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "page/board_page.h"
 #include "platform/os.h"
 #include "rules/adjudicate_command.h"
 #include "rules/map_file.h"
@@ -81,15 +83,20 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!options.saved_game.empty()) {
-    // A file that cannot be written is said once; the game goes on.
-    session.keep_saved_game(
-        game_id(options), [&options, said = false](const savedgame::SavedGame& game) mutable {
-          std::string error;
-          if (!savedgame::write_saved_game(options.saved_game, game, &error) && !said) {
-            std::cerr << "quorvel-server: " << error << "\n";
-            said = true;
-          }
-        });
+    // The board page goes beside the saved game. A file that cannot be written is said
+    // once; the game goes on.
+    const std::string page_path =
+        std::filesystem::path(options.saved_game).replace_extension(".html").string();
+    session.keep_saved_game(game_id(options), [&options, &map, page_path, said = false](
+                                                  const savedgame::SavedGame& game) mutable {
+      std::string error;
+      if ((!savedgame::write_saved_game(options.saved_game, game, &error) ||
+           !page::write_board_page(page_path, game, map, &error)) &&
+          !said) {
+        std::cerr << "quorvel-server: " << error << "\n";
+        said = true;
+      }
+    });
   }
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);

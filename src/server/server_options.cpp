@@ -30,7 +30,8 @@ std::string server_usage() {
          "             file (see data/maps; the standard map when not given)\n"
          "  -gFILE     the game record (game.txt)\n"
          "  -cFILE     a chart of every power's centres per year, as SVG, at the end\n"
-         "  -jFILE     the game as saved-game JSON, rewritten as each phase begins\n"
+         "  -jFILE     the game as saved-game JSON, and its board page (FILE with .html),\n"
+         "             both rewritten as each phase begins\n"
          "  -sSEED     seed of the opponents' play and of the seating (the time)\n"
          "  --help     this text\n";
 }

@@ -1,0 +1,144 @@
+#include "page/board_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "page/standard_board.h"
+
+namespace quorvel::page {
+
+using Json = nlohmann::json;
+
+namespace {
+
+// Provinces spread by their borders: each pulls its neighbours, all push each other
+// (a force layout from fixed starting places, so a map is always drawn alike).
+std::vector<std::pair<double, double>> spread(int count,
+                                              const std::vector<std::pair<int, int>>& links,
+                                              double size) {
+  std::vector<std::pair<double, double>> at(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const double angle = 2 * std::numbers::pi * i / std::max(count, 1);
+    at[static_cast<std::size_t>(i)] = {size / 2 + size / 3 * std::cos(angle),
+                                       size / 2 + size / 3 * std::sin(angle)};
+  }
+  const double ideal = size / (1.5 * std::sqrt(std::max(count, 1)));
+  for (int step = 0; step < 300; ++step) {
+    std::vector<std::pair<double, double>> push(at.size(), {0, 0});
+    for (std::size_t a = 0; a < at.size(); ++a) {
+      for (std::size_t b = a + 1; b < at.size(); ++b) {
+        const double dx = at[a].first - at[b].first;
+        const double dy = at[a].second - at[b].second;
+        const double d = std::max(std::hypot(dx, dy), 1.0);
+        const double force = ideal * ideal / d;
+        push[a].first += dx / d * force;
+        push[a].second += dy / d * force;
+        push[b].first -= dx / d * force;
+        push[b].second -= dy / d * force;
+      }
+    }
+    for (const auto& [a, b] : links) {
+      auto& p = at[static_cast<std::size_t>(a)];
+      auto& q = at[static_cast<std::size_t>(b)];
+      const double dx = p.first - q.first;
+      const double dy = p.second - q.second;
+      const double d = std::max(std::hypot(dx, dy), 1.0);
+      const double force = d * d / ideal;
+      push[static_cast<std::size_t>(a)].first -= dx / d * force;
+      push[static_cast<std::size_t>(a)].second -= dy / d * force;
+      push[static_cast<std::size_t>(b)].first += dx / d * force;
+      push[static_cast<std::size_t>(b)].second += dy / d * force;
+    }
+    const double limit = size / 10 * (1.0 - step / 300.0) + 1;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+      const double length = std::max(std::hypot(push[i].first, push[i].second), 1e-9);
+      const double move = std::min(length, limit);
+      at[i].first = std::clamp(at[i].first + push[i].first / length * move, 40.0, size - 40);
+      at[i].second = std::clamp(at[i].second + push[i].second / length * move, 40.0, size - 40);
+    }
+  }
+  return at;
+}
+
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", v);
+  return text;
+}
+
+std::string disc(double x, double y, double r) {
+  std::string path;
+  for (int i = 0; i < 16; ++i) {
+    const double angle = 2 * std::numbers::pi * i / 16;
+    path +=
+        (i ? "L" : "M") + number(x + r * std::cos(angle)) + " " + number(y + r * std::sin(angle));
+  }
+  return path + "Z";
+}
+
+Json laid_out(const savedgame::MapNames& names) {
+  const rules::RulesMap& map = names.map();
+  std::vector<int> provinces;
+  for (int p = 0; p < map.province_count(); ++p) {
+    if (map.valid(p)) provinces.push_back(p);
+  }
+  std::vector<std::pair<int, int>> links;
+  for (std::size_t a = 0; a < provinces.size(); ++a) {
+    for (std::size_t b = a + 1; b < provinces.size(); ++b) {
+      const auto& near = map.neighbours(provinces[a]);
+      if (std::find(near.begin(), near.end(), provinces[b]) != near.end())
+        links.emplace_back(static_cast<int>(a), static_cast<int>(b));
+    }
+  }
+  const double size =
+      std::clamp(120.0 * std::sqrt(static_cast<double>(provinces.size())), 400.0, 1400.0);
+  const auto at = spread(static_cast<int>(provinces.size()), links, size);
+  Json board{{"width", size}, {"height", size}, {"neutral", ""}, {"coasts", Json::object()}};
+  Json drawn = Json::object();
+  const double r = std::min(34.0, size / (2.5 * std::sqrt(provinces.size() + 1.0)));
+  for (std::size_t i = 0; i < provinces.size(); ++i) {
+    const int p = provinces[i];
+    const auto [x, y] = at[i];
+    drawn[names.province(p)] = {
+        {"sea", map.sea(p)}, {"x", std::lround(x)}, {"y", std::lround(y)}, {"path", disc(x, y, r)}};
+    for (Token coast : map.fleet_keys(p)) {
+      if (coast.category() != CATEGORY_COAST) continue;
+      const std::string place = names.location(Location{p, coast});
+      const double angle = coast.subtoken() * std::numbers::pi / 2;
+      board["coasts"][place] = {std::lround(x + r * 0.7 * std::cos(angle)),
+                                std::lround(y + r * 0.7 * std::sin(angle))};
+    }
+  }
+  Json joined = Json::array();
+  for (const auto& [a, b] : links)
+    joined.push_back({names.province(provinces[static_cast<std::size_t>(a)]),
+                      names.province(provinces[static_cast<std::size_t>(b)])});
+  board["provinces"] = std::move(drawn);
+  board["links"] = std::move(joined);
+  return board;
+}
+
+}  // namespace
+
+Json board_drawing(const savedgame::MapNames& names) {
+  static const Json standard = Json::parse(standard_board_json());
+  const rules::RulesMap& map = names.map();
+  const Json& drawn = standard["provinces"];
+  bool on_standard = true;
+  for (int p = 0; p < map.province_count() && on_standard; ++p) {
+    if (map.valid(p) && !drawn.contains(names.province(p))) on_standard = false;
+  }
+  if (!on_standard) return laid_out(names);
+  Json board = standard;
+  Json off = Json::array();
+  for (const auto& [name, province] : drawn.items()) {
+    const int p = names.province(name);
+    if (p < 0 || !map.valid(p)) off.push_back(name);
+  }
+  board["off"] = std::move(off);
+  return board;
+}
+
+}  // namespace quorvel::page

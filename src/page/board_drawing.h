@@ -1,0 +1,16 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "savedgame/order_text.h"
+
+namespace quorvel::page {
+
+// How the page draws a map: width, height, and per province (by the saved game's names)
+// whether it is sea, where its name and units stand and its outline as an SVG path; the
+// coasts where fleets stand; land of no province. A map on the standard board's provinces
+// is drawn on that board (its other provinces marked off the map); any other is laid out
+// from its adjacencies, its provinces as discs joined by their borders ("links").
+nlohmann::json board_drawing(const savedgame::MapNames& names);
+
+}  // namespace quorvel::page

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+
+#include "rules/map_file.h"
+#include "savedgame/order_text.h"
+#include "savedgame/saved_game.h"
+
+namespace quorvel::page {
+
+// What the board page draws of a game, read once here so the page only draws: the board,
+// the powers with their colours and, per phase, the units, the owners of the centres, each
+// order as the places it joins with its result, the press and the notes.
+nlohmann::json page_data(const savedgame::SavedGame& game, const rules::MapFile& map);
+
+// The phases from `first` on, as page_data has them: a live page takes them as they come.
+nlohmann::json phases_data(const savedgame::MapNames& names, const savedgame::SavedGame& game,
+                           std::size_t first);
+
+}  // namespace quorvel::page
