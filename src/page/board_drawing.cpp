@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "page/standard_board.h"
+#include "rules/standard_map.h"
 
 namespace quorvel::page {
 
@@ -120,16 +121,32 @@ Json laid_out(const savedgame::MapNames& names) {
   return board;
 }
 
+// A map is drawn on the standard board when its provinces are the board's and border
+// where they do there: a map of the same names that joins them otherwise is its own.
+bool on_standard_board(const rules::RulesMap& map) {
+  static const rules::RulesMap standard = [] {
+    rules::RulesMap loaded;
+    loaded.load(rules::standard_map_file().mdf);
+    return loaded;
+  }();
+  for (int p = 0; p < map.province_count(); ++p) {
+    if (!map.valid(p)) continue;
+    if (!standard.valid(p) || standard.token(p) != map.token(p)) return false;
+    const auto& theirs = standard.neighbours(p);
+    for (int q : map.neighbours(p)) {
+      if (std::find(theirs.begin(), theirs.end(), q) == theirs.end()) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 Json board_drawing(const savedgame::MapNames& names) {
   static const Json standard = Json::parse(standard_board_json());
   const rules::RulesMap& map = names.map();
   const Json& drawn = standard["provinces"];
-  bool on_standard = true;
-  for (int p = 0; p < map.province_count() && on_standard; ++p) {
-    if (map.valid(p) && !drawn.contains(names.province(p))) on_standard = false;
-  }
+  const bool on_standard = on_standard_board(map);
   if (!on_standard) return laid_out(names);
   Json board = standard;
   Json off = Json::array();
