@@ -4,10 +4,13 @@
 # through sudo when it asks no password; otherwise it names what is missing and fails, so a
 # build never goes on quietly without a part.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 purpose=${1:-play}
 play=(cmake make g++ nlohmann-json3-dev libcpp-httplib-dev)
 test=("${play[@]}" ninja-build libgtest-dev libgmock-dev libbenchmark-dev chromium)
+# The browser tests run on node; a machine that has it from elsewhere keeps its own.
+command -v node >/dev/null 2>&1 || test+=(nodejs npm)
 ci=("${test[@]}" clang libclang-rt-14-dev
   # MPI, optional: the arena and the tuner spread over the ranks of a job.
   openmpi-bin libopenmpi-dev
@@ -29,11 +32,22 @@ if ! command -v dpkg >/dev/null 2>&1; then
   exit 0
 fi
 
+# The browser tests' own packages, from the npm registry, as their lock file has them.
+browser_packages() {
+  [ "$purpose" = play ] && return 0
+  [ -d tests/browser/node_modules/playwright-core ] && return 0
+  echo "Installing the browser tests' packages (tests/browser)"
+  npm ci --prefix tests/browser --no-audit --no-fund
+}
+
 missing=()
 for package in "${wanted[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
-((${#missing[@]})) || exit 0
+if ((${#missing[@]} == 0)); then
+  browser_packages
+  exit 0
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
   sudo=()
@@ -47,3 +61,4 @@ fi
 echo "Installing: ${missing[*]}"
 "${sudo[@]}" apt-get update -q
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+browser_packages

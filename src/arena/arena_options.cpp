@@ -60,7 +60,9 @@ std::string arena_usage() {
          "  --jobs J       games played at once (the number of cores)\n"
          "  --shard K/N    play only the games i with i mod N = K - 1\n"
          "  --out FILE     one JSON line per game\n"
-         "  --record DIR   the record of each game (every message) as DIR/game-SEED.txt\n"
+         "  --record DIR   the record of each game (every message) as DIR/game-SEED.txt,\n"
+         "                 the saved game as game-SEED.json and its board page as\n"
+         "                 game-SEED.html\n"
          "  --chart FILE   each player's mean centres per year, as an SVG chart\n"
          "  --quiet        no progress bar\n";
 }

@@ -23,7 +23,7 @@ struct ArenaOptions {
   int shard = 1;           // plays the games i with i mod shards = shard - 1
   int shards = 1;
   std::string out;         // one JSON line per game
-  std::string record_dir;  // the record of game i as game-<seed>.txt
+  std::string record_dir;  // game i as game-<seed>.txt, .json and .html
   std::string chart;       // mean centres per year of each player, as SVG
   bool quiet = false;
   const Cluster* cluster = nullptr;  // the ranks the games are spread over; none: this process
