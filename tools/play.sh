@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays one game on this machine: quorvel-server on a free port and Quorvel players, each
 # in a directory of its own under games/<date-time>/<power>/. Prints a line per year with
-# every power's centres, then the result, and draws games/<date-time>/centres.svg.
+# every power's centres, then the result, and draws games/<date-time>/centres.svg. The game
+# is saved as game.json with its board page game.html, and can be watched live meanwhile.
 #
 #   QUORVEL=7          how many powers Quorvel plays (the others get opponents)
 #   OPPONENT=random    the server's opponents: random, hold, greedy, honest or liar
@@ -49,7 +50,7 @@ fi
 # which may come after the first look for the port.
 : > "$game/server.txt"
 "$build/quorvel-server" -p0 -o"$players" -k"$opponent" -y"$last_year" -l"$press" \
-  "${server_options[@]}" -g"$game/game.txt" -j"$game/game.json" \
+  "${server_options[@]}" -g"$game/game.txt" -j"$game/game.json" -w0 \
   -c"$game/centres.svg" > "$game/server.txt" 2> "$game/server-errors.txt" &
 server=$!
 pids=()
@@ -78,6 +79,8 @@ if [[ "$players" == 7 ]]; then
 else
   echo "Game in $game$with_press: Quorvel plays $players powers, the server's $opponent opponents the others; port $port"
 fi
+watch=$(sed -n 's/^quorvel-server: watch the game at \(.*\)$/\1/p' "$game/server.txt")
+[[ -n "$watch" ]] && echo "Watch it live at $watch"
 
 for i in $(seq 1 "$players"); do
   seat="$game/seat$i"
@@ -114,7 +117,8 @@ name_seats() {
 ) &
 namer=$!
 
-tail -n +2 -f --pid="$server" "$game/server.txt" &
+# The server's first lines (its port, the watch address) were said above.
+tail -n +"$(($(grep -c '^quorvel-server:' "$game/server.txt") + 1))" -f --pid="$server" "$game/server.txt" &
 wait "$server"
 status=$?
 for pid in "${pids[@]}"; do wait "$pid" 2> /dev/null || true; done

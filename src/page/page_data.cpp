@@ -63,7 +63,9 @@ const char* kind_code(OrderKind kind) {
   }
 }
 
-Json phase_json(const MapNames& names, const SavedPhase& phase) {
+}  // namespace
+
+Json phase_data(const MapNames& names, const SavedPhase& phase) {
   std::map<std::string, int> power_index;
   for (int p = 0, i = 0; p < names.map().power_count(); ++p) {
     if (names.map().has_power(p)) power_index[names.power(p)] = i++;
@@ -132,15 +134,6 @@ Json phase_json(const MapNames& names, const SavedPhase& phase) {
               {"o", std::move(orders)},  {"m", std::move(messages)}, {"note", phase.state.note}};
 }
 
-}  // namespace
-
-Json phases_data(const MapNames& names, const SavedGame& game, std::size_t first) {
-  Json phases = Json::array();
-  for (std::size_t i = first; i < game.phases.size(); ++i)
-    phases.push_back(phase_json(names, game.phases[i]));
-  return phases;
-}
-
 Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
   rules::RulesMap map;
   map.load(map_file.mdf);
@@ -153,6 +146,9 @@ Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
                       {"short", printed_text(TokenMessage(Token(CATEGORY_POWER, p)))},
                       {"colour", colour(name, static_cast<int>(powers.size()))}});
   }
+  Json phases = Json::array();
+  for (const SavedPhase& phase : game.phases)
+    phases.push_back(phase_data(names, phase));
   Json centres = Json::array();
   for (int p = 0; p < map.province_count(); ++p) {
     if (map.supply_centre(p)) centres.push_back(names.province(p));
@@ -163,7 +159,7 @@ Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
               {"powers", std::move(powers)},
               {"centres", std::move(centres)},
               {"board", board_drawing(names)},
-              {"phases", phases_data(names, game, 0)}};
+              {"phases", phases}};
 }
 
 }  // namespace quorvel::page

@@ -14,8 +14,7 @@ namespace quorvel::page {
 // order as the places it joins with its result, the press and the notes.
 nlohmann::json page_data(const savedgame::SavedGame& game, const rules::MapFile& map);
 
-// The phases from `first` on, as page_data has them: a live page takes them as they come.
-nlohmann::json phases_data(const savedgame::MapNames& names, const savedgame::SavedGame& game,
-                           std::size_t first);
+// One phase as page_data has it: a live page takes the phases as they come.
+nlohmann::json phase_data(const savedgame::MapNames& names, const savedgame::SavedPhase& phase);
 
 }  // namespace quorvel::page

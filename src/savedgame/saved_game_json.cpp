@@ -64,30 +64,42 @@ Json state_json(const SavedGame& game, const SavedPhase& phase) {
 
 }  // namespace
 
-std::string saved_game_json(const SavedGame& game) {
-  Json json = Json::object();
-  json["id"] = game.id;
-  json["map"] = game.map;
-  json["rules"] = strings(game.rules);
-  Json phases = Json::array();
-  for (const SavedPhase& phase : game.phases) {
-    Json messages = Json::array();
-    for (const SavedMessage& m : phase.messages) {
-      messages.push_back({{"sender", m.sender},
-                          {"recipient", m.recipient},
-                          {"time_sent", m.time_sent},
-                          {"phase", m.phase},
-                          {"message", m.message}});
-    }
-    phases.push_back({{"name", phase.name},
-                      {"state", state_json(game, phase)},
-                      {"orders", by_name(phase.orders, strings)},
-                      {"results", by_name(phase.results, strings)},
-                      {"messages", std::move(messages)}});
+std::string saved_phase_json(const SavedGame& game, const SavedPhase& phase) {
+  Json messages = Json::array();
+  for (const SavedMessage& m : phase.messages) {
+    messages.push_back({{"sender", m.sender},
+                        {"recipient", m.recipient},
+                        {"time_sent", m.time_sent},
+                        {"phase", m.phase},
+                        {"message", m.message}});
   }
-  json["phases"] = std::move(phases);
+  const Json json = {{"name", phase.name},
+                     {"state", state_json(game, phase)},
+                     {"orders", by_name(phase.orders, strings)},
+                     {"results", by_name(phase.results, strings)},
+                     {"messages", std::move(messages)}};
   // Invalid UTF-8 in a name or a press text is replaced, never a reason to lose the game.
   return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string saved_game_json(const SavedGame& game, const std::vector<std::string>& phases) {
+  Json head = Json::object();
+  head["id"] = game.id;
+  head["map"] = game.map;
+  head["rules"] = strings(game.rules);
+  std::string json = head.dump(-1, ' ', false, Json::error_handler_t::replace);
+  json.pop_back();
+  json += ", \"phases\": [";
+  for (std::size_t i = 0; i < phases.size(); ++i)
+    json += (i ? ", " : "") + phases[i];
+  return json + "]}";
+}
+
+std::string saved_game_json(const SavedGame& game) {
+  std::vector<std::string> phases;
+  for (const SavedPhase& phase : game.phases)
+    phases.push_back(saved_phase_json(game, phase));
+  return saved_game_json(game, phases);
 }
 
 namespace {

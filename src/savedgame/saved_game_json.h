@@ -13,6 +13,10 @@ namespace quorvel::savedgame {
 // The game as one line of JSON, as the field's tools write a game (and a line of a JSON
 // Lines file of many).
 std::string saved_game_json(const SavedGame& game);
+// The same in parts, for a writer that keeps the phases it wrote: one phase's object, and
+// the game around phases written so (the game's own phases are not written).
+std::string saved_phase_json(const SavedGame& game, const SavedPhase& phase);
+std::string saved_game_json(const SavedGame& game, const std::vector<std::string>& phases);
 
 struct SavedGameReading {
   std::optional<SavedGame> game;

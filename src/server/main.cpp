@@ -5,7 +5,9 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "page/board_page.h"
@@ -20,6 +22,8 @@
 #include "server/game_session.h"
 #include "server/server_options.h"
 #include "server/tcp_server.h"
+#include "watch/game_watch.h"
+#include "watch/watch_server.h"
 
 namespace {
 
@@ -82,29 +86,55 @@ int main(int argc, char** argv) {
     std::cerr << "quorvel-server: the map does not load\n";
     return 1;
   }
-  if (!options.saved_game.empty()) {
+  // Watchers see the game through a server of their own, which the game never waits for.
+  std::shared_ptr<watch::GameWatch> watched;
+  std::unique_ptr<watch::WatchServer> watch_server;
+  if (options.watch_port >= 0) {
+    watched = std::make_shared<watch::GameWatch>(map);
+    watch_server = std::make_unique<watch::WatchServer>(watched);
+    if (!watch_server->start(options.watch_address, options.watch_port, error)) {
+      std::cerr << "quorvel-server: " << error << "\n";
+      return 1;
+    }
+  }
+  if (!options.saved_game.empty() || watched) {
     // The board page goes beside the saved game. A file that cannot be written is said
     // once; the game goes on.
     const std::string page_path =
         std::filesystem::path(options.saved_game).replace_extension(".html").string();
-    session.keep_saved_game(game_id(options), [&options, &map, page_path, said = false](
-                                                  const savedgame::SavedGame& game) mutable {
-      std::string error;
-      if ((!savedgame::write_saved_game(options.saved_game, game, &error) ||
-           !page::write_board_page(page_path, game, map, &error)) &&
-          !said) {
-        std::cerr << "quorvel-server: " << error << "\n";
-        said = true;
-      }
-    });
+    session.keep_saved_game(
+        game_id(options), [&, page_path, said = false](const savedgame::SavedGame& game) mutable {
+          if (watched) watched->publish(game, session.finished());
+          if (options.saved_game.empty()) return;
+          std::string failure;
+          if ((!savedgame::write_saved_game(options.saved_game, game, &failure) ||
+               !page::write_board_page(page_path, game, map, &failure)) &&
+              !said) {
+            std::cerr << "quorvel-server: " << failure << "\n";
+            said = true;
+          }
+        });
   }
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);
   platform::os::ignore_broken_pipes();
   std::cout << "quorvel-server: listening on port " << tcp.port() << std::endl;
+  if (watched) {
+    const std::string host = options.watch_address.find(':') != std::string::npos
+                                 ? "[" + options.watch_address + "]"
+                                 : options.watch_address;
+    std::cout << "quorvel-server: watch the game at http://" << host << ":" << watch_server->port()
+              << "/" << std::endl;
+  }
   record.write("listening on port " + std::to_string(tcp.port()));
   session.maybe_start(server::Clock::now());
   tcp.run(session);
+  // A page that follows the game is given its end before the server goes.
+  if (watched && watched->watched_within(std::chrono::seconds(10))) {
+    for (int i = 0; i < 100 && !watched->end_seen(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (watch_server) watch_server->stop();
   if (!options.chart.empty() && session.finished() && !session.outcome().empty()) {
     std::vector<std::string> names;
     for (int power = 0; power < session.game().map().power_count(); ++power)

@@ -1,6 +1,7 @@
 #include "server/server_options.h"
 
 #include "base/number_text.h"
+#include "watch/watch_server.h"
 
 namespace quorvel::server {
 
@@ -32,6 +33,8 @@ std::string server_usage() {
          "  -cFILE     a chart of every power's centres per year, as SVG, at the end\n"
          "  -jFILE     the game as saved-game JSON, and its board page (FILE with .html),\n"
          "             both rewritten as each phase begins\n"
+         "  -wPORT     serves the game's live page at http://127.0.0.1:PORT/ (0: a free\n"
+         "             port); -wADDRESS:PORT on another address, such as 0.0.0.0\n"
          "  -sSEED     seed of the opponents' play and of the seating (the time)\n"
          "  --help     this text\n";
 }
@@ -112,6 +115,9 @@ ParsedOptions parse_server_options(const std::vector<std::string>& args) {
       case 'j':
         ok = !value.empty();
         o.saved_game = value;
+        break;
+      case 'w':
+        ok = watch::read_watch_address(value, o.watch_address, o.watch_port);
         break;
       case 'a':
         ok = !value.empty();

@@ -25,8 +25,10 @@ struct ServerOptions {
   std::string record = "game.txt";  // -g: the game record
   std::string chart;                // -c: the chart of centres per year (SVG); none when empty
   std::string saved_game;           // -j: the game in the field's JSON format, as it goes
-  std::optional<unsigned> seed;     // -s: seed of the opponents and the seating
-  bool help = false;                // --help
+  std::string watch_address;        // -w: where the live page is served (none when empty)
+  int watch_port = -1;
+  std::optional<unsigned> seed;  // -s: seed of the opponents and the seating
+  bool help = false;             // --help
 };
 
 struct ParsedOptions {

@@ -2,7 +2,7 @@
 // are opened in headless chromium and what they draw is checked against the saved games.
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
-import { execFileSync } from "node:child_process";
+import { execFileSync, spawn } from "node:child_process";
 import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
@@ -82,7 +82,6 @@ async function drawn(page) {
 
 // Opens the page and steps through every phase with the arrow key, checking each.
 async function checkPage(path, savedPath, shot) {
-  const game = JSON.parse(readFileSync(savedPath, "utf8"));
   const page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
   const problems = [];
   page.on("pageerror", (error) => problems.push(error.message));
@@ -91,15 +90,25 @@ async function checkPage(path, savedPath, shot) {
   });
   await page.goto("file://" + path);
   await page.waitForSelector("body[data-ready='1']");
+  const seen = await walk(page, savedPath, shot);
+  assert.deepEqual(problems, []);
+  await page.close();
+  return seen;
+}
+
+// From the first phase to the last, each drawn as the saved game says.
+async function walk(page, savedPath, shot) {
+  const game = JSON.parse(readFileSync(savedPath, "utf8"));
+  await page.keyboard.press("Home");
   let press = 0;
   for (let i = 0; i < game.phases.length; i++) {
     const want = expected(game, game.phases[i]);
     const got = await drawn(page);
     assert.ok(got.phase.includes(`(${i + 1} of ${game.phases.length})`), got.phase);
-    assert.deepEqual(got.units, want.units, `${path} ${game.phases[i].name}: units`);
-    assert.equal(got.orders, want.orders, `${path} ${game.phases[i].name}: an arrow per order`);
-    assert.equal(got.failed, want.failed, `${path} ${game.phases[i].name}: failed orders`);
-    assert.equal(got.press, want.press, `${path} ${game.phases[i].name}: press`);
+    assert.deepEqual(got.units, want.units, `${savedPath} ${game.phases[i].name}: units`);
+    assert.equal(got.orders, want.orders, `${savedPath} ${game.phases[i].name}: an arrow per order`);
+    assert.equal(got.failed, want.failed, `${savedPath} ${game.phases[i].name}: failed orders`);
+    assert.equal(got.press, want.press, `${savedPath} ${game.phases[i].name}: press`);
     press += got.press;
     if (shot && game.phases[i].name === shot.phase) await page.screenshot({ path: shot.file });
     await page.keyboard.press("ArrowRight");
@@ -113,8 +122,6 @@ async function checkPage(path, savedPath, shot) {
   assert.ok((await drawn(page)).phase.includes(`(${game.phases.length - 1} of`));
   await page.click("#first");
   assert.ok((await drawn(page)).phase.includes("(1 of"));
-  assert.deepEqual(problems, []);
-  await page.close();
   return { phases: game.phases.length, press };
 }
 
@@ -155,4 +162,53 @@ test("a whole game of make play", async () => {
   const [folder] = readdirSync(games).filter((name) => /^\d{8}-\d{6}/.test(name));
   const dir = join(games, folder);
   await checkPage(join(dir, "game.html"), join(dir, "game.json"), screenshot("board-page.png", "F1903M"));
+});
+
+test("the live page follows a running game to its end", async () => {
+  const dir = join(work, "live");
+  mkdirSync(dir);
+  // One seat for a player that never orders: each phase lasts its second, then the
+  // server's honest players go on negotiating and ordering.
+  const server = spawn(join(build, "quorvel-server"), ["-p0", "-o1", "-khonest", "-l20", "-y1903",
+    "-m1", "-r1", "-b1", "-w0", "-j" + join(dir, "game.json"), "-g" + join(dir, "game.txt")], { cwd: dir });
+  let output = "";
+  server.stdout.on("data", (data) => { output += data; });
+  const ended = new Promise((resolve) => server.on("exit", resolve));
+  let address = null;
+  for (let i = 0; i < 200 && !address; i++) {
+    address = /listening on port (\d+)\n.*watch the game at (\S+)/.exec(output);
+    if (!address) await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  assert.ok(address, output);
+  const [, port, url] = address;
+  const idle = spawn(join(build, "tests", "quorvel-idle-player"), [port]);
+  try {
+    const page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+    const problems = [];
+    page.on("pageerror", (error) => problems.push(error.message));
+    await page.goto(url);
+    await page.waitForFunction(() => document.querySelectorAll("#units g.unit").length > 0);
+    const shownFirst = (await drawn(page)).phase;
+    // While it runs the game is there for scripts, and nobody's press is.
+    const running = await (await fetch(url + "game.json")).json();
+    assert.ok(running.phases.length >= 1);
+    for (const phase of running.phases) {
+      assert.deepEqual(phase.messages, []);
+      assert.equal(phase.state.note, "");
+    }
+    await page.waitForFunction(() => document.getElementById("live-state").textContent === "the game has ended",
+      null, { timeout: 120000 });
+    const saved = JSON.parse(readFileSync(join(dir, "game.json"), "utf8"));
+    const last = (await drawn(page)).phase;
+    assert.ok(last.includes(`(${saved.phases.length} of ${saved.phases.length})`), `${shownFirst} then ${last}`);
+    assert.notEqual(shownFirst, last);
+    // Its end shows everything: the press too, phase by phase as the file has it.
+    const seen = await walk(page, join(dir, "game.json"), null);
+    assert.ok(seen.press > 0);
+    assert.deepEqual(problems, []);
+    await page.close();
+  } finally {
+    idle.kill();
+    await ended;
+  }
 });
