@@ -90,9 +90,11 @@ std::string listed(const std::vector<std::string>& texts) {
 
 // The first difference between two states' units and centres, power by power.
 std::string compare(const PhaseState& rules, const PhaseState& file) {
-  for (const auto& [power, expected] : rules.powers) {
+  for (const auto& entry : rules.powers) {
+    const std::string& power = entry.first;
+    const PowerState& expected = entry.second;
     const auto found = std::find_if(file.powers.begin(), file.powers.end(),
-                                    [&](const auto& entry) { return entry.first == power; });
+                                    [&](const auto& other) { return other.first == power; });
     PowerState none;
     const PowerState& got = found != file.powers.end() ? found->second : none;
     auto sorted = [](std::vector<std::string> list) {

@@ -173,7 +173,8 @@ PhaseState read_state(const Json& json) {
       const auto found = value.find(power);
       if (found != value.end()) read(entry, *found, path + "." + power);
     }
-    for (const auto& [power, ignored] : value.items()) {
+    for (const auto& item : value.items()) {
+      const std::string& power = item.key();
       const bool known = std::any_of(state.powers.begin(), state.powers.end(),
                                      [&](const auto& entry) { return entry.first == power; });
       if (!known) throw FieldError(path + "." + power, "names a power without units entry");
