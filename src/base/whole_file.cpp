@@ -5,8 +5,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "base/flush_to_disk.h"
-
 namespace quorvel {
 
 bool write_whole_file(const std::string& path, const std::string& text, std::string* error) {
@@ -18,9 +16,10 @@ bool write_whole_file(const std::string& path, const std::string& text, std::str
   };
   std::FILE* file = std::fopen(partial.c_str(), "wb");
   if (!file) return failed("cannot be written");
+  // Renamed over the old one, the file is whole for every reader, whenever this process
+  // stops; it is not forced onto the disk, which would cost a game a disk's wait per phase.
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool flushed = written && flush_to_disk(file);
-  if (std::fclose(file) != 0 || !flushed) return failed("cannot be written");
+  if (std::fclose(file) != 0 || !written) return failed("cannot be written");
   std::error_code renamed;
   std::filesystem::rename(partial, path, renamed);
   if (renamed) {

@@ -140,22 +140,38 @@ bool on_standard_board(const rules::RulesMap& map) {
   return true;
 }
 
+const Json& standard_board() {
+  static const Json standard = Json::parse(standard_board_json());
+  return standard;
+}
+
+// The standard board's provinces that the map leaves out.
+Json off_the_map(const savedgame::MapNames& names) {
+  Json off = Json::array();
+  for (const auto& [name, province] : standard_board()["provinces"].items()) {
+    const int p = names.province(name);
+    if (p < 0 || !names.map().valid(p)) off.push_back(name);
+  }
+  return off;
+}
+
 }  // namespace
 
 Json board_drawing(const savedgame::MapNames& names) {
-  static const Json standard = Json::parse(standard_board_json());
-  const rules::RulesMap& map = names.map();
-  const Json& drawn = standard["provinces"];
-  const bool on_standard = on_standard_board(map);
-  if (!on_standard) return laid_out(names);
-  Json board = standard;
-  Json off = Json::array();
-  for (const auto& [name, province] : drawn.items()) {
-    const int p = names.province(name);
-    if (p < 0 || !map.valid(p)) off.push_back(name);
-  }
-  board["off"] = std::move(off);
+  if (!on_standard_board(names.map())) return laid_out(names);
+  Json board = standard_board();
+  board["off"] = off_the_map(names);
   return board;
+}
+
+std::string board_drawing_text(const savedgame::MapNames& names) {
+  if (!on_standard_board(names.map())) return laid_out(names).dump();
+  static const std::string standard = [] {
+    std::string text = standard_board().dump();
+    text.pop_back();
+    return text;
+  }();
+  return standard + ", \"off\": " + off_the_map(names).dump() + "}";
 }
 
 }  // namespace quorvel::page

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "savedgame/order_text.h"
 
@@ -12,5 +13,7 @@ namespace quorvel::page {
 // is drawn on that board (its other provinces marked off the map); any other is laid out
 // from its adjacencies, its provinces as discs joined by their borders ("links").
 nlohmann::json board_drawing(const savedgame::MapNames& names);
+// The same as JSON text; the standard board's is made once.
+std::string board_drawing_text(const savedgame::MapNames& names);
 
 }  // namespace quorvel::page

@@ -1,6 +1,7 @@
 #include "page/board_page.h"
 
 #include "base/whole_file.h"
+#include "page/board_drawing.h"
 #include "page/board_page_template.h"
 #include "page/page_data.h"
 
@@ -14,18 +15,25 @@ constexpr std::string_view kDataMark = "/*QUORVEL_GAME_DATA*/";
 // game could end the element; in JSON they only occur in strings, where escapes mean them.
 std::string script_safe(const std::string& json) {
   std::string out;
-  out.reserve(json.size() + json.size() / 16);
-  for (char c : json) {
-    if (c == '<') {
-      out += "\\u003c";
-    } else if (c == '>') {
-      out += "\\u003e";
-    } else if (c == '&') {
-      out += "\\u0026";
-    } else {
-      out += c;
-    }
+  out.reserve(json.size() + 64);
+  std::size_t from = 0;
+  for (std::size_t at = json.find_first_of("<>&"); at != std::string::npos;
+       at = json.find_first_of("<>&", from)) {
+    out.append(json, from, at - from);
+    out += json[at] == '<' ? "\\u003c" : json[at] == '>' ? "\\u003e" : "\\u0026";
+    from = at + 1;
   }
+  out.append(json, from, std::string::npos);
+  return out;
+}
+
+// The page around the data's JSON text.
+std::string page_around(const std::string& json) {
+  const std::string_view page = board_page_template();
+  const std::size_t mark = page.find(kDataMark);
+  std::string out(page.substr(0, mark));
+  out += script_safe(json);
+  out += page.substr(mark + kDataMark.size());
   return out;
 }
 
@@ -33,16 +41,19 @@ std::string script_safe(const std::string& json) {
 
 std::string board_page(nlohmann::json data, bool live) {
   data["live"] = live;
-  const std::string_view page = board_page_template();
-  const std::size_t mark = page.find(kDataMark);
-  std::string out(page.substr(0, mark));
-  out += script_safe(data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-  out += page.substr(mark + kDataMark.size());
-  return out;
+  return page_around(data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& map, bool live) {
-  return board_page(page_data(game, map), live);
+std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& map_file,
+                       bool live) {
+  rules::RulesMap map;
+  map.load(map_file.mdf);
+  const savedgame::MapNames names(map);
+  nlohmann::json data = page_data_without_board(game, names);
+  data["live"] = live;
+  std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  json.pop_back();
+  return page_around(json + ", \"board\": " + board_drawing_text(names) + "}");
 }
 
 bool write_board_page(const std::string& path, const savedgame::SavedGame& game,

@@ -138,6 +138,13 @@ Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
   rules::RulesMap map;
   map.load(map_file.mdf);
   const MapNames names(map);
+  Json data = page_data_without_board(game, names);
+  data["board"] = board_drawing(names);
+  return data;
+}
+
+Json page_data_without_board(const SavedGame& game, const MapNames& names) {
+  const rules::RulesMap& map = names.map();
   Json powers = Json::array();
   for (int p = 0; p < map.power_count(); ++p) {
     if (!map.has_power(p)) continue;
@@ -158,8 +165,7 @@ Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
               {"rules", game.rules},
               {"powers", std::move(powers)},
               {"centres", std::move(centres)},
-              {"board", board_drawing(names)},
-              {"phases", phases}};
+              {"phases", std::move(phases)}};
 }
 
 }  // namespace quorvel::page

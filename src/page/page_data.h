@@ -13,6 +13,9 @@ namespace quorvel::page {
 // the powers with their colours and, per phase, the units, the owners of the centres, each
 // order as the places it joins with its result, the press and the notes.
 nlohmann::json page_data(const savedgame::SavedGame& game, const rules::MapFile& map);
+// All of it but the board, which the page writes from text it keeps.
+nlohmann::json page_data_without_board(const savedgame::SavedGame& game,
+                                       const savedgame::MapNames& names);
 
 // One phase as page_data has it: a live page takes the phases as they come.
 nlohmann::json phase_data(const savedgame::MapNames& names, const savedgame::SavedPhase& phase);

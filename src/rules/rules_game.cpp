@@ -151,12 +151,14 @@ TokenMessage RulesGame::missing_message(int power) const {
   return mis;
 }
 
-TokenMessage RulesGame::result_message(const Order& order, Token result, bool dislodged) const {
-  TokenMessage outcome(result);
-  if (dislodged) outcome = outcome + RET;
-  return ((ORD & turn_message(position_.season, position_.year)) &
-          order_message(map_, position_, order)) &
-         outcome;
+void RulesGame::record(PhaseOutcome& outcome, const Order& order, Token result,
+                       bool dislodged) const {
+  TokenMessage words(result);
+  if (dislodged) words = words + RET;
+  outcome.results.push_back(((ORD & turn_message(position_.season, position_.year)) &
+                             order_message(map_, position_, order)) &
+                            words);
+  outcome.orders.push_back(OrderResult{order, result, dislodged});
 }
 
 RulesGame::PhaseOutcome RulesGame::process() {
@@ -188,8 +190,7 @@ void RulesGame::process_movement(PhaseOutcome& outcome) {
   }
   const MovementResult result = adjudicate_movement(map_, position_, orders);
   for (const auto& [p, order] : orders) {
-    outcome.results.push_back(
-        result_message(order, result.results.at(p), result.dislodged_by.count(p) != 0));
+    record(outcome, order, result.results.at(p), result.dislodged_by.count(p) != 0);
   }
 
   std::map<int, Unit> units;
@@ -252,7 +253,7 @@ void RulesGame::process_retreats(PhaseOutcome& outcome) {
         position_.units[unit.location.province] = unit;
       }
     }
-    outcome.results.push_back(result_message(order, result, false));
+    record(outcome, order, result, false);
   }
   position_.dislodged.clear();
   if (position_.season == SUM) {
@@ -294,19 +295,19 @@ void RulesGame::process_adjustments(PhaseOutcome& outcome) {
       int removed = 0;
       for (const auto& [p, order] : removals_) {
         if (order.power != power) continue;
-        outcome.results.push_back(result_message(order, SUC, false));
+        record(outcome, order, SUC, false);
         ++removed;
       }
       for (int p : civil_disorder_removals(map_, position_, power, -owed - removed, removals_)) {
         const Order order{OrderKind::kRemove, power, position_.units.at(p), {}, -1, -1, {}};
-        outcome.results.push_back(result_message(order, SUC, false));
+        record(outcome, order, SUC, false);
         removals_[p] = order;
       }
     } else if (owed > 0) {
       int built = 0;
       for (const auto& [p, order] : builds_) {
         if (order.power != power) continue;
-        outcome.results.push_back(result_message(order, SUC, false));
+        record(outcome, order, SUC, false);
         ++built;
       }
       // Builds not ordered, or that could not be, are waived.
@@ -314,7 +315,7 @@ void RulesGame::process_adjustments(PhaseOutcome& outcome) {
       if (!has_decisions(power) && built == 0) continue;
       for (int i = 0; i < waived; ++i) {
         const Order waive{OrderKind::kWaive, power, {}, {}, -1, -1, {}};
-        outcome.results.push_back(result_message(waive, SUC, false));
+        record(outcome, waive, SUC, false);
       }
     }
   }

@@ -33,8 +33,16 @@ class RulesGame {
   // MIS for the power: what it has still to order.
   TokenMessage missing_message(int power) const;
 
+  // An order of the phase processed, given or the rules' own (a hold, a disband, a removal
+  // in civil disorder, a waive), with its result.
+  struct OrderResult {
+    Order order;
+    Token result;  // SUC BNC CUT DSR NSO
+    bool dislodged = false;
+  };
   struct PhaseOutcome {
     std::vector<TokenMessage> results;  // ORD messages of the phase processed
+    std::vector<OrderResult> orders;    // the same as values
     bool centres_updated = false;       // ownership changed hands after an autumn
     int winner = -1;                    // a power that holds more than half of the centres
   };
@@ -65,7 +73,8 @@ class RulesGame {
   int surplus(int power) const;
   bool can_build(int power) const;
   int adjustments_left(int power) const;
-  TokenMessage result_message(const Order& order, Token result, bool dislodged) const;
+  // The order's result, as ORD and as a value.
+  void record(PhaseOutcome& outcome, const Order& order, Token result, bool dislodged) const;
 
   RulesMap map_;
   Position position_;

@@ -23,32 +23,32 @@ std::string phase_name(Token season, int year) {
 
 namespace {
 
-// A hash of the position of our own (the field's engine writes one of its tables).
-std::string position_hash(const rules::RulesMap& map, const rules::Position& position) {
-  const std::string text =
-      printed_text(position.now_message(map)) + printed_text(position.sco_message(map));
+// A hash of the position of our own (the field's engine writes one of its tables): the
+// turn, the units where they stand, the dislodged ones, the owners of the provinces.
+std::string position_hash(const rules::Position& position) {
   std::uint64_t hash = 1469598103934665603ULL;
-  for (unsigned char c : text) {
-    hash ^= c;
+  auto mix = [&hash](std::uint64_t value) {
+    hash ^= value;
     hash *= 1099511628211ULL;
+  };
+  mix(position.season.value());
+  mix(static_cast<std::uint64_t>(position.year));
+  for (const auto& [p, unit] : position.units) {
+    mix(static_cast<std::uint64_t>(p));
+    mix(static_cast<std::uint64_t>(unit.power) << 32 | unit.type.value() << 16 |
+        unit.location.coast.value());
   }
+  for (const auto& [p, dislodged] : position.dislodged)
+    mix(static_cast<std::uint64_t>(p) | 1ULL << 40);
+  for (Token owner : position.owners)
+    mix(owner.value());
   return std::to_string(hash);
 }
 
-// The result words of an ORD's results, as the field's engine writes them.
-std::vector<std::string> result_words(const TokenMessage& result, Token season, bool ordered,
+// The words of a result, as the field's engine writes them.
+std::vector<std::string> result_words(Token main, bool dislodged, Token season, bool ordered,
                                       bool waive) {
   std::vector<std::string> words;
-  bool dislodged = false;
-  Token main = SUC;
-  for (int i = 0; i < result.length(); ++i) {
-    const Token token = result.token_at(i);
-    if (token == RET) {
-      dislodged = true;
-    } else {
-      main = token;
-    }
-  }
   if (season == WIN) {
     // Adjustments: one empty word for what was done as ordered, else what the rules did.
     if (ordered) return {""};
@@ -102,7 +102,7 @@ PhaseState GameCapture::state(const std::vector<bool>& disorder) {
 
   PhaseState state;
   state.timestamp = next_time();
-  state.zobrist_hash = position_hash(map, position);
+  state.zobrist_hash = position_hash(position);
   for (int power = 0; power < map.power_count(); ++power) {
     if (!map.has_power(power)) continue;
     PowerState entry;
@@ -175,13 +175,14 @@ void GameCapture::take_orders() {
   SavedPhase& phase = game_.phases.back();
   ordered_.clear();
   phase.orders.clear();
+  before_ = position;
   for (int power = 0; power < map.power_count(); ++power) {
     if (!map.has_power(power)) continue;
     std::vector<std::string> given;
     for (const auto* orders : {&rules_.orders(), &rules_.builds(), &rules_.removals()}) {
       for (const auto& [p, order] : *orders) {
         if (order.power != power) continue;
-        given.push_back(order_text(names_, rules::order_message(map, position, order)));
+        given.push_back(order_text(names_, text_order(order, position)));
         ordered_.insert(names_.unit(order.unit.type, order.unit.location));
       }
     }
@@ -195,18 +196,15 @@ void GameCapture::take_orders() {
     ordered_.insert("WAIVE");
 }
 
-void GameCapture::processed(const std::vector<TokenMessage>& results) {
+void GameCapture::processed(const std::vector<rules::RulesGame::OrderResult>& results) {
   if (!phase_open_) return;
   SavedPhase& phase = game_.phases.back();
-  const Token season = phase.name[0] == 'W' ? WIN : phase.name.back() == 'R' ? SUM : SPR;
-  for (const TokenMessage& ord : results) {
-    if (ord.sub_message_count() < 4) continue;
-    const std::string text = order_text(names_, ord.sub_message(2));
-    if (text.empty()) continue;
-    const bool waive = text == "WAIVE";
-    const std::string unit = waive ? text : text.substr(0, text.find(' ', 2));
-    const std::vector<std::string> words =
-        result_words(ord.sub_message(3), season, ordered_.count(unit) != 0, waive);
+  for (const rules::RulesGame::OrderResult& result : results) {
+    const bool waive = result.order.kind == OrderKind::kWaive;
+    const std::string unit =
+        waive ? "WAIVE" : names_.unit(result.order.unit.type, result.order.unit.location);
+    const std::vector<std::string> words = result_words(
+        result.result, result.dislodged, before_.season, ordered_.count(unit) != 0, waive);
     const auto same = std::find_if(phase.results.begin(), phase.results.end(),
                                    [&](const auto& entry) { return entry.first == unit; });
     // Several waives of one power are one entry, as the field writes them.

@@ -30,8 +30,8 @@ class GameCapture {
   void note(const std::string& text);
   // Just before the phase is processed: the orders it was given.
   void take_orders();
-  // Just after: each unit's result, from the results (ORD) of the phase.
-  void processed(const std::vector<TokenMessage>& results);
+  // Just after: each unit's result.
+  void processed(const std::vector<rules::RulesGame::OrderResult>& results);
   // The game has ended: the phase it ended in, "COMPLETED", says who shares the victory (a
   // game stopped in the middle of a phase ends there).
   void finish(const std::vector<int>& victors, const std::vector<bool>& disorder);
@@ -47,6 +47,7 @@ class GameCapture {
   SavedGame game_;
   bool phase_open_ = false;        // the last phase is begun and not yet processed
   std::set<std::string> ordered_;  // units given an order in the phase being processed
+  rules::Position before_;         // the position the orders were given in
   std::vector<int> influence_;     // per province, the power that last held it, or -1
   std::vector<Token> owners_;      // the centres' owners the influence last saw
   std::int64_t last_time_ = 0;

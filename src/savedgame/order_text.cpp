@@ -67,28 +67,34 @@ constexpr std::pair<std::string_view, std::string_view> kFieldNames[] = {
 }  // namespace
 
 MapNames::MapNames(const rules::RulesMap& map) : map_(map) {
-  for (int p = 0; p < map.province_count(); ++p) {
+  for (int p = 0; p < std::max(map.province_count(), 0); ++p) {
+    provinces_.push_back(map.valid(p) ? map.name(p) : std::string());
+    for (const auto& [token, field] : kFieldNames) {
+      if (provinces_.back() == token) provinces_.back() = field;
+    }
     if (!map.valid(p)) continue;
-    by_name_.emplace_back(province(p), p);
+    by_name_.emplace_back(provinces_.back(), p);
     // The token's own name reads too.
-    if (map.name(p) != province(p)) by_name_.emplace_back(map.name(p), p);
+    if (map.name(p) != provinces_.back()) by_name_.emplace_back(map.name(p), p);
   }
   std::sort(by_name_.begin(), by_name_.end());
-}
-
-std::string MapNames::province(int p) const {
-  std::string name = map_.name(p);
-  for (const auto& [token, field] : kFieldNames) {
-    if (name == token) return std::string(field);
-  }
-  return name;
-}
-
-std::string MapNames::power(int power) const {
   static const char* const kStandard[] = {"AUSTRIA", "ENGLAND", "FRANCE", "GERMANY",
                                           "ITALY",   "RUSSIA",  "TURKEY"};
-  if (power >= 0 && power < 7) return kStandard[power];
-  return token_text(GameBoard::power_token(power));
+  for (int power = 0; power < std::max(map.power_count(), 0); ++power)
+    powers_.push_back(power < 7 ? kStandard[power] : token_text(GameBoard::power_token(power)));
+}
+
+const std::string& MapNames::province(int p) const {
+  static const std::string none;
+  return p >= 0 && p < static_cast<int>(provinces_.size()) ? provinces_[static_cast<std::size_t>(p)]
+                                                           : none;
+}
+
+const std::string& MapNames::power(int power) const {
+  static const std::string none;
+  return power >= 0 && power < static_cast<int>(powers_.size())
+             ? powers_[static_cast<std::size_t>(power)]
+             : none;
 }
 
 int MapNames::power(std::string_view name) const {
@@ -226,69 +232,22 @@ std::string order_text(const MapNames& names, const TextOrder& order) {
   }
 }
 
-namespace {
-
-// A unit in the client's syntax: (power type place) and where it stands.
-std::optional<TextUnit> token_unit(const TokenMessage& unit) {
-  if (unit.sub_message_count() != 3) return std::nullopt;
-  const Token type = unit.token_at(unit.sub_message_start(1));
-  const TokenMessage place = unit.sub_message(2);
-  if (type != AMY && type != FLT) return std::nullopt;
-  if (place.is_single_token()) {
-    return TextUnit{type, Location{place.first_token().subtoken(), type == AMY ? AMY : FLT}};
+TextOrder text_order(const rules::Order& order, const rules::Position& position) {
+  TextOrder text;
+  text.kind = order.kind == OrderKind::kRemove ? OrderKind::kDisband : order.kind;
+  text.unit = TextUnit{order.unit.type, order.unit.location};
+  if (order.kind == OrderKind::kSupportHold || order.kind == OrderKind::kSupportMove ||
+      order.kind == OrderKind::kConvoy) {
+    const auto found = position.units.find(order.supported);
+    text.other = found != position.units.end()
+                     ? TextUnit{found->second.type, found->second.location}
+                     : TextUnit{AMY, Location{order.supported, AMY}};
+    if (order.kind != OrderKind::kSupportHold) text.target = Location{order.target, AMY};
+  } else if (order.is_move() || order.kind == OrderKind::kRetreat) {
+    text.target = order.destination;
+    text.via = order.kind == OrderKind::kConvoyedMove;
   }
-  if (place.sub_message_count() != 2) return std::nullopt;
-  return TextUnit{type, Location{place.token_at(0).subtoken(), place.token_at(1)}};
-}
-
-std::optional<Location> token_place(const TokenMessage& place, Token type) {
-  if (place.is_single_token())
-    return Location{place.first_token().subtoken(), type == AMY ? AMY : FLT};
-  if (place.sub_message_count() != 2) return std::nullopt;
-  return Location{place.token_at(0).subtoken(), place.token_at(1)};
-}
-
-}  // namespace
-
-std::string order_text(const MapNames& names, const TokenMessage& message) {
-  const int parts = message.sub_message_count();
-  if (parts == 2 && message.token_at(message.sub_message_start(1)) == WVE) return "WAIVE";
-  if (parts < 2) return {};
-  const std::optional<TextUnit> unit = token_unit(message.sub_message(0));
-  if (!unit) return {};
-  TextOrder order;
-  order.unit = *unit;
-  const Token action = message.token_at(message.sub_message_start(1));
-  auto place = [&](int part, Token type) {
-    return part < parts ? token_place(message.sub_message(part), type) : std::nullopt;
-  };
-  if (action == HLD) {
-    order.kind = OrderKind::kHold;
-  } else if (action == MTO || action == RTO) {
-    order.kind = action == MTO ? OrderKind::kMove : OrderKind::kRetreat;
-    order.target = place(2, unit->type);
-  } else if (action == CTO) {
-    order.kind = OrderKind::kConvoyedMove;
-    order.target = place(2, AMY);
-  } else if (action == SUP || action == CVY) {
-    if (parts < 3) return {};
-    order.other = token_unit(message.sub_message(2));
-    if (!order.other) return {};
-    order.kind = action == CVY ? OrderKind::kConvoy
-                 : parts > 3   ? OrderKind::kSupportMove
-                               : OrderKind::kSupportHold;
-    if (parts > 3) order.target = place(4, AMY);
-  } else if (action == DSB || action == REM) {
-    order.kind = OrderKind::kDisband;
-  } else if (action == BLD) {
-    order.kind = OrderKind::kBuild;
-  } else {
-    return {};
-  }
-  if (order.kind != OrderKind::kHold && order.kind != OrderKind::kDisband &&
-      order.kind != OrderKind::kBuild && order.kind != OrderKind::kSupportHold && !order.target)
-    return {};
-  return order_text(names, order);
+  return text;
 }
 
 namespace {

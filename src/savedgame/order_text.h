@@ -8,6 +8,7 @@
 #include "game/location.h"
 #include "game/order_kind.h"
 #include "protocol/token_message.h"
+#include "rules/order.h"
 #include "rules/position.h"
 #include "rules/rules_map.h"
 
@@ -20,13 +21,13 @@ class MapNames {
   explicit MapNames(const rules::RulesMap& map);
 
   // "FRANCE" for FRA; a power of another token set by its token's text.
-  std::string power(int power) const;
+  const std::string& power(int power) const;
   // -1 for a name that is no power of the map.
   int power(std::string_view name) const;
 
   const rules::RulesMap& map() const { return map_; }
   // The field's name, which is the token's but for three seas: ENG, BOT, LYO.
-  std::string province(int p) const;
+  const std::string& province(int p) const;
   std::string location(const Location& location) const;
   // "A PAR" or "F STP/SC": the army or fleet token and where it stands.
   std::string unit(Token type, const Location& location) const;
@@ -38,6 +39,9 @@ class MapNames {
 
  private:
   const rules::RulesMap& map_;
+  // Named once: a game names its places over and over.
+  std::vector<std::string> provinces_;
+  std::vector<std::string> powers_;
   std::vector<std::pair<std::string, int>> by_name_;  // sorted
 };
 
@@ -63,9 +67,10 @@ std::optional<TextOrder> read_order(const MapNames& names, std::string_view text
                                     std::string* why = nullptr);
 std::string order_text(const MapNames& names, const TextOrder& order);
 
-// The text of an order in the client's token syntax, as results (ORD) and submissions carry
-// it; empty when the message is no order.
-std::string order_text(const MapNames& names, const TokenMessage& order);
+// An order the rules took, in the position it was given in (where the units it supports or
+// convoys stand).
+TextOrder text_order(const rules::Order& order, const rules::Position& position);
+
 // The order in the client's syntax for the power, to submit in the position (a "D" of
 // adjustments is a removal): a move by convoy takes its
 // seas from the chain of convoying fleets among the phase's other orders (none found: over

@@ -780,7 +780,7 @@ void GameSession::process_phase() {
   }
   if (capture_) capture_->take_orders();
   const rules::RulesGame::PhaseOutcome outcome = game_.process();
-  if (capture_) capture_->processed(outcome.results);
+  if (capture_) capture_->processed(outcome.orders);
   if (press_on()) {
     press_->referee().close_phase(before.season);
     record_referee();

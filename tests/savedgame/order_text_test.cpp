@@ -67,25 +67,31 @@ TEST_F(OrderText, WhatIsNoOrderSaysWhy) {
   }
 }
 
-TEST_F(OrderText, OrdersInTheClientsTokensReadAsText) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"( FRA AMY PAR ) MTO BUR", "A PAR - BUR"},
-      {"( RUS FLT ( STP SCS ) ) MTO GOB", "F STP/SC - BOT"},
-      {"( ENG AMY YOR ) CTO NWY VIA ( NTH )", "A YOR - NWY VIA"},
-      {"( ENG FLT NTH ) CVY ( ENG AMY YOR ) CTO NWY", "F NTH C A YOR - NWY"},
-      {"( FRA AMY MAR ) SUP ( FRA AMY PAR ) MTO BUR", "A MAR S A PAR - BUR"},
-      {"( FRA AMY MAR ) SUP ( FRA FLT BRE )", "A MAR S F BRE"},
-      {"( GER AMY MUN ) RTO BOH", "A MUN R BOH"},
-      {"( GER AMY MUN ) DSB", "A MUN D"},
-      {"( GER AMY MUN ) REM", "A MUN D"},
-      {"( GER FLT KIE ) BLD", "F KIE B"},
-      {"GER WVE", "WAIVE"},
-      {"( GER AMY MUN ) HLD", "A MUN H"},
+// Orders the rules took are written as the field writes them, whatever they support.
+TEST_F(OrderText, OrdersTheRulesTookReadAsText) {
+  rules::Position position;
+  position.units[names.province("PAR")] = rules::Unit{2, AMY, Location{names.province("PAR"), AMY}};
+  const int stp = names.province("STP");
+  position.units[stp] = rules::Unit{5, FLT, Location{stp, SCS}};
+  const int par = names.province("PAR"), bur = names.province("BUR"), mar = names.province("MAR");
+  const int bot = names.province("BOT"), nwy = names.province("NWY");
+  using rules::Order;
+  const std::pair<Order, const char*> cases[] = {
+      {Order{OrderKind::kMove, 5, position.units[stp], Location{bot, FLT}, -1, -1, {}},
+       "F STP/SC - BOT"},
+      {Order{OrderKind::kSupportMove, 2, rules::Unit{2, AMY, Location{mar, AMY}}, {}, par, bur, {}},
+       "A MAR S A PAR - BUR"},
+      {Order{OrderKind::kSupportHold, 2, rules::Unit{2, AMY, Location{mar, AMY}}, {}, stp, -1, {}},
+       "A MAR S F STP/SC"},
+      {Order{OrderKind::kConvoyedMove, 2, position.units[par], Location{nwy, AMY}, -1, -1, {}},
+       "A PAR - NWY VIA"},
+      {Order{OrderKind::kRemove, 2, position.units[par], {}, -1, -1, {}}, "A PAR D"},
+      {Order{OrderKind::kBuild, 5, rules::Unit{5, FLT, Location{stp, NCS}}, {}, -1, -1, {}},
+       "F STP/NC B"},
+      {Order{OrderKind::kWaive, 5, {}, {}, -1, -1, {}}, "WAIVE"},
   };
-  for (const auto& [tokens, text] : cases)
-    EXPECT_EQ(order_text(names, testing::parse(tokens)), text) << tokens;
-  EXPECT_EQ(order_text(names, testing::parse("( GER AMY MUN ) YES")), "");
-  EXPECT_EQ(order_text(names, testing::parse("HLD")), "");
+  for (const auto& [order, text] : cases)
+    EXPECT_EQ(order_text(names, text_order(order, position)), text);
 }
 
 }  // namespace

@@ -52,11 +52,17 @@ function outlines(kinds, area) {
 }
 
 const round = (v) => Math.round(v * 10) / 10;
+// Whole pixels, each point relative to the last: a page carries the board with every game.
 function path(multipolygon) {
   let d = "";
   for (const polygon of multipolygon) {
     for (const ring of polygon) {
-      d += "M" + ring.slice(0, -1).map(([x, y]) => `${round(x)} ${round(y)}`).join("L") + "Z";
+      const points = ring.slice(0, -1).map(([x, y]) => [Math.round(x), Math.round(y)]);
+      const kept = points.filter((p, i) => i === 0 || p[0] !== points[i - 1][0] || p[1] !== points[i - 1][1]);
+      if (kept.length < 3) continue;
+      d += `M${kept[0][0]} ${kept[0][1]}`;
+      for (let i = 1; i < kept.length; i++) d += `l${kept[i][0] - kept[i - 1][0]} ${kept[i][1] - kept[i - 1][1]}`;
+      d += "z";
     }
   }
   return d;
