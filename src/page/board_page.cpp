@@ -49,11 +49,14 @@ std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& m
   rules::RulesMap map;
   map.load(map_file.mdf);
   const savedgame::MapNames names(map);
-  nlohmann::json data = page_data_without_board(game, names);
-  data["live"] = live;
-  std::string json = data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  nlohmann::json head = page_head(game, names);
+  head["live"] = live;
+  std::string json = head.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   json.pop_back();
-  return page_around(json + ", \"board\": " + board_drawing_text(names) + "}");
+  json += ", \"phases\": [";
+  for (std::size_t i = 0; i < game.phases.size(); ++i)
+    json += (i ? ", " : "") + phase_data_text(names, game.phases[i]);
+  return page_around(json + "], \"board\": " + board_drawing_text(names) + "}");
 }
 
 bool write_board_page(const std::string& path, const savedgame::SavedGame& game,

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
+#include "base/json_text.h"
 #include "page/board_drawing.h"
 #include "protocol/tokens.h"
 
@@ -65,7 +67,7 @@ const char* kind_code(OrderKind kind) {
 
 }  // namespace
 
-Json phase_data(const MapNames& names, const SavedPhase& phase) {
+std::string phase_data_text(const MapNames& names, const SavedPhase& phase) {
   std::map<std::string, int> power_index;
   for (int p = 0, i = 0; p < names.map().power_count(); ++p) {
     if (names.map().has_power(p)) power_index[names.power(p)] = i++;
@@ -74,24 +76,43 @@ Json phase_data(const MapNames& names, const SavedPhase& phase) {
     const auto found = power_index.find(power);
     return found != power_index.end() ? found->second : -1;
   };
-  Json units = Json::array();
-  Json owners = Json::object();
-  Json held = Json::object();
-  Json builds = Json::array();
+  std::string out = "{\"n\": ";
+  out.reserve(4096);
+  append_json_string(out, phase.name);
+  out += ", \"t\": ";
+  append_json_string(out, title(phase.name));
+
+  // Units as [power, "A", "PAR", dislodged], centres and land by who holds them.
+  std::string units, owners, held, builds;
   for (const auto& [power, state] : phase.state.powers) {
-    const int index = index_of(power);
-    for (std::string unit : state.units) {
-      const bool dislodged = !unit.empty() && unit[0] == '*';
-      if (dislodged) unit.erase(0, 1);
+    const std::string index = std::to_string(index_of(power));
+    for (const std::string& text : state.units) {
+      const bool dislodged = !text.empty() && text[0] == '*';
+      const std::string unit = dislodged ? text.substr(1) : text;
       if (unit.size() < 3) continue;
-      units.push_back({index, unit.substr(0, 1), unit.substr(2), dislodged ? 1 : 0});
+      units += units.empty() ? "[" : ", [";
+      units += index + ", ";
+      append_json_string(units, unit.substr(0, 1));
+      units += ", ";
+      append_json_string(units, unit.substr(2));
+      units += dislodged ? ", 1]" : ", 0]";
     }
-    for (const std::string& centre : state.centers)
-      owners[centre] = index;
-    for (const std::string& province : state.influence)
-      held[province] = index;
-    builds.push_back(state.builds);
+    for (const std::string& centre : state.centers) {
+      if (!owners.empty()) owners += ", ";
+      append_json_string(owners, centre);
+      owners += ": " + index;
+    }
+    for (const std::string& province : state.influence) {
+      if (!held.empty()) held += ", ";
+      append_json_string(held, province);
+      held += ": " + index;
+    }
+    builds += (builds.empty() ? "" : ", ") + std::to_string(state.builds);
   }
+  out += ", \"u\": [" + units + "], \"sc\": {" + owners + "}, \"i\": {" + held + "}, \"b\": [" +
+         builds + "]";
+
+  // Orders as [power, kind, from, to, helped unit's place, result, text].
   std::map<std::string, std::string> results;
   for (const auto& [unit, words] : phase.results) {
     std::string joined;
@@ -100,50 +121,74 @@ Json phase_data(const MapNames& names, const SavedPhase& phase) {
     }
     results[unit] = joined;
   }
-  Json orders = Json::array();
+  std::string orders;
+  std::set<std::string> ordered;
+  auto add_order = [&](int power, const char* kind, const std::string& from, const std::string& to,
+                       const std::string& other, const std::string& result,
+                       const std::string& text) {
+    orders += orders.empty() ? "[" : ", [";
+    orders += std::to_string(power) + ", ";
+    append_json_string(orders, kind);
+    for (const std::string* field : {&from, &to, &other, &result, &text}) {
+      orders += ", ";
+      append_json_string(orders, *field);
+    }
+    orders += ']';
+  };
   for (const auto& [power, texts] : phase.orders) {
     for (const std::string& text : texts) {
       const std::optional<TextOrder> order = savedgame::read_order(names, text);
       if (!order) continue;
-      const std::string unit = order->kind == OrderKind::kWaive
-                                   ? "WAIVE"
-                                   : names.unit(order->unit.type, order->unit.location);
+      const bool waive = order->kind == OrderKind::kWaive;
+      const std::string unit = waive ? "WAIVE" : names.unit(order->unit.type, order->unit.location);
+      if (!waive) ordered.insert(names.location(order->unit.location));
       const auto result = results.find(unit);
-      orders.push_back(
-          {index_of(power), kind_code(order->kind),
-           order->kind == OrderKind::kWaive ? "" : names.location(order->unit.location),
-           order->target ? names.location(*order->target) : "",
-           order->other ? names.location(order->other->location) : "",
-           result != results.end() ? result->second : "", text});
+      add_order(index_of(power), kind_code(order->kind),
+                waive ? "" : names.location(order->unit.location),
+                order->target ? names.location(*order->target) : "",
+                order->other ? names.location(order->other->location) : "",
+                result != results.end() ? result->second : "", text);
     }
   }
   // Units the rules disbanded or removed without an order show as such.
   for (const auto& [unit, words] : phase.results) {
     const bool disbanded = std::find(words.begin(), words.end(), "disband") != words.end();
-    if (!disbanded || unit.size() < 3) continue;
-    bool ordered = false;
-    for (const auto& order : orders)
-      ordered = ordered || (order[1] != "W" && order[2] == unit.substr(2));
-    if (!ordered) orders.push_back({-1, "D", unit.substr(2), "", "", results[unit], unit + " D"});
+    if (!disbanded || unit.size() < 3 || ordered.count(unit.substr(2))) continue;
+    add_order(-1, "D", unit.substr(2), "", "", results[unit], unit + " D");
   }
-  Json messages = Json::array();
-  for (const savedgame::SavedMessage& message : phase.messages)
-    messages.push_back({message.sender, message.recipient, message.message});
-  return Json{{"n", phase.name},         {"t", title(phase.name)},   {"u", std::move(units)},
-              {"sc", std::move(owners)}, {"i", std::move(held)},     {"b", std::move(builds)},
-              {"o", std::move(orders)},  {"m", std::move(messages)}, {"note", phase.state.note}};
+  out += ", \"o\": [" + orders + "], \"m\": [";
+  for (std::size_t i = 0; i < phase.messages.size(); ++i) {
+    const savedgame::SavedMessage& message = phase.messages[i];
+    out += i ? ", [" : "[";
+    append_json_string(out, message.sender);
+    out += ", ";
+    append_json_string(out, message.recipient);
+    out += ", ";
+    append_json_string(out, message.message);
+    out += ']';
+  }
+  out += "], \"note\": ";
+  append_json_string(out, phase.state.note);
+  return out + "}";
+}
+
+Json phase_data(const MapNames& names, const SavedPhase& phase) {
+  return Json::parse(phase_data_text(names, phase));
 }
 
 Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
   rules::RulesMap map;
   map.load(map_file.mdf);
   const MapNames names(map);
-  Json data = page_data_without_board(game, names);
+  Json data = page_head(game, names);
+  data["phases"] = Json::array();
+  for (const SavedPhase& phase : game.phases)
+    data["phases"].push_back(phase_data(names, phase));
   data["board"] = board_drawing(names);
   return data;
 }
 
-Json page_data_without_board(const SavedGame& game, const MapNames& names) {
+Json page_head(const SavedGame& game, const MapNames& names) {
   const rules::RulesMap& map = names.map();
   Json powers = Json::array();
   for (int p = 0; p < map.power_count(); ++p) {
@@ -153,9 +198,6 @@ Json page_data_without_board(const SavedGame& game, const MapNames& names) {
                       {"short", printed_text(TokenMessage(Token(CATEGORY_POWER, p)))},
                       {"colour", colour(name, static_cast<int>(powers.size()))}});
   }
-  Json phases = Json::array();
-  for (const SavedPhase& phase : game.phases)
-    phases.push_back(phase_data(names, phase));
   Json centres = Json::array();
   for (int p = 0; p < map.province_count(); ++p) {
     if (map.supply_centre(p)) centres.push_back(names.province(p));
@@ -164,8 +206,7 @@ Json page_data_without_board(const SavedGame& game, const MapNames& names) {
               {"map", game.map},
               {"rules", game.rules},
               {"powers", std::move(powers)},
-              {"centres", std::move(centres)},
-              {"phases", std::move(phases)}};
+              {"centres", std::move(centres)}};
 }
 
 }  // namespace quorvel::page

@@ -6,6 +6,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "base/json_text.h"
 #include "protocol/tokens.h"
 #include "rules/rules_map.h"
 #include "savedgame/known_maps.h"
@@ -19,76 +20,105 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-Json strings(const std::vector<std::string>& texts) {
-  Json list = Json::array();
-  for (const std::string& text : texts)
-    list.push_back(text);
-  return list;
+void append_key(std::string& out, std::string_view key) {
+  append_json_string(out, key);
+  out += ": ";
 }
 
-template <typename Value, typename Write>
-Json by_name(const ByName<Value>& entries, Write write) {
-  Json object = Json::object();
-  for (const auto& [name, value] : entries)
-    object[name] = write(value);
-  return object;
+// {"POWER": value, ...} for each power of the phase's state.
+template <typename Write>
+void append_per_power(std::string& out, const PhaseState& state, Write write) {
+  out += '{';
+  for (std::size_t i = 0; i < state.powers.size(); ++i) {
+    if (i) out += ", ";
+    append_key(out, state.powers[i].first);
+    write(state.powers[i].second);
+  }
+  out += '}';
 }
 
-Json state_json(const SavedGame& game, const SavedPhase& phase) {
+void append_by_name(std::string& out, const ByName<std::vector<std::string>>& entries) {
+  out += '{';
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i) out += ", ";
+    append_key(out, entries[i].first);
+    append_json_strings(out, entries[i].second);
+  }
+  out += '}';
+}
+
+void append_state(std::string& out, const SavedGame& game, const SavedPhase& phase) {
   const PhaseState& state = phase.state;
-  auto field = [&](auto pick) {
-    Json object = Json::object();
-    for (const auto& [power, entry] : state.powers)
-      object[power] = pick(entry);
-    return object;
-  };
-  Json json = Json::object();
-  json["timestamp"] = state.timestamp;
-  json["zobrist_hash"] = state.zobrist_hash;
-  json["note"] = state.note;
-  json["name"] = phase.name;
-  json["units"] = field([](const PowerState& p) { return strings(p.units); });
-  json["retreats"] = field([](const PowerState& p) { return by_name(p.retreats, strings); });
-  json["centers"] = field([](const PowerState& p) { return strings(p.centers); });
-  json["homes"] = field([](const PowerState& p) { return strings(p.homes); });
-  json["influence"] = field([](const PowerState& p) { return strings(p.influence); });
-  json["civil_disorder"] = field([](const PowerState& p) { return p.civil_disorder; });
-  json["builds"] = field([](const PowerState& p) {
-    return Json{{"count", p.builds}, {"homes", strings(p.build_homes)}};
+  out += "{\"timestamp\": " + std::to_string(state.timestamp) + ", \"zobrist_hash\": ";
+  append_json_string(out, state.zobrist_hash);
+  out += ", \"note\": ";
+  append_json_string(out, state.note);
+  out += ", \"name\": ";
+  append_json_string(out, phase.name);
+  auto texts = [&out](const std::vector<std::string>& list) { append_json_strings(out, list); };
+  out += ", \"units\": ";
+  append_per_power(out, state, [&](const PowerState& p) { texts(p.units); });
+  out += ", \"retreats\": ";
+  append_per_power(out, state, [&](const PowerState& p) { append_by_name(out, p.retreats); });
+  out += ", \"centers\": ";
+  append_per_power(out, state, [&](const PowerState& p) { texts(p.centers); });
+  out += ", \"homes\": ";
+  append_per_power(out, state, [&](const PowerState& p) { texts(p.homes); });
+  out += ", \"influence\": ";
+  append_per_power(out, state, [&](const PowerState& p) { texts(p.influence); });
+  out += ", \"civil_disorder\": ";
+  append_per_power(out, state,
+                   [&](const PowerState& p) { out += std::to_string(p.civil_disorder); });
+  out += ", \"builds\": ";
+  append_per_power(out, state, [&](const PowerState& p) {
+    out += "{\"count\": " + std::to_string(p.builds) + ", \"homes\": ";
+    texts(p.build_homes);
+    out += '}';
   });
-  json["game_id"] = game.id;
-  json["map"] = game.map;
-  json["rules"] = strings(game.rules);
-  return json;
+  out += ", \"game_id\": ";
+  append_json_string(out, game.id);
+  out += ", \"map\": ";
+  append_json_string(out, game.map);
+  out += ", \"rules\": ";
+  texts(game.rules);
+  out += '}';
 }
 
 }  // namespace
 
 std::string saved_phase_json(const SavedGame& game, const SavedPhase& phase) {
-  Json messages = Json::array();
-  for (const SavedMessage& m : phase.messages) {
-    messages.push_back({{"sender", m.sender},
-                        {"recipient", m.recipient},
-                        {"time_sent", m.time_sent},
-                        {"phase", m.phase},
-                        {"message", m.message}});
+  std::string out = "{\"name\": ";
+  out.reserve(4096);
+  append_json_string(out, phase.name);
+  out += ", \"state\": ";
+  append_state(out, game, phase);
+  out += ", \"orders\": ";
+  append_by_name(out, phase.orders);
+  out += ", \"results\": ";
+  append_by_name(out, phase.results);
+  out += ", \"messages\": [";
+  for (std::size_t i = 0; i < phase.messages.size(); ++i) {
+    const SavedMessage& m = phase.messages[i];
+    out += i ? ", {\"sender\": " : "{\"sender\": ";
+    append_json_string(out, m.sender);
+    out += ", \"recipient\": ";
+    append_json_string(out, m.recipient);
+    out += ", \"time_sent\": " + std::to_string(m.time_sent) + ", \"phase\": ";
+    append_json_string(out, m.phase);
+    out += ", \"message\": ";
+    append_json_string(out, m.message);
+    out += '}';
   }
-  const Json json = {{"name", phase.name},
-                     {"state", state_json(game, phase)},
-                     {"orders", by_name(phase.orders, strings)},
-                     {"results", by_name(phase.results, strings)},
-                     {"messages", std::move(messages)}};
-  // Invalid UTF-8 in a name or a press text is replaced, never a reason to lose the game.
-  return json.dump(-1, ' ', false, Json::error_handler_t::replace);
+  return out + "]}";
 }
 
 std::string saved_game_json(const SavedGame& game, const std::vector<std::string>& phases) {
-  Json head = Json::object();
-  head["id"] = game.id;
-  head["map"] = game.map;
-  head["rules"] = strings(game.rules);
-  std::string json = head.dump(-1, ' ', false, Json::error_handler_t::replace);
-  json.pop_back();
+  std::string json = "{\"id\": ";
+  append_json_string(json, game.id);
+  json += ", \"map\": ";
+  append_json_string(json, game.map);
+  json += ", \"rules\": ";
+  append_json_strings(json, game.rules);
   json += ", \"phases\": [";
   for (std::size_t i = 0; i < phases.size(); ++i)
     json += (i ? ", " : "") + phases[i];

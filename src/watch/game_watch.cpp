@@ -42,8 +42,7 @@ void GameWatch::publish(const savedgame::SavedGame& game, bool finished) {
   for (std::size_t i = settled_; i < game.phases.size(); ++i) {
     const savedgame::SavedPhase phase = finished ? game.phases[i] : public_part(game.phases[i]);
     saved_.push_back(std::make_shared<const std::string>(savedgame::saved_phase_json(game, phase)));
-    views_.push_back(std::make_shared<const std::string>(
-        page::phase_data(names_, phase).dump(-1, ' ', false, Json::error_handler_t::replace)));
+    views_.push_back(std::make_shared<const std::string>(page::phase_data_text(names_, phase)));
   }
   // The last phase may still change: its press, its orders when it is processed.
   settled_ = game.phases.empty() ? 0 : game.phases.size() - 1;
