@@ -74,7 +74,8 @@ GameResult play_game(const std::vector<const ArenaPlayer*>& by_power, std::uint6
   options.record = record_path;
   options.variant = press;
   Mailbox mailbox;
-  server::GameRecord record(record_path);
+  // The arena's records are read once the game is over: no need to write them line by line.
+  server::GameRecord record(record_path, false);
   std::ostream quiet(nullptr);
   server::GameSession session(options, mailbox, record, quiet);
   session.load(mdf, now, sco, own.name);

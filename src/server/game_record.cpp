@@ -2,7 +2,7 @@
 
 namespace quorvel::server {
 
-GameRecord::GameRecord(const std::string& path) {
+GameRecord::GameRecord(const std::string& path, bool line_by_line) : line_by_line_(line_by_line) {
   if (!path.empty()) file_ = std::fopen(path.c_str(), "w");
 }
 
@@ -15,7 +15,7 @@ void GameRecord::write(const std::string& text) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   std::fprintf(file_, "%9.3f %s\n", seconds, text.c_str());
-  std::fflush(file_);
+  if (line_by_line_) std::fflush(file_);
 }
 
 }  // namespace quorvel::server

@@ -10,7 +10,9 @@ namespace quorvel::server {
 // seconds since the start, and the events around them.
 class GameRecord {
  public:
-  explicit GameRecord(const std::string& path);
+  // A server's record reaches its file line by line, so that what a stopped server leaves
+  // is whole; a host that writes many records at once may leave that to the buffer.
+  explicit GameRecord(const std::string& path, bool line_by_line = true);
   ~GameRecord();
   GameRecord(const GameRecord&) = delete;
   GameRecord& operator=(const GameRecord&) = delete;
@@ -20,6 +22,7 @@ class GameRecord {
 
  private:
   std::FILE* file_ = nullptr;
+  bool line_by_line_ = true;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
