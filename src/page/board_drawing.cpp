@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <optional>
 
 #include "page/standard_board.h"
 #include "rules/standard_map.h"
@@ -16,14 +17,18 @@ namespace {
 
 // Provinces spread by their borders: each pulls its neighbours, all push each other
 // (a force layout from fixed starting places, so a map is always drawn alike).
-std::vector<std::pair<double, double>> spread(int count,
-                                              const std::vector<std::pair<int, int>>& links,
-                                              double size) {
-  std::vector<std::pair<double, double>> at(static_cast<std::size_t>(count));
+using Point = std::pair<double, double>;
+
+// Provinces with a place given stay there; the others move.
+std::vector<Point> spread(int count, const std::vector<std::pair<int, int>>& links, double size,
+                          const std::vector<std::optional<Point>>& fixed) {
+  std::vector<Point> at(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     const double angle = 2 * std::numbers::pi * i / std::max(count, 1);
-    at[static_cast<std::size_t>(i)] = {size / 2 + size / 3 * std::cos(angle),
-                                       size / 2 + size / 3 * std::sin(angle)};
+    const auto& given = fixed[static_cast<std::size_t>(i)];
+    at[static_cast<std::size_t>(i)] =
+        given ? *given
+              : Point{size / 2 + size / 3 * std::cos(angle), size / 2 + size / 3 * std::sin(angle)};
   }
   const double ideal = size / (1.5 * std::sqrt(std::max(count, 1)));
   for (int step = 0; step < 300; ++step) {
@@ -54,6 +59,7 @@ std::vector<std::pair<double, double>> spread(int count,
     }
     const double limit = size / 10 * (1.0 - step / 300.0) + 1;
     for (std::size_t i = 0; i < at.size(); ++i) {
+      if (fixed[i]) continue;
       const double length = std::max(std::hypot(push[i].first, push[i].second), 1e-9);
       const double move = std::min(length, limit);
       at[i].first = std::clamp(at[i].first + push[i].first / length * move, 40.0, size - 40);
@@ -79,7 +85,7 @@ std::string disc(double x, double y, double r) {
   return path + "Z";
 }
 
-Json laid_out(const savedgame::MapNames& names) {
+Json laid_out(const savedgame::MapNames& names, const std::vector<rules::MapPlace>& places) {
   const rules::RulesMap& map = names.map();
   std::vector<int> provinces;
   for (int p = 0; p < map.province_count(); ++p) {
@@ -95,7 +101,24 @@ Json laid_out(const savedgame::MapNames& names) {
   }
   const double size =
       std::clamp(120.0 * std::sqrt(static_cast<double>(provinces.size())), 400.0, 1400.0);
-  const auto at = spread(static_cast<int>(provinces.size()), links, size);
+  // The file's places, fitted into the drawing with a margin.
+  std::vector<std::optional<Point>> fixed(provinces.size());
+  double low_x = 1e9, low_y = 1e9, high_x = -1e9, high_y = -1e9;
+  for (const rules::MapPlace& place : places) {
+    low_x = std::min(low_x, place.x);
+    low_y = std::min(low_y, place.y);
+    high_x = std::max(high_x, place.x);
+    high_y = std::max(high_y, place.y);
+  }
+  const double span = std::max({high_x - low_x, high_y - low_y, 1.0});
+  for (std::size_t i = 0; i < provinces.size(); ++i) {
+    for (const rules::MapPlace& place : places) {
+      if (place.province != map.name(provinces[i])) continue;
+      fixed[i] = Point{50 + (place.x - low_x) / span * (size - 100),
+                       50 + (place.y - low_y) / span * (size - 100)};
+    }
+  }
+  const auto at = spread(static_cast<int>(provinces.size()), links, size, fixed);
   Json board{{"width", size}, {"height", size}, {"neutral", ""}, {"coasts", Json::object()}};
   Json drawn = Json::object();
   const double r = std::min(34.0, size / (2.5 * std::sqrt(provinces.size() + 1.0)));
@@ -157,15 +180,16 @@ Json off_the_map(const savedgame::MapNames& names) {
 
 }  // namespace
 
-Json board_drawing(const savedgame::MapNames& names) {
-  if (!on_standard_board(names.map())) return laid_out(names);
+Json board_drawing(const savedgame::MapNames& names, const std::vector<rules::MapPlace>& places) {
+  if (!places.empty() || !on_standard_board(names.map())) return laid_out(names, places);
   Json board = standard_board();
   board["off"] = off_the_map(names);
   return board;
 }
 
-std::string board_drawing_text(const savedgame::MapNames& names) {
-  if (!on_standard_board(names.map())) return laid_out(names).dump();
+std::string board_drawing_text(const savedgame::MapNames& names,
+                               const std::vector<rules::MapPlace>& places) {
+  if (!places.empty() || !on_standard_board(names.map())) return laid_out(names, places).dump();
   static const std::string standard = [] {
     std::string text = standard_board().dump();
     text.pop_back();

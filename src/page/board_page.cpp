@@ -56,7 +56,7 @@ std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& m
   json += ", \"phases\": [";
   for (std::size_t i = 0; i < game.phases.size(); ++i)
     json += (i ? ", " : "") + phase_data_text(names, game.phases[i]);
-  return page_around(json + "], \"board\": " + board_drawing_text(names) + "}");
+  return page_around(json + "], \"board\": " + board_drawing_text(names, map_file.places) + "}");
 }
 
 bool write_board_page(const std::string& path, const savedgame::SavedGame& game,

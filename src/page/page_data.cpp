@@ -184,7 +184,7 @@ Json page_data(const SavedGame& game, const rules::MapFile& map_file) {
   data["phases"] = Json::array();
   for (const SavedPhase& phase : game.phases)
     data["phases"].push_back(phase_data(names, phase));
-  data["board"] = board_drawing(names);
+  data["board"] = board_drawing(names, map_file.places);
   return data;
 }
 

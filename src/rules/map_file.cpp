@@ -1,6 +1,7 @@
 #include "rules/map_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -279,6 +280,41 @@ Check check_start(const Part& now, const BoardMap& map) {
   return std::nullopt;
 }
 
+// The "#place" lines of the text, for the provinces of the map.
+bool read_places(std::string_view text, const std::string& name, const BoardMap& map,
+                 std::vector<MapPlace>& places, std::string& error) {
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  std::set<std::string> named;
+  for (int number = 1; std::getline(lines, line); ++number) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line.compare(start, 7, "#place ") != 0) continue;
+    std::istringstream words(line.substr(start + 7));
+    MapPlace place;
+    std::string rest;
+    if (!(words >> place.province >> place.x >> place.y) || (words >> rest) || place.x < 0 ||
+        place.y < 0 || place.x > 100000 || place.y > 100000) {
+      error = at(name, Place{number, static_cast<int>(start) + 1},
+                 "a place is \"#place PROVINCE X Y\" with two numbers from 0 to 100000");
+      return false;
+    }
+    std::transform(place.province.begin(), place.province.end(), place.province.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    bool found = false;
+    for (int p = 0; p < map.province_count && !found; ++p)
+      found = map.on_map(p) &&
+              printed_text(TokenMessage(map.provinces[static_cast<std::size_t>(p)].token)) ==
+                  place.province;
+    if (!found || !named.insert(place.province).second) {
+      error = at(name, Place{number, static_cast<int>(start) + 8},
+                 place.province + (found ? " has a place already" : " is no province of the map"));
+      return false;
+    }
+    places.push_back(place);
+  }
+  return true;
+}
+
 }  // namespace
 
 MapFileReading read_map_text(std::string_view text, const std::string& name) {
@@ -299,7 +335,9 @@ MapFileReading read_map_text(std::string_view text, const std::string& name) {
     result.error = reader.error(*fault->part, fault->position, fault->why);
     return result;
   }
-  result.map = MapFile{name, mdf.message, sco.message, now.message};
+  std::vector<MapPlace> places;
+  if (!read_places(text, name, map, places, result.error)) return result;
+  result.map = MapFile{name, mdf.message, sco.message, now.message, std::move(places)};
   return result;
 }
 

@@ -142,3 +142,28 @@ TEST_F(ViewCommand, ABadFileIsNamedWithItsPlaceAndNoPageIsWritten) {
 
 }  // namespace
 }  // namespace quorvel::page
+
+namespace quorvel::page {
+namespace {
+
+TEST(PageData, AMapFilesPlacesPutItsProvincesWhereItSays) {
+  std::optional<rules::MapFile> pure = savedgame::known_map("pure");
+  ASSERT_TRUE(pure);
+  pure->places = {{"VIE", 0, 0}, {"LON", 100, 0}, {"PAR", 100, 100}};
+  savedgame::SavedGame game;
+  game.map = "pure";
+  const Json board = page_data(game, *pure)["board"];
+  const Json& vie = board["provinces"]["VIE"];
+  const Json& lon = board["provinces"]["LON"];
+  const Json& par = board["provinces"]["PAR"];
+  EXPECT_LT(vie["x"].get<double>(), lon["x"].get<double>());
+  EXPECT_EQ(vie["y"], lon["y"]);
+  EXPECT_EQ(lon["x"], par["x"]);
+  EXPECT_LT(lon["y"].get<double>(), par["y"].get<double>());
+  // The provinces it does not place are laid out around those it does.
+  EXPECT_EQ(board["provinces"].size(), 7u);
+  EXPECT_NE(board_page(game, *pure).find("game-data"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvel::page

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -110,6 +111,43 @@ TEST(MapFile, FaultsAreNamedWithTheirPlace) {
     EXPECT_EQ(reading.error, c.error) << c.text;
   }
   EXPECT_EQ(read_map_file("/no/such/file.map").error, "/no/such/file.map: cannot be read");
+}
+
+}  // namespace
+}  // namespace quorvel::rules
+
+namespace quorvel::rules {
+namespace {
+
+// A map file may say where a page draws its provinces; a place that does not read is a
+// fault of the file like any other.
+TEST(MapFilePlaces, PlacesReadAndTheirFaultsArePlaced) {
+  const std::string map =
+      testing::read_file(std::filesystem::path(QUORVEL_DATA_DIR) / "maps" / "pure.map");
+  const MapFileReading placed =
+      read_map_text(map + "#place VIE 10 20\n  #place lon 30.5 40\n# place PAR not a place\n", "p");
+  ASSERT_TRUE(placed.map) << placed.error;
+  ASSERT_EQ(placed.map->places.size(), 2u);
+  EXPECT_EQ(placed.map->places[1].province, "LON");
+  EXPECT_DOUBLE_EQ(placed.map->places[1].x, 30.5);
+  EXPECT_TRUE(read_map_text(map, "p").map->places.empty());
+
+  const int last = static_cast<int>(std::count(map.begin(), map.end(), '\n')) + 1;
+  const std::pair<std::string, std::string> faults[] = {
+      {"#place XYZ 1 2", ":" + std::to_string(last) + ":8: XYZ is no province of the map"},
+      {"#place NAP 1 2", "NAP is no province of the map"},
+      {"#place VIE 1 2\n#place VIE 3 4",
+       ":" + std::to_string(last + 1) + ":8: VIE has a place already"},
+      {"#place VIE 1", "two numbers"},
+      {"#place VIE 1 2 3", "two numbers"},
+      {"#place VIE -1 2", "two numbers"},
+      {"#place VIE x y", "two numbers"},
+  };
+  for (const auto& [line, expected] : faults) {
+    const MapFileReading reading = read_map_text(map + line + "\n", "p");
+    EXPECT_FALSE(reading.map) << line;
+    EXPECT_NE(reading.error.find(expected), std::string::npos) << line << ": " << reading.error;
+  }
 }
 
 }  // namespace
