@@ -188,12 +188,9 @@ void GameCapture::take_orders() {
     }
     for (int i = 0; i < rules_.waives(power); ++i)
       given.push_back("WAIVE");
+    if (rules_.waives(power) > 0) ordered_.insert("WAIVE");
     phase.orders.emplace_back(names_.power(power), std::move(given));
   }
-  if (std::any_of(phase.orders.begin(), phase.orders.end(), [](const auto& entry) {
-        return std::count(entry.second.begin(), entry.second.end(), "WAIVE") > 0;
-      }))
-    ordered_.insert("WAIVE");
 }
 
 void GameCapture::processed(const std::vector<rules::RulesGame::OrderResult>& results) {

@@ -136,6 +136,33 @@ std::optional<Location> MapNames::location(std::string_view text, Token type) co
   return Location{p, *coast};
 }
 
+namespace {
+
+// A unit at words[at]: its type and place.
+bool read_unit_words(const MapNames& names, const std::vector<std::string_view>& w, std::size_t at,
+                     TextUnit& unit, std::string* why) {
+  if (at >= w.size()) return fail(why, "a unit is missing");
+  const std::optional<Token> type = unit_type(w[at]);
+  if (!type) return fail(why, "'" + std::string(w[at]) + "' is no unit type (A or F)");
+  if (at + 1 >= w.size()) return fail(why, "the unit has no province");
+  const std::optional<Location> place = names.location(w[at + 1], *type);
+  if (!place) return fail(why, "'" + std::string(w[at + 1]) + "' is no place of the map");
+  unit = TextUnit{*type, *place};
+  return true;
+}
+
+}  // namespace
+
+std::optional<TextUnit> read_unit(const MapNames& names, std::string_view text, std::string* why) {
+  const std::vector<std::string_view> w = words(text);
+  TextUnit unit;
+  if (!read_unit_words(names, w, 0, unit, why)) return std::nullopt;
+  // A unit stands as "A PAR", one space between, nothing else.
+  if (w.size() != 2 || text.size() != w[0].size() + 1 + w[1].size())
+    return fail(why, "'" + std::string(text) + "' is no unit"), std::nullopt;
+  return unit;
+}
+
 std::optional<TextOrder> read_order(const MapNames& names, std::string_view text,
                                     std::string* why) {
   const std::vector<std::string_view> w = words(text);
@@ -144,16 +171,8 @@ std::optional<TextOrder> read_order(const MapNames& names, std::string_view text
     order.kind = OrderKind::kWaive;
     return order;
   }
-  // A unit: its type and place.
   auto read_unit = [&](std::size_t at, TextUnit& unit) {
-    if (at >= w.size()) return fail(why, "a unit is missing");
-    const std::optional<Token> type = unit_type(w[at]);
-    if (!type) return fail(why, "'" + std::string(w[at]) + "' is no unit type (A or F)");
-    if (at + 1 >= w.size()) return fail(why, "the unit has no province");
-    const std::optional<Location> place = names.location(w[at + 1], *type);
-    if (!place) return fail(why, "'" + std::string(w[at + 1]) + "' is no place of the map");
-    unit = TextUnit{*type, *place};
-    return true;
+    return read_unit_words(names, w, at, unit, why);
   };
   // Where a unit goes: a fleet without a coast to a province of several takes the one it
   // reaches.

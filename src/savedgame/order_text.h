@@ -61,6 +61,9 @@ struct TextOrder {
   bool via = false;                // a move by convoy
 };
 
+// Reads "A PAR" or "F STP/SC"; none, with the reason in why, for what is no unit here.
+std::optional<TextUnit> read_unit(const MapNames& names, std::string_view text,
+                                  std::string* why = nullptr);
 // Reads "A PAR - BUR", "F NTH C A YOR - NWY", "WAIVE" and the rest; none, with the reason
 // in why, for text that is no order on this map.
 std::optional<TextOrder> read_order(const MapNames& names, std::string_view text,

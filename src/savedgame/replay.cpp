@@ -60,22 +60,21 @@ std::optional<rules::Position> position_of(const MapNames& names, const SavedPha
     for (std::string text : state.units) {
       const bool dislodged = !text.empty() && text[0] == '*';
       if (dislodged) text.erase(0, 1);
-      const std::optional<TextOrder> unit = read_order(names, text + " H");
+      const std::optional<TextUnit> unit = read_unit(names, text);
       if (!unit) continue;
-      const rules::Unit placed{power, unit->unit.type, unit->unit.location};
+      const rules::Unit placed{power, unit->type, unit->location};
       if (!dislodged) {
-        position.units[unit->unit.location.province] = placed;
+        position.units[unit->location.province] = placed;
         continue;
       }
       rules::DislodgedUnit entry{placed, {}};
       for (const auto& [retreating, to] : state.retreats) {
         if (retreating != text) continue;
         for (const std::string& place : to) {
-          if (auto location = names.location(place, unit->unit.type))
-            entry.retreats.insert(*location);
+          if (auto location = names.location(place, unit->type)) entry.retreats.insert(*location);
         }
       }
-      position.dislodged[unit->unit.location.province] = entry;
+      position.dislodged[unit->location.province] = entry;
     }
   }
   return position;

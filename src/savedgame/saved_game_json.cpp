@@ -282,7 +282,7 @@ void check_names(const SavedGame& game, const rules::RulesMap& map) {
   auto check_unit = [&](const SavedPhase& phase, std::string unit, const std::string& field) {
     if (!unit.empty() && unit[0] == '*') unit.erase(0, 1);
     std::string why;
-    if (unit.size() < 3 || unit[1] != ' ' || !read_order(names, unit + " H", &why))
+    if (!read_unit(names, unit, &why))
       throw fault(phase, field,
                   "'" + unit + "' is no unit on the map" + (why.empty() ? "" : ": " + why));
   };
