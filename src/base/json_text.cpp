@@ -38,6 +38,16 @@ void append_json_string(std::string& out, std::string_view text) {
   static const char kHex[] = "0123456789abcdef";
   out += '"';
   for (std::size_t i = 0; i < text.size();) {
+    // Most text needs no escape: taken in runs.
+    std::size_t plain = i;
+    while (plain < text.size()) {
+      const unsigned char c = static_cast<unsigned char>(text[plain]);
+      if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') break;
+      ++plain;
+    }
+    out.append(text, i, plain - i);
+    i = plain;
+    if (i == text.size()) break;
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c >= 0x80) {
       const std::size_t length = utf8_length(text.substr(i));

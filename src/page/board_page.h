@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "rules/map_file.h"
 #include "savedgame/saved_game.h"
@@ -13,6 +15,10 @@ namespace quorvel::page {
 // that follow (view.json).
 std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& map,
                        bool live = false);
+// The same from its phases' texts as phase_data_text makes them (the game's own phases are
+// not read).
+std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& map,
+                       const std::vector<std::string_view>& phases, bool live = false);
 // The page around data as page_data makes it.
 std::string board_page(nlohmann::json data, bool live = false);
 
@@ -20,5 +26,9 @@ std::string board_page(nlohmann::json data, bool live = false);
 // it cannot.
 bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
                       const rules::MapFile& map, std::string* error = nullptr);
+// The same from its phases' texts, written as it is made.
+bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
+                      const rules::MapFile& map, const std::vector<std::string_view>& phases,
+                      std::string* error = nullptr);
 
 }  // namespace quorvel::page

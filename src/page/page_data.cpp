@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
+#include <string_view>
+#include <vector>
 
 #include "base/json_text.h"
 #include "page/board_drawing.h"
@@ -68,30 +69,35 @@ const char* kind_code(OrderKind kind) {
 }  // namespace
 
 std::string phase_data_text(const MapNames& names, const SavedPhase& phase) {
-  std::map<std::string, int> power_index;
-  for (int p = 0, i = 0; p < names.map().power_count(); ++p) {
-    if (names.map().has_power(p)) power_index[names.power(p)] = i++;
+  // A few powers: looked up in a list.
+  std::vector<std::string_view> power_names;
+  for (int p = 0; p < names.map().power_count(); ++p) {
+    if (names.map().has_power(p)) power_names.push_back(names.power(p));
   }
-  auto index_of = [&](const std::string& power) {
-    const auto found = power_index.find(power);
-    return found != power_index.end() ? found->second : -1;
+  auto index_of = [&](std::string_view power) {
+    const auto found = std::find(power_names.begin(), power_names.end(), power);
+    return found != power_names.end() ? static_cast<int>(found - power_names.begin()) : -1;
   };
   std::string out = "{\"n\": ";
-  out.reserve(4096);
+  out.reserve(8192);
   append_json_string(out, phase.name);
   out += ", \"t\": ";
   append_json_string(out, title(phase.name));
 
   // Units as [power, "A", "PAR", dislodged], centres and land by who holds them.
   std::string units, owners, held, builds;
+  units.reserve(2048);
+  owners.reserve(1024);
+  held.reserve(2048);
   for (const auto& [power, state] : phase.state.powers) {
     const std::string index = std::to_string(index_of(power));
     for (const std::string& text : state.units) {
       const bool dislodged = !text.empty() && text[0] == '*';
-      const std::string unit = dislodged ? text.substr(1) : text;
+      const std::string_view unit = std::string_view(text).substr(dislodged ? 1 : 0);
       if (unit.size() < 3) continue;
       units += units.empty() ? "[" : ", [";
-      units += index + ", ";
+      units += index;
+      units += ", ";
       append_json_string(units, unit.substr(0, 1));
       units += ", ";
       append_json_string(units, unit.substr(2));
@@ -100,38 +106,58 @@ std::string phase_data_text(const MapNames& names, const SavedPhase& phase) {
     for (const std::string& centre : state.centers) {
       if (!owners.empty()) owners += ", ";
       append_json_string(owners, centre);
-      owners += ": " + index;
+      owners += ": ";
+      owners += index;
     }
     for (const std::string& province : state.influence) {
       if (!held.empty()) held += ", ";
       append_json_string(held, province);
-      held += ": " + index;
+      held += ": ";
+      held += index;
     }
-    builds += (builds.empty() ? "" : ", ") + std::to_string(state.builds);
+    if (!builds.empty()) builds += ", ";
+    builds += std::to_string(state.builds);
   }
-  out += ", \"u\": [" + units + "], \"sc\": {" + owners + "}, \"i\": {" + held + "}, \"b\": [" +
-         builds + "]";
+  out += ", \"u\": [";
+  out += units;
+  out += "], \"sc\": {";
+  out += owners;
+  out += "}, \"i\": {";
+  out += held;
+  out += "}, \"b\": [";
+  out += builds;
+  out += "]";
 
   // Orders as [power, kind, from, to, helped unit's place, result, text].
-  std::map<std::string, std::string> results;
+  std::vector<std::pair<std::string_view, std::string>> results;
+  results.reserve(phase.results.size());
   for (const auto& [unit, words] : phase.results) {
     std::string joined;
     for (const std::string& word : words) {
-      if (!word.empty()) joined += (joined.empty() ? "" : ", ") + word;
+      if (word.empty()) continue;
+      if (!joined.empty()) joined += ", ";
+      joined += word;
     }
-    results[unit] = joined;
+    results.emplace_back(unit, std::move(joined));
   }
+  auto result_of = [&](std::string_view unit) -> std::string_view {
+    for (const auto& [name, joined] : results) {
+      if (name == unit) return joined;
+    }
+    return {};
+  };
   std::string orders;
-  std::set<std::string> ordered;
-  auto add_order = [&](int power, const char* kind, const std::string& from, const std::string& to,
-                       const std::string& other, const std::string& result,
-                       const std::string& text) {
+  orders.reserve(4096);
+  std::vector<std::string> ordered;
+  auto add_order = [&](int power, const char* kind, std::string_view from, std::string_view to,
+                       std::string_view other, std::string_view result, std::string_view text) {
     orders += orders.empty() ? "[" : ", [";
-    orders += std::to_string(power) + ", ";
+    orders += std::to_string(power);
+    orders += ", ";
     append_json_string(orders, kind);
-    for (const std::string* field : {&from, &to, &other, &result, &text}) {
+    for (const std::string_view field : {from, to, other, result, text}) {
       orders += ", ";
-      append_json_string(orders, *field);
+      append_json_string(orders, field);
     }
     orders += ']';
   };
@@ -141,22 +167,24 @@ std::string phase_data_text(const MapNames& names, const SavedPhase& phase) {
       if (!order) continue;
       const bool waive = order->kind == OrderKind::kWaive;
       const std::string unit = waive ? "WAIVE" : names.unit(order->unit.type, order->unit.location);
-      if (!waive) ordered.insert(names.location(order->unit.location));
-      const auto result = results.find(unit);
-      add_order(index_of(power), kind_code(order->kind),
-                waive ? "" : names.location(order->unit.location),
+      const std::string from = waive ? "" : names.location(order->unit.location);
+      if (!waive) ordered.push_back(from);
+      add_order(index_of(power), kind_code(order->kind), from,
                 order->target ? names.location(*order->target) : "",
-                order->other ? names.location(order->other->location) : "",
-                result != results.end() ? result->second : "", text);
+                order->other ? names.location(order->other->location) : "", result_of(unit), text);
     }
   }
   // Units the rules disbanded or removed without an order show as such.
   for (const auto& [unit, words] : phase.results) {
     const bool disbanded = std::find(words.begin(), words.end(), "disband") != words.end();
-    if (!disbanded || unit.size() < 3 || ordered.count(unit.substr(2))) continue;
-    add_order(-1, "D", unit.substr(2), "", "", results[unit], unit + " D");
+    if (!disbanded || unit.size() < 3) continue;
+    const std::string_view place = std::string_view(unit).substr(2);
+    if (std::find(ordered.begin(), ordered.end(), place) != ordered.end()) continue;
+    add_order(-1, "D", place, "", "", result_of(unit), unit + " D");
   }
-  out += ", \"o\": [" + orders + "], \"m\": [";
+  out += ", \"o\": [";
+  out += orders;
+  out += "], \"m\": [";
   for (std::size_t i = 0; i < phase.messages.size(); ++i) {
     const savedgame::SavedMessage& message = phase.messages[i];
     out += i ? ", [" : "[";
@@ -169,7 +197,10 @@ std::string phase_data_text(const MapNames& names, const SavedPhase& phase) {
   }
   out += "], \"note\": ";
   append_json_string(out, phase.state.note);
-  return out + "}";
+  out += '}';
+  // Kept for every phase of a game: not at the room reserved for making it.
+  out.shrink_to_fit();
+  return out;
 }
 
 Json phase_data(const MapNames& names, const SavedPhase& phase) {

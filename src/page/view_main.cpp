@@ -1,9 +1,12 @@
 // quorvel-view: the board page of a saved game, ours or one the field's engine wrote.
 #include <iostream>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "page/board_page.h"
+#include "page/page_data.h"
 #include "savedgame/replay.h"
 #include "savedgame/saved_game_json.h"
 
@@ -61,20 +64,42 @@ int main(int argc, char** argv) {
   const std::string folder =
       input.find('/') == std::string::npos ? "." : input.substr(0, input.rfind('/'));
   map_folders.push_back(folder);
-  const savedgame::SavedGameReading reading =
-      savedgame::read_saved_game(input, number, map_folders);
+  // The phases are taken as they are read, so that a game of any length needs no more
+  // memory than its page.
+  const bool make_page = !check || !output.empty();
+  std::unique_ptr<rules::RulesMap> map;
+  std::unique_ptr<savedgame::MapNames> names;
+  std::unique_ptr<savedgame::Replay> replay;
+  std::vector<std::string> views;
+  std::string difference;
+  std::size_t phases = 0;
+  const savedgame::SavedGameReading reading = savedgame::read_saved_game(
+      input, number, map_folders,
+      [&](savedgame::SavedPhase&& phase, const rules::MapFile& map_file) {
+        ++phases;
+        if (check && difference.empty()) {
+          if (!replay)
+            replay = std::make_unique<savedgame::Replay>(map_file, savedgame::SavedGame{});
+          difference = replay->next(phase);
+        }
+        if (!make_page) return;
+        if (!names) {
+          map = std::make_unique<rules::RulesMap>();
+          map->load(map_file.mdf);
+          names = std::make_unique<savedgame::MapNames>(*map);
+        }
+        views.push_back(page::phase_data_text(*names, phase));
+      });
   if (!reading.game) {
     std::cerr << "quorvel-view: " << reading.error << "\n";
     return 2;
   }
   if (check) {
-    const std::string difference = savedgame::replay_differences(*reading.game, *reading.map);
     if (!difference.empty()) {
       std::cerr << "quorvel-view: " << input << ": " << difference << "\n";
       return 1;
     }
-    std::cout << input << ": " << reading.game->phases.size()
-              << " phases, as the rules play them\n";
+    std::cout << input << ": " << phases << " phases, as the rules play them\n";
     if (output.empty()) return 0;
   }
   if (output.empty()) {
@@ -83,7 +108,8 @@ int main(int argc, char** argv) {
     output = (extension ? input.substr(0, dot) : input) + ".html";
   }
   std::string error;
-  if (!page::write_board_page(output, *reading.game, *reading.map, &error)) {
+  if (!page::write_board_page(output, *reading.game, *reading.map,
+                              std::vector<std::string_view>(views.begin(), views.end()), &error)) {
     std::cerr << "quorvel-view: " << error << "\n";
     return 1;
   }

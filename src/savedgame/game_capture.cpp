@@ -224,4 +224,8 @@ void GameCapture::finish(const std::vector<int>& victors, const std::vector<bool
   phase_open_ = false;
 }
 
+void GameCapture::forget_done_phases() {
+  if (game_.phases.size() > 1) game_.phases.erase(game_.phases.begin(), game_.phases.end() - 1);
+}
+
 }  // namespace quorvel::savedgame

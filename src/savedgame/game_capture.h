@@ -37,6 +37,8 @@ class GameCapture {
   void finish(const std::vector<int>& victors, const std::vector<bool>& disorder);
 
   const SavedGame& game() const { return game_; }
+  // Keeps only the phase going on, for a user that has taken the others.
+  void forget_done_phases();
 
  private:
   PhaseState state(const std::vector<bool>& disorder);

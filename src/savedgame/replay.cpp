@@ -112,23 +112,39 @@ std::string compare(const PhaseState& rules, const PhaseState& file) {
 
 }  // namespace
 
-std::string replay_differences(const SavedGame& game, const rules::MapFile& map) {
-  rules::RulesGame rules;
-  if (rules.load_map(map.mdf) != -1) return "the map does not load";
-  const MapNames names(rules.map());
-  if (game.phases.empty()) return "the game has no phase";
-  std::string why;
-  const std::optional<rules::Position> start = position_of(names, game.phases.front(), why);
-  if (!start) return why;
-  if (rules.load_position(start->now_message(rules.map()), start->sco_message(rules.map())) != -1)
-    return game.phases.front().name + ": the position does not load";
-  GameCapture capture(rules, game.id, game.map, game.rules);
-  for (std::size_t i = 0; i + 1 < game.phases.size(); ++i) {
-    const SavedPhase& phase = game.phases[i];
+Replay::Replay(const rules::MapFile& map, const SavedGame& head)
+    : rules_(std::make_unique<rules::RulesGame>()) {
+  if (rules_->load_map(map.mdf) != -1) {
+    failure_ = "the map does not load";
+    return;
+  }
+  names_ = std::make_unique<MapNames>(rules_->map());
+  capture_ = std::make_unique<GameCapture>(*rules_, head.id, head.map, head.rules);
+}
+
+Replay::~Replay() = default;
+
+std::string Replay::next(const SavedPhase& phase) {
+  if (!failure_.empty()) return failure_;
+  failure_ = step(phase);
+  return failure_;
+}
+
+std::string Replay::step(const SavedPhase& phase) {
+  if (!started_) {
+    started_ = true;
+    std::string why;
+    const std::optional<rules::Position> start = position_of(*names_, phase, why);
+    if (!start) return why;
+    if (rules_->load_position(start->now_message(rules_->map()),
+                              start->sco_message(rules_->map())) != -1)
+      return phase.name + ": the position does not load";
+  } else {
     std::vector<std::pair<int, TextOrder>> orders;
-    for (const auto& [power, texts] : phase.orders) {
+    for (const auto& [power, texts] : previous_.orders) {
       for (const std::string& text : texts) {
-        if (auto order = read_order(names, text)) orders.emplace_back(names.power(power), *order);
+        if (auto order = read_order(*names_, text))
+          orders.emplace_back(names_->power(power), *order);
       }
     }
     std::vector<TextOrder> all;
@@ -137,15 +153,28 @@ std::string replay_differences(const SavedGame& game, const rules::MapFile& map)
     // An order the rules refuse is void, as the field's engine keeps such orders: the unit
     // holds, and a difference shows in the next phase.
     for (const auto& [power, order] : orders)
-      rules.submit(power, order_message(names, rules.position(), power, order, all));
-    rules.process();
-    capture.begin_phase({});
-    const SavedPhase& next = game.phases[i + 1];
-    const std::string rules_name = capture.game().phases.back().name;
-    if (next.name != "COMPLETED" && next.name != rules_name)
-      return phase.name + ": the rules go on to " + rules_name + ", the file to " + next.name;
-    const std::string difference = compare(capture.game().phases.back().state, next.state);
-    if (!difference.empty()) return next.name + ": " + difference;
+      rules_->submit(power, order_message(*names_, rules_->position(), power, order, all));
+    rules_->process();
+    capture_->begin_phase({});
+    // Only the phase just made is needed: a long game is not held twice.
+    capture_->forget_done_phases();
+    const std::string rules_name = capture_->game().phases.back().name;
+    if (phase.name != "COMPLETED" && phase.name != rules_name)
+      return previous_.name + ": the rules go on to " + rules_name + ", the file to " + phase.name;
+    const std::string difference = compare(capture_->game().phases.back().state, phase.state);
+    if (!difference.empty()) return phase.name + ": " + difference;
+  }
+  previous_.name = phase.name;
+  previous_.orders = phase.orders;
+  return {};
+}
+
+std::string replay_differences(const SavedGame& game, const rules::MapFile& map) {
+  if (game.phases.empty()) return "the game has no phase";
+  Replay replay(map, game);
+  for (const SavedPhase& phase : game.phases) {
+    const std::string difference = replay.next(phase);
+    if (!difference.empty()) return difference;
   }
   return {};
 }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <stdexcept>
@@ -112,7 +115,7 @@ std::string saved_phase_json(const SavedGame& game, const SavedPhase& phase) {
   return out + "]}";
 }
 
-std::string saved_game_json(const SavedGame& game, const std::vector<std::string>& phases) {
+std::string saved_game_json(const SavedGame& game, const std::vector<std::string_view>& phases) {
   std::string json = "{\"id\": ";
   append_json_string(json, game.id);
   json += ", \"map\": ";
@@ -120,16 +123,23 @@ std::string saved_game_json(const SavedGame& game, const std::vector<std::string
   json += ", \"rules\": ";
   append_json_strings(json, game.rules);
   json += ", \"phases\": [";
-  for (std::size_t i = 0; i < phases.size(); ++i)
-    json += (i ? ", " : "") + phases[i];
-  return json + "]}";
+  std::size_t size = json.size() + 2;
+  for (const std::string_view phase : phases)
+    size += phase.size() + 2;
+  json.reserve(size);
+  for (std::size_t i = 0; i < phases.size(); ++i) {
+    if (i) json += ", ";
+    json += phases[i];
+  }
+  json += "]}";
+  return json;
 }
 
 std::string saved_game_json(const SavedGame& game) {
   std::vector<std::string> phases;
   for (const SavedPhase& phase : game.phases)
     phases.push_back(saved_phase_json(game, phase));
-  return saved_game_json(game, phases);
+  return saved_game_json(game, std::vector<std::string_view>(phases.begin(), phases.end()));
 }
 
 namespace {
@@ -261,9 +271,8 @@ SavedPhase read_phase(const Json& json) {
   return phase;
 }
 
-// Every name of the game on its map: powers, places, units and orders.
-void check_names(const SavedGame& game, const rules::RulesMap& map) {
-  const MapNames names(map);
+// Every name of a phase on its map: powers, places, units and orders.
+void check_phase(const SavedPhase& phase, const MapNames& names) {
   static const std::regex kPhaseName("[SFW][0-9]{1,5}[MRA]|COMPLETED");
   auto fault = [](const SavedPhase& phase, const std::string& field, const std::string& what) {
     FieldError error(field, what);
@@ -286,7 +295,7 @@ void check_names(const SavedGame& game, const rules::RulesMap& map) {
       throw fault(phase, field,
                   "'" + unit + "' is no unit on the map" + (why.empty() ? "" : ": " + why));
   };
-  for (const SavedPhase& phase : game.phases) {
+  {
     if (!std::regex_match(phase.name, kPhaseName))
       throw fault(phase, "name", "'" + phase.name + "' is no phase name");
     for (const auto& [power, state] : phase.state.powers) {
@@ -357,18 +366,50 @@ int line_in_file(const std::string& path, std::size_t byte) {
   return line;
 }
 
-// Parses one game, its phases taken in one by one (the parse keeps none of them).
+// The game's map, loaded when first needed: by the first phase when it follows the map's
+// name in the file (so that phases are checked and handed on as they are read), else at
+// the end.
+struct GameMap {
+  std::optional<rules::MapFile> file;
+  std::unique_ptr<rules::RulesMap> map;
+  std::unique_ptr<MapNames> names;
+
+  void load(const std::string& name, const std::vector<std::string>& map_folders) {
+    if (names) return;
+    file = known_map(name, map_folders);
+    if (!file) throw FieldError("map", "'" + name + "' is no map known here");
+    map = std::make_unique<rules::RulesMap>();
+    if (map->load(file->mdf) >= 0) throw FieldError("map", "'" + name + "' does not load");
+    names = std::make_unique<MapNames>(*map);
+  }
+};
+
+// Parses one game, its phases taken in one by one (the parse keeps none of them); with a
+// sink, each checked phase goes there instead of into the game.
 template <typename Input>
 SavedGameReading parse_game(Input&& input, const std::string& source, int first_line,
-                            std::string_view text_for_lines,
-                            const std::vector<std::string>& map_folders) {
+                            const std::function<int(std::size_t)>& line_at,
+                            const std::vector<std::string>& map_folders, const PhaseSink* sink) {
   SavedGameReading reading;
   SavedGame game;
+  GameMap map;
+  std::optional<std::string> map_name;
+  std::size_t phases = 0;
   std::string key;
   auto take = [&](int depth, Json::parse_event_t event, Json& parsed) {
     if (depth == 1 && event == Json::parse_event_t::key) key = parsed.get<std::string>();
+    if (depth == 1 && event == Json::parse_event_t::value && key == "map" && parsed.is_string())
+      map_name = parsed.get<std::string>();
     if (depth == 2 && key == "phases" && event == Json::parse_event_t::object_end) {
-      game.phases.push_back(read_phase(parsed));
+      SavedPhase phase = read_phase(parsed);
+      ++phases;
+      if (sink && map_name) {
+        map.load(*map_name, map_folders);
+        check_phase(phase, *map.names);
+        (*sink)(std::move(phase), *map.file);
+      } else {
+        game.phases.push_back(std::move(phase));
+      }
       return false;
     }
     return true;
@@ -380,18 +421,19 @@ SavedGameReading parse_game(Input&& input, const std::string& source, int first_
     game.map = text(member(top, "map", ""), "map");
     if (top.contains("rules")) game.rules = texts(top["rules"], "rules");
     member(top, "phases", "");
-    if (game.phases.empty()) throw FieldError("phases", "holds no phase");
-    std::optional<rules::MapFile> map = known_map(game.map, map_folders);
-    if (!map) throw FieldError("map", "'" + game.map + "' is no map known here");
-    rules::RulesMap rules_map;
-    if (rules_map.load(map->mdf) >= 0) throw FieldError("map", "'" + game.map + "' does not load");
-    check_names(game, rules_map);
-    reading.map = std::move(map);
+    if (phases == 0) throw FieldError("phases", "holds no phase");
+    map.load(game.map, map_folders);
+    for (const SavedPhase& phase : game.phases)
+      check_phase(phase, *map.names);
+    if (sink) {
+      for (SavedPhase& phase : game.phases)
+        (*sink)(std::move(phase), *map.file);
+      game.phases.clear();
+    }
+    reading.map = std::move(map.file);
     reading.game = std::move(game);
   } catch (const Json::parse_error& error) {
-    const int line = first_line - 1 +
-                     (text_for_lines.empty() ? line_in_file(source, error.byte)
-                                             : line_of(text_for_lines, error.byte));
+    const int line = line_at(error.byte);
     std::string what = error.what();
     // The library's own prefix says nothing a reader needs.
     const std::size_t detail = what.find(": ");
@@ -405,15 +447,87 @@ SavedGameReading parse_game(Input&& input, const std::string& source, int first_
   return reading;
 }
 
+// The characters of a stream up to the end of its line, for the parser: a game of a JSON
+// Lines file is parsed from the file, never held as a line.
+class LineChars {
+ public:
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = char;
+
+  LineChars() = default;  // the end of the line
+  explicit LineChars(std::streambuf* buffer) : buffer_(buffer) {}
+  char operator*() const { return static_cast<char>(buffer_->sgetc()); }
+  LineChars& operator++() {
+    buffer_->sbumpc();
+    return *this;
+  }
+  LineChars operator++(int) {
+    LineChars before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const LineChars& other) const { return at_end() == other.at_end(); }
+  bool operator!=(const LineChars& other) const { return !(*this == other); }
+
+ private:
+  bool at_end() const {
+    if (buffer_ == nullptr) return true;
+    const int c = buffer_->sgetc();
+    return c == std::char_traits<char>::eof() || c == '\n';
+  }
+  std::streambuf* buffer_ = nullptr;
+};
+
+// The rest of a stream's line as a range of characters the parser takes.
+struct StreamLine {
+  std::streambuf* buffer;
+};
+LineChars begin(const StreamLine& line) {
+  return LineChars(line.buffer);
+}
+LineChars end(const StreamLine&) {
+  return LineChars();
+}
+
+// Skips blank lines: true at the first character of the next line with text, counting the
+// lines passed; false at the end of the file.
+bool skip_blank_lines(std::streambuf& buffer, int& line) {
+  for (int c = buffer.sgetc(); c != std::char_traits<char>::eof(); c = buffer.snextc()) {
+    if (c == '\n') {
+      ++line;
+    } else if (c != ' ' && c != '\t' && c != '\r') {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Skips the rest of the line and its end.
+void skip_line(std::streambuf& buffer, int& line) {
+  for (int c = buffer.sgetc(); c != std::char_traits<char>::eof(); c = buffer.snextc()) {
+    if (c == '\n') {
+      buffer.sbumpc();
+      ++line;
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 SavedGameReading read_saved_game_text(std::string_view text, const std::string& source,
                                       const std::vector<std::string>& map_folders) {
-  return parse_game(text, source, 1, text, map_folders);
+  return parse_game(
+      text, source, 1, [&](std::size_t byte) { return line_of(text, byte); }, map_folders, nullptr);
 }
 
 SavedGameReading read_saved_game(const std::string& path, int number,
-                                 const std::vector<std::string>& map_folders) {
+                                 const std::vector<std::string>& map_folders,
+                                 const PhaseSink& sink) {
+  const PhaseSink* to = sink ? &sink : nullptr;
   SavedGameReading failed;
   if (number < 1) {
     failed.error = path + ": game " + std::to_string(number) + ": games count from 1";
@@ -424,46 +538,35 @@ SavedGameReading read_saved_game(const std::string& path, int number,
     failed.error = path + ": cannot be opened";
     return failed;
   }
-  // JSON Lines when the first line holds a whole game and more lines follow; else the file
-  // is one game, however its lines run.
-  std::string line;
-  int line_number = 0;
-  int first_game_line = 0;
-  while (std::getline(in, line)) {
-    ++line_number;
-    if (line.find_first_not_of(" \t\r") != std::string::npos) {
-      first_game_line = line_number;
-      break;
-    }
-  }
-  if (first_game_line == 0) {
+  std::streambuf& buffer = *in.rdbuf();
+  // JSON Lines when the first line holds a whole game; else the file is one game, however
+  // its lines run.
+  int line = 1;
+  if (!skip_blank_lines(buffer, line)) {
     failed.error = path + ": holds no game";
     return failed;
   }
-  if (!Json::accept(line)) {
+  const std::streampos first = buffer.pubseekoff(0, std::ios::cur, std::ios::in);
+  if (!Json::accept(StreamLine{&buffer})) {
     if (number != 1) {
       failed.error = path + ": holds one game, not " + std::to_string(number);
       return failed;
     }
-    in.clear();
-    in.seekg(0);
-    SavedGameReading reading = parse_game(in, path, 1, {}, map_folders);
-    return reading;
+    buffer.pubseekpos(0, std::ios::in);
+    return parse_game(
+        in, path, 1, [&](std::size_t byte) { return line_in_file(path, byte); }, map_folders, to);
   }
-  int game = 1;
-  while (true) {
-    if (game == number)
-      return parse_game(std::string_view(line), path, line_number, line, map_folders);
-    do {
-      if (!std::getline(in, line)) {
-        failed.error = path + ": holds " + std::to_string(game) + " game" + (game == 1 ? "" : "s") +
-                       ", not " + std::to_string(number);
-        return failed;
-      }
-      ++line_number;
-    } while (line.find_first_not_of(" \t\r") == std::string::npos);
-    ++game;
+  buffer.pubseekpos(first, std::ios::in);
+  for (int game = 1; game < number; ++game) {
+    skip_line(buffer, line);
+    if (!skip_blank_lines(buffer, line)) {
+      failed.error = path + ": holds " + std::to_string(game) + " game" + (game == 1 ? "" : "s") +
+                     ", not " + std::to_string(number);
+      return failed;
+    }
   }
+  return parse_game(
+      StreamLine{&buffer}, path, line, [line](std::size_t) { return line; }, map_folders, to);
 }
 
 }  // namespace quorvel::savedgame

@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "page/board_page.h"
+#include "base/whole_file.h"
+#include "page/phase_texts.h"
 #include "platform/os.h"
 #include "rules/adjudicate_command.h"
 #include "rules/map_file.h"
 #include "rules/standard_map.h"
-#include "savedgame/saved_game_file.h"
 #include "server/centres_chart.h"
 #include "server/game_record.h"
 #include "server/game_report.h"
@@ -102,18 +102,21 @@ int main(int argc, char** argv) {
     // once; the game goes on.
     const std::string page_path =
         std::filesystem::path(options.saved_game).replace_extension(".html").string();
-    session.keep_saved_game(
-        game_id(options), [&, page_path, said = false](const savedgame::SavedGame& game) mutable {
-          if (watched) watched->publish(game, session.finished());
-          if (options.saved_game.empty()) return;
-          std::string failure;
-          if ((!savedgame::write_saved_game(options.saved_game, game, &failure) ||
-               !page::write_board_page(page_path, game, map, &failure)) &&
-              !said) {
-            std::cerr << "quorvel-server: " << failure << "\n";
-            said = true;
-          }
-        });
+    // Each phase's texts are made once; only the phase going on is made again.
+    auto texts = std::make_shared<page::PhaseTexts>(map, false);
+    session.keep_saved_game(game_id(options), [&, page_path, texts, said = false](
+                                                  const savedgame::SavedGame& game) mutable {
+      if (watched) watched->publish(game, session.finished());
+      if (options.saved_game.empty()) return;
+      texts->update(game, session.finished());
+      std::string failure;
+      if ((!write_whole_file(options.saved_game, texts->saved_game_json(game) + "\n", &failure) ||
+           !write_whole_file(page_path, texts->board_page(game), &failure)) &&
+          !said) {
+        std::cerr << "quorvel-server: " << failure << "\n";
+        said = true;
+      }
+    });
   }
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);

@@ -8,48 +8,18 @@
 
 namespace quorvel::watch {
 
-using Json = nlohmann::json;
-
-namespace {
-
-rules::RulesMap loaded(const rules::MapFile& map_file) {
-  rules::RulesMap map;
-  map.load(map_file.mdf);
-  return map;
-}
-
-// What an observer may see of a phase of a running game.
-savedgame::SavedPhase public_part(savedgame::SavedPhase phase) {
-  phase.messages.clear();
-  phase.state.note.clear();
-  return phase;
-}
-
-}  // namespace
-
 GameWatch::GameWatch(const rules::MapFile& map)
-    : map_file_(map), map_(loaded(map)), names_(map_), published_(std::make_shared<Snapshot>()) {
-  page_ = page::board_page(page::page_data(savedgame::SavedGame{"", map.name, {}, {}}, map_file_),
-                           true);
-}
+    : page_(
+          page::board_page(page::page_data(savedgame::SavedGame{"", map.name, {}, {}}, map), true)),
+      texts_(map, true),
+      published_(std::make_shared<Snapshot>()) {}
 
 void GameWatch::publish(const savedgame::SavedGame& game, bool finished) {
-  // An ended game is shown anew whole, its press with it.
-  if (finished && !finished_) settled_ = 0;
-  finished_ = finished;
-  saved_.resize(settled_);
-  views_.resize(settled_);
-  for (std::size_t i = settled_; i < game.phases.size(); ++i) {
-    const savedgame::SavedPhase phase = finished ? game.phases[i] : public_part(game.phases[i]);
-    saved_.push_back(std::make_shared<const std::string>(savedgame::saved_phase_json(game, phase)));
-    views_.push_back(std::make_shared<const std::string>(page::phase_data_text(names_, phase)));
-  }
-  // The last phase may still change: its press, its orders when it is processed.
-  settled_ = game.phases.empty() ? 0 : game.phases.size() - 1;
+  texts_.update(game, finished);
   auto snapshot = std::make_shared<Snapshot>();
   snapshot->game_head = savedgame::SavedGame{game.id, game.map, game.rules, {}};
-  snapshot->saved = saved_;
-  snapshot->views = views_;
+  snapshot->saved = texts_.saved();
+  snapshot->views = texts_.views();
   snapshot->finished = finished;
   const std::lock_guard<std::mutex> lock(mutex_);
   published_ = std::move(snapshot);
@@ -66,10 +36,7 @@ std::string GameWatch::page() const {
 
 std::string GameWatch::game_json() const {
   const std::shared_ptr<const Snapshot> now = snapshot();
-  std::vector<std::string> phases;
-  for (const auto& phase : now->saved)
-    phases.push_back(*phase);
-  return savedgame::saved_game_json(now->game_head, phases);
+  return savedgame::saved_game_json(now->game_head, page::text_views(now->saved));
 }
 
 namespace {

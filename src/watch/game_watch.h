@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "page/phase_texts.h"
 #include "rules/map_file.h"
-#include "rules/rules_map.h"
-#include "savedgame/order_text.h"
 #include "savedgame/saved_game.h"
 
 namespace quorvel::watch {
@@ -45,21 +44,14 @@ class GameWatch {
  private:
   struct Snapshot {
     savedgame::SavedGame game_head;
-    std::vector<std::shared_ptr<const std::string>> saved;  // per phase, saved-game format
-    std::vector<std::shared_ptr<const std::string>> views;  // per phase, the page's
+    page::PhaseTexts::Texts saved;  // per phase, saved-game format
+    page::PhaseTexts::Texts views;  // per phase, the page's
     bool finished = false;
   };
   std::shared_ptr<const Snapshot> snapshot() const;
 
-  rules::MapFile map_file_;
-  rules::RulesMap map_;
-  savedgame::MapNames names_;
   std::string page_;
-  // The game's thread's own: phases before `settled_` no longer change.
-  std::vector<std::shared_ptr<const std::string>> saved_;
-  std::vector<std::shared_ptr<const std::string>> views_;
-  std::size_t settled_ = 0;
-  bool finished_ = false;
+  page::PhaseTexts texts_;  // the game's thread's own
 
   mutable std::atomic<std::int64_t> last_asked_{0};  // steady clock, milliseconds
   mutable std::atomic<bool> end_seen_{false};

@@ -233,6 +233,71 @@ TEST(SavedGameLines, AFileOfManyGamesGivesTheOneAsked) {
   EXPECT_NE(read_saved_game(path, 0).error.find("games count from 1"), std::string::npos);
 }
 
+// A reader given the phases one at a time gets those it would get whole, in order, each
+// checked: also from a game of a JSON Lines file, and where the map's name comes last.
+TEST(SavedGameLines, PhasesHandedOnAsReadAreTheGamesPhases) {
+  testing::TempDir dir;
+  const SavedGame game = house_game("pure", 2, 0, 1903);
+  const std::string json = saved_game_json(game);
+  const std::string lines = (dir / "games.jsonl").string();
+  {
+    std::ofstream out(lines, std::ios::binary);
+    out << "\n" << saved_game_json(house_game("pure", 1, 0, 1902)) << "\n" << json << "\n";
+  }
+  Json moved = Json::parse(json);
+  moved.erase("map");
+  moved["map"] = "pure";
+  const std::string map_last = (dir / "map-last.json").string();
+  std::ofstream(map_last, std::ios::binary) << moved.dump(2);
+  for (const auto& [path, number] : {std::pair{lines, 2}, std::pair{map_last, 1}}) {
+    std::vector<std::string> names;
+    const SavedGameReading reading =
+        read_saved_game(path, number, {}, [&](SavedPhase&& phase, const rules::MapFile& map) {
+          EXPECT_EQ(map.name, "pure");
+          names.push_back(phase.name);
+        });
+    ASSERT_TRUE(reading.game) << reading.error;
+    EXPECT_TRUE(reading.game->phases.empty());
+    EXPECT_EQ(reading.game->id, game.id);
+    ASSERT_EQ(names.size(), game.phases.size()) << path;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      EXPECT_EQ(names[i], game.phases[i].name);
+  }
+  // A fault after some phases went on still gives no game.
+  Json bad = Json::parse(json);
+  bad["phases"][2]["orders"]["FRANCE"] = {"A PAR - NOWHERE"};
+  const std::string bad_path = (dir / "bad.json").string();
+  std::ofstream(bad_path, std::ios::binary) << bad.dump();
+  int taken = 0;
+  const SavedGameReading failed =
+      read_saved_game(bad_path, 1, {}, [&](SavedPhase&&, const rules::MapFile&) { ++taken; });
+  EXPECT_FALSE(failed.game);
+  EXPECT_EQ(taken, 2);
+  EXPECT_NE(failed.error.find("orders.FRANCE[0]"), std::string::npos) << failed.error;
+}
+
+TEST(Replay, PhaseByPhaseItFindsTheFirstDifferenceAndKeepsIt) {
+  const SavedGame game = house_game("standard", 6, 20, 1903);
+  const std::optional<rules::MapFile> map = known_map("standard");
+  ASSERT_TRUE(map);
+  Replay replay(*map, game);
+  for (const SavedPhase& phase : game.phases)
+    EXPECT_EQ(replay.next(phase), "") << phase.name;
+  // A unit the orders never put there.
+  SavedGame changed = game;
+  std::vector<std::string>& units = changed.phases[3].state.powers[0].second.units;
+  ASSERT_FALSE(units.empty());
+  units[0] = "A BOH";
+  const std::string difference = replay_differences(changed, *map);
+  EXPECT_NE(difference.find(changed.phases[3].name + ": units of AUSTRIA"), std::string::npos)
+      << difference;
+  Replay stepwise(*map, changed);
+  std::string last;
+  for (const SavedPhase& phase : changed.phases)
+    last = stepwise.next(phase);
+  EXPECT_EQ(last, difference);
+}
+
 TEST(SavedGameFile, AFileIsReplacedWholeOrNotAtAll) {
   testing::TempDir dir;
   const std::string path = (dir / "game.json").string();
