@@ -37,15 +37,31 @@ bool read_press_options(const std::string& text, GameVariant& variant) {
   return true;
 }
 
+// A:B, two counts of seats.
+bool read_lineup(const std::string& text, std::optional<std::pair<int, int>>& lineup) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  int a = 0;
+  int b = 0;
+  if (!read_number(text.substr(0, colon), 1, kMaxPowers, a) ||
+      !read_number(text.substr(colon + 1), 1, kMaxPowers, b))
+    return false;
+  lineup = std::pair{a, b};
+  return true;
+}
+
 }  // namespace
 
 std::string arena_usage() {
   return "usage: quorvel-arena PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL]\n"
          "                     [--press-options LIST] [--map FILE] [--jobs J] [--shard K/N]\n"
          "                     [--out FILE] [--record DIR] [--chart FILE] [--quiet]\n"
-         "       quorvel-arena merge FILE...\n"
+         "       quorvel-arena merge [--void-failed] FILE...\n"
          "PLAYER: quorvel (built-in settings), quorvel:FILE (settings from FILE), greedy,\n"
-         "        random, hold, honest or liar; one per power at most, the last fills the rest\n"
+         "        random, hold, honest, liar, or exec:COMMAND (a DAIDE client program started\n"
+         "        for each of its seats, {host} and {port} in COMMAND replaced by its game's\n"
+         "        server, else -s{host} -p{port} appended); one per power at most, the last\n"
+         "        fills the rest\n"
          "  --games N      games to play (70); the powers rotate round the board\n"
          "  --seed S       game i is played with seed S + i (1)\n"
          "  --last-year Y  the games are drawn after this year (1910)\n"
@@ -64,7 +80,15 @@ std::string arena_usage() {
          "                 the saved game as game-SEED.json and its board page as\n"
          "                 game-SEED.html\n"
          "  --chart FILE   each player's mean centres per year, as an SVG chart\n"
-         "  --quiet        no progress bar\n";
+         "  --quiet        no progress bar\n"
+         "  --lineup A:B   two players, A seats of the first and B of the second in every\n"
+         "                 game, every power equally often\n"
+         "outside programs (exec:):\n"
+         "  --connect-time S  seconds for a program to connect and join (30)\n"
+         "  --move-time S     time limit of movement phases (60), --retreat-time S of\n"
+         "                    retreats (30), --build-time S of adjustments (30); a program\n"
+         "                    that misses one is stopped and its power is in civil disorder\n"
+         "  --void-failed     games in which a program failed are left out of the scores\n";
 }
 
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
@@ -95,6 +119,16 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
       {"--chart", path(o.chart)},
       {"--record", path(o.record_dir)},
       {"--quiet", [&](const std::string&) { return o.quiet = true; }, true},
+      {"--connect-time",
+       [&](const std::string& v) { return read_number(v, 1, 3600, o.connect_seconds); }},
+      {"--move-time",
+       [&](const std::string& v) { return read_number(v, 1, 86400, o.move_seconds); }},
+      {"--retreat-time",
+       [&](const std::string& v) { return read_number(v, 1, 86400, o.retreat_seconds); }},
+      {"--build-time",
+       [&](const std::string& v) { return read_number(v, 1, 86400, o.build_seconds); }},
+      {"--void-failed", [&](const std::string&) { return o.void_failed = true; }, true},
+      {"--lineup", [&](const std::string& v) { return read_lineup(v, o.lineup); }},
   };
   parsed.error = read_options(args, options, [&](const std::string& name) -> std::string {
     if (o.players.size() == static_cast<std::size_t>(kMaxPowers)) return "too many players";
@@ -122,8 +156,32 @@ ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args) {
                            : 0;
     if (static_cast<int>(o.players.size()) > powers)
       parsed.error = "more players than the map has powers (" + std::to_string(powers) + ")";
+    if (parsed.error.empty() && o.lineup &&
+        (o.players.size() != 2 || o.lineup->first + o.lineup->second != powers))
+      parsed.error = "--lineup takes two players and seats for all " + std::to_string(powers) +
+                     " powers of the map";
   }
+  const bool outside = std::any_of(o.players.begin(), o.players.end(),
+                                   [](const ArenaPlayer& p) { return p.is_outside(); });
+  const bool quorvel = std::any_of(o.players.begin(), o.players.end(),
+                                   [](const ArenaPlayer& p) { return p.is_quorvel(); });
+  // In-process Quorvels wait for press answers in rounds the arena drives; a game with
+  // outside programs runs on their time.
+  if (parsed.error.empty() && outside && quorvel && o.press.level > 0)
+    parsed.error =
+        "a press game with outside programs takes no in-process quorvel: run it as "
+        "exec:build/quorvel";
   return parsed;
+}
+
+std::vector<const ArenaPlayer*> lineup_seating(const std::vector<ArenaPlayer>& players,
+                                               std::pair<int, int> lineup, int game, int powers) {
+  std::vector<const ArenaPlayer*> by_power(static_cast<std::size_t>(powers));
+  for (int power = 0; power < powers; ++power) {
+    const int slot = ((power - game % powers) % powers + powers) % powers;
+    by_power[static_cast<std::size_t>(power)] = &players[slot < lineup.first ? 0 : 1];
+  }
+  return by_power;
 }
 
 std::vector<const ArenaPlayer*> seating(const std::vector<ArenaPlayer>& players, int game,

@@ -26,6 +26,14 @@ struct ArenaOptions {
   std::string record_dir;  // game i as game-<seed>.txt, .json and .html
   std::string chart;       // mean centres per year of each player, as SVG
   bool quiet = false;
+  // Outside programs: seconds to connect and join, and each phase's time limit.
+  int connect_seconds = 30;
+  int move_seconds = 60;
+  int retreat_seconds = 30;
+  int build_seconds = 30;
+  bool void_failed = false;  // games with a failed outside program are left out of the scores
+  // Seats of the first and the second player in every game; none: the rotation.
+  std::optional<std::pair<int, int>> lineup;
   const Cluster* cluster = nullptr;  // the ranks the games are spread over; none: this process
 };
 
@@ -35,7 +43,9 @@ struct ParsedArenaOptions {
 };
 
 // PLAYER... [--games N] [--seed S] [--last-year Y] [--press LEVEL] [--press-options LIST]
-// [--map FILE] [--jobs J] [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet];
+// [--map FILE] [--jobs J] [--shard K/N] [--out FILE] [--record DIR] [--chart FILE] [--quiet]
+// [--move-time S] [--retreat-time S] [--build-time S] [--connect-time S] [--void-failed]
+// [--lineup A:B];
 // a value may also follow
 // its option after "=". A map file is read here: its fault is the command line's error.
 ParsedArenaOptions parse_arena_options(const std::vector<std::string>& args);
@@ -46,5 +56,9 @@ std::string arena_usage();
 // so on round the board; the last player fills the rest.
 std::vector<const ArenaPlayer*> seating(const std::vector<ArenaPlayer>& players, int game,
                                         int powers);
+// With a line-up of A seats for the first player and B for the second, in game i the
+// first takes the A seats from i mod powers on, the second the B after them.
+std::vector<const ArenaPlayer*> lineup_seating(const std::vector<ArenaPlayer>& players,
+                                               std::pair<int, int> lineup, int game, int powers);
 
 }  // namespace quorvel::arena

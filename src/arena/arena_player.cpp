@@ -23,9 +23,30 @@ std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& er
     player.house = kind;
     return player;
   }
-  error =
-      "unknown player '" + name + "' (quorvel, quorvel:FILE, greedy, random, hold, honest or liar)";
+  if (name.rfind("exec:", 0) == 0) {
+    player.command = name.substr(5);
+    if (player.command.find_first_not_of(" \t") == std::string::npos) {
+      error = "exec: names no command";
+      return std::nullopt;
+    }
+    return player;
+  }
+  error = "unknown player '" + name +
+          "' (quorvel, quorvel:FILE, greedy, random, hold, honest, liar or exec:COMMAND)";
   return std::nullopt;
+}
+
+std::string program_command(const std::string& command, const std::string& host, int port) {
+  const bool placed =
+      command.find("{host}") != std::string::npos || command.find("{port}") != std::string::npos;
+  std::string line = placed ? command : command + " -s{host} -p{port}";
+  for (const auto& [mark, value] :
+       {std::pair<std::string, std::string>{"{host}", host}, {"{port}", std::to_string(port)}}) {
+    for (std::size_t at = line.find(mark); at != std::string::npos;
+         at = line.find(mark, at + value.size()))
+      line.replace(at, mark.size(), value);
+  }
+  return line;
 }
 
 ArenaPlayer quorvel_player(const std::string& label, IniStore settings) {

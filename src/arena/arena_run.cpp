@@ -1,5 +1,6 @@
 #include "arena/arena_run.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
@@ -8,7 +9,9 @@
 #include <thread>
 
 #include "arena/arena_game.h"
+#include "arena/outside_game.h"
 #include "game/board_map.h"
+#include "platform/os.h"
 #include "rules/standard_map.h"
 
 namespace quorvel::arena {
@@ -23,12 +26,32 @@ std::vector<const ArenaPlayer*> players_by_power(const ArenaOptions& options, co
   for (int power = 0; power < map.power_count; ++power) {
     if (map.has_power(power)) powers.push_back(power);
   }
+  const int seats = static_cast<int>(powers.size());
   const std::vector<const ArenaPlayer*> by_seat =
-      seating(options.players, game, static_cast<int>(powers.size()));
+      options.lineup ? lineup_seating(options.players, *options.lineup, game, seats)
+                     : seating(options.players, game, seats);
   std::vector<const ArenaPlayer*> by_power(static_cast<std::size_t>(map.power_count));
   for (std::size_t seat = 0; seat < powers.size(); ++seat)
     by_power[static_cast<std::size_t>(powers[seat])] = by_seat[seat];
   return by_power;
+}
+
+// Where outside programs work: beside the records when kept, else in a temporary folder of
+// this process, removed game by game.
+OutsideGameOptions outside_options(const ArenaOptions& options) {
+  OutsideGameOptions outside;
+  outside.connect_seconds = options.connect_seconds;
+  outside.move_seconds = options.move_seconds;
+  outside.retreat_seconds = options.retreat_seconds;
+  outside.build_seconds = options.build_seconds;
+  outside.keep_folders = !options.record_dir.empty();
+  std::error_code ec;
+  outside.folder = outside.keep_folders
+                       ? options.record_dir
+                       : (std::filesystem::temp_directory_path(ec) /
+                          ("quorvel-arena-" + std::to_string(platform::os::process_id())))
+                             .string();
+  return outside;
 }
 
 }  // namespace
@@ -100,8 +123,14 @@ std::vector<GameResult> play_games(const ArenaOptions& options, const std::vecto
             (std::filesystem::path(options.record_dir) / ("game-" + std::to_string(seed) + ".txt"))
                 .string();
       }
-      GameResult result = play_game(players_by_power(options, board, i), seed, options.last_year,
-                                    record, options.press, map);
+      const std::vector<const ArenaPlayer*> by_power = players_by_power(options, board, i);
+      const bool outside = std::any_of(by_power.begin(), by_power.end(), [](const ArenaPlayer* p) {
+        return p != nullptr && p->is_outside();
+      });
+      GameResult result =
+          outside ? play_outside_game(by_power, seed, options.last_year, record, options.press, map,
+                                      outside_options(options))
+                  : play_game(by_power, seed, options.last_year, record, options.press, map);
       {
         std::lock_guard guard(lock);
         done[k] = std::move(result);
@@ -129,6 +158,10 @@ std::vector<GameResult> play_games(const ArenaOptions& options, const std::vecto
   guard.unlock();
   for (std::thread& thread : pool)
     thread.join();
+  // The temporary folder the outside programs worked in, emptied game by game.
+  const OutsideGameOptions outside = outside_options(options);
+  std::error_code ec;
+  if (!outside.keep_folders) std::filesystem::remove(outside.folder, ec);
   return results;
 }
 

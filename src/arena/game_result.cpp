@@ -15,6 +15,13 @@ int GameResult::refused() const {
   return total;
 }
 
+bool GameResult::failed() const {
+  for (const PowerResult& power : powers) {
+    if (power.failed()) return true;
+  }
+  return false;
+}
+
 std::string to_json_line(const GameResult& result) {
   ordered_json line;
   line["seed"] = result.seed;
@@ -35,6 +42,10 @@ std::string to_json_line(const GameResult& result) {
       entry["agreements"] = power.agreements;
       entry["broken"] = power.broken;
       entry["press_refused"] = power.press_refused;
+    }
+    if (!power.program.empty()) {
+      entry["program"] = power.program;
+      if (power.failed()) entry["failed_in"] = power.failed_in;
     }
     powers.push_back(std::move(entry));
   }
@@ -70,11 +81,11 @@ std::optional<GameResult> from_json_line(const std::string& line) {
     if (!json.at("winner").is_null()) result.winner = json.at("winner").get<std::string>();
     if (json.contains("draw")) result.drawn = json.at("draw").get<std::vector<std::string>>();
     for (const ordered_json& power : json.at("powers")) {
-      result.powers.push_back({power.at("power").get<std::string>(),
-                               power.at("player").get<std::string>(),
-                               power.at("centres").get<int>(), power.at("refused").get<int>(),
-                               power.value("press", 0), power.value("agreements", 0),
-                               power.value("broken", 0), power.value("press_refused", 0)});
+      result.powers.push_back(
+          {power.at("power").get<std::string>(), power.at("player").get<std::string>(),
+           power.at("centres").get<int>(), power.at("refused").get<int>(), power.value("press", 0),
+           power.value("agreements", 0), power.value("broken", 0), power.value("press_refused", 0),
+           power.value("program", ""), power.value("failed_in", "")});
     }
     return result;
   } catch (const ordered_json::exception&) {

@@ -22,6 +22,12 @@ struct PowerResult {
   int agreements = 0;
   int broken = 0;
   int press_refused = 0;  // its press that got HUH or REJ
+  // An outside program's seat: how its program ended ("ok", "no-connect", "exited N",
+  // "signal N", "timeout", "protocol") and the phase it failed in; empty for the others.
+  std::string program;
+  std::string failed_in;
+
+  bool failed() const { return !program.empty() && program != "ok"; }
 };
 
 // One game of an arena run, as one line of the result file.
@@ -44,11 +50,14 @@ struct GameResult {
 
   int refused() const;
   bool solo() const { return !winner.empty(); }
+  // Whether an outside program of the game failed.
+  bool failed() const;
 };
 
 // {"seed": 12, "years": 10, "result": "draw", "winner": null, "refused": 0, "powers": [...]};
 // a game with press has "press": level after the years, and each power its press,
-// agreements, broken and press_refused; a partial draw "draw": [powers] after the winner.
+// agreements, broken and press_refused; a partial draw "draw": [powers] after the winner;
+// an outside program's seat "program": "exited 1" and, when it failed, "failed_in": "F1903M".
 std::string to_json_line(const GameResult& result);
 // nullopt when the line is not such a result.
 std::optional<GameResult> from_json_line(const std::string& line);

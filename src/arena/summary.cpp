@@ -30,7 +30,34 @@ double mean(const std::vector<double>& xs) {
   return xs.empty() ? 0 : sum / static_cast<double>(xs.size());
 }
 
+// The half-width of the 95% interval of the mean of the samples; 0 with fewer than two.
+double interval_of(const std::vector<double>& xs) {
+  if (xs.size() < 2) return 0;
+  const double m = mean(xs);
+  double squares = 0;
+  for (double x : xs)
+    squares += (x - m) * (x - m);
+  const double n = static_cast<double>(xs.size());
+  return t_quantile(static_cast<int>(xs.size()) - 1) * std::sqrt(squares / (n - 1)) / std::sqrt(n);
+}
+
 }  // namespace
+
+std::vector<double> sum_of_squares_scores(const GameResult& game) {
+  std::vector<double> scores(game.powers.size(), 0.0);
+  double total = 0;
+  for (const PowerResult& power : game.powers)
+    total += static_cast<double>(power.centres) * power.centres;
+  for (std::size_t p = 0; p < game.powers.size(); ++p) {
+    const double centres = game.powers[p].centres;
+    if (game.solo()) {
+      scores[p] = game.powers[p].power == game.winner ? 1.0 : 0.0;
+    } else if (total > 0) {
+      scores[p] = centres * centres / total;
+    }
+  }
+  return scores;
+}
 
 std::vector<double> daide_scores(const GameResult& game) {
   const auto powers = static_cast<double>(game.powers.size());
@@ -52,19 +79,23 @@ std::vector<double> daide_scores(const GameResult& game) {
   return scores;
 }
 
-std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
+std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results, bool void_failed) {
   std::vector<PlayerSummary> players;
   std::map<std::string, std::size_t> index;
   std::vector<std::vector<double>> samples;
   std::vector<std::vector<double>> scores;
+  std::vector<std::vector<double>> squares;
   for (const GameResult& game : results) {
     struct Seats {
       double centres = 0;
       double score = 0;
+      double squares = 0;
       int count = 0;
     };
     std::map<std::string, Seats> seats;
     const std::vector<double> score = daide_scores(game);
+    const std::vector<double> square = sum_of_squares_scores(game);
+    const bool counted = !(void_failed && game.failed());
     for (std::size_t p = 0; p < game.powers.size(); ++p) {
       const PowerResult& power = game.powers[p];
       auto [it, added] = index.emplace(power.player, players.size());
@@ -72,8 +103,12 @@ std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
         players.push_back(PlayerSummary{power.player});
         samples.emplace_back();
         scores.emplace_back();
+        squares.emplace_back();
       }
       PlayerSummary& player = players[it->second];
+      player.program_seats += !power.program.empty();
+      player.failed += power.failed();
+      if (!counted) continue;
       player.eliminations += power.centres == 0;
       player.refused += power.refused;
       player.press = player.press || game.press_level > 0;
@@ -83,6 +118,7 @@ std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
       Seats& seat = seats[power.player];
       seat.centres += power.centres;
       seat.score += score[p];
+      seat.squares += square[p];
       seat.count += 1;
     }
     for (const auto& [name, seat] : seats) {
@@ -90,21 +126,15 @@ std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results) {
       ++players[i].games;
       samples[i].push_back(seat.centres / seat.count);
       scores[i].push_back(seat.score / seat.count);
+      squares[i].push_back(seat.squares / seat.count);
     }
   }
   for (std::size_t i = 0; i < players.size(); ++i) {
-    const std::vector<double>& xs = samples[i];
-    const double mean_centres = mean(xs);
-    players[i].mean_centres = mean_centres;
+    players[i].mean_centres = mean(samples[i]);
+    players[i].interval = interval_of(samples[i]);
     players[i].mean_score = mean(scores[i]);
-    if (xs.size() >= 2) {
-      double squares = 0;
-      for (double x : xs)
-        squares += (x - mean_centres) * (x - mean_centres);
-      const double n = static_cast<double>(xs.size());
-      const double deviation = std::sqrt(squares / (n - 1));
-      players[i].interval = t_quantile(static_cast<int>(xs.size()) - 1) * deviation / std::sqrt(n);
-    }
+    players[i].mean_squares = mean(squares[i]);
+    players[i].squares_interval = interval_of(squares[i]);
   }
   return players;
 }
@@ -158,24 +188,36 @@ charts::LineChart mean_centres_chart(const std::vector<GameResult>& results) {
 void print_summary(std::ostream& out, const std::vector<PlayerSummary>& players) {
   std::size_t width = 6;
   bool press = false;
+  bool programs = false;
   for (const PlayerSummary& p : players) {
     width = std::max(width, p.player.size());
     press = press || p.press;
+    programs = programs || p.program_seats > 0;
   }
   out << std::left << std::setw(static_cast<int>(width)) << "player" << std::right << std::setw(7)
-      << "games" << std::setw(20) << "centres (95% CI)" << std::setw(7) << "score" << std::setw(7)
-      << "solos" << std::setw(12) << "eliminated" << std::setw(9) << "refused";
+      << "games" << std::setw(20) << "centres (95% CI)" << std::setw(7) << "score" << std::setw(18)
+      << "sum of squares" << std::setw(7) << "solos" << std::setw(12) << "eliminated"
+      << std::setw(9) << "refused";
   if (press) out << std::setw(12) << "agreements" << std::setw(8) << "broken";
+  if (programs) out << std::setw(8) << "failed";
   out << "\n";
   for (const PlayerSummary& p : players) {
     std::ostringstream centres;
     centres << std::fixed << std::setprecision(2) << p.mean_centres << " ± " << p.interval;
     std::ostringstream score;
     score << std::fixed << std::setprecision(2) << p.mean_score;
+    std::ostringstream squares;
+    squares << std::fixed << std::setprecision(3) << p.mean_squares << " ± " << p.squares_interval;
     out << std::left << std::setw(static_cast<int>(width)) << p.player << std::right << std::setw(7)
-        << p.games << std::setw(21) << centres.str() << std::setw(7) << score.str() << std::setw(7)
-        << p.solos << std::setw(12) << p.eliminations << std::setw(9) << p.refused;
+        << p.games << std::setw(21) << centres.str() << std::setw(7) << score.str() << std::setw(19)
+        << squares.str() << std::setw(7) << p.solos << std::setw(12) << p.eliminations
+        << std::setw(9) << p.refused;
     if (press) out << std::setw(12) << p.agreements << std::setw(8) << p.broken;
+    if (programs) {
+      std::ostringstream failed;
+      failed << p.failed << "/" << p.program_seats;
+      out << std::setw(8) << failed.str();
+    }
     out << "\n";
   }
 }

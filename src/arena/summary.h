@@ -26,6 +26,12 @@ struct PlayerSummary {
   bool press = false;
   int agreements = 0;
   int broken = 0;
+  // Mean sum-of-squares score per seat, with its 95% interval's half-width.
+  double mean_squares = 0;
+  double squares_interval = 0;
+  // An outside program's seats, and those in which its program failed.
+  int program_seats = 0;
+  int failed = 0;
 };
 
 // Each power's score under the standard scoring of bot tournaments, in power order: a
@@ -34,8 +40,14 @@ struct PlayerSummary {
 // and every eliminated power -1.
 std::vector<double> daide_scores(const GameResult& game);
 
-// Players in the order they first appear in the results.
-std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results);
+// Each power's sum-of-squares score, in power order: its centres squared over the sum of
+// all powers' squares; a solo winner scores 1 and the others 0.
+std::vector<double> sum_of_squares_scores(const GameResult& game);
+
+// Players in the order they first appear in the results. With void_failed, games in which
+// an outside program failed count only for the failed seats.
+std::vector<PlayerSummary> summarize(const std::vector<GameResult>& results,
+                                     bool void_failed = false);
 void print_summary(std::ostream& out, const std::vector<PlayerSummary>& players);
 
 // Each player's mean centres per seat, year by year (a game that ended early keeps its

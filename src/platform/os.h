@@ -40,6 +40,8 @@ SocketAddress any_address(std::uint16_t port, bool ipv6);
 // "host port N".
 std::string address_text(const SocketAddress& address);
 std::string local_host_name();
+// This process's id.
+long process_id();
 
 // Stream sockets; none of them is inherited by child processes.
 Socket open_stream_socket(const SocketAddress& family_of);

@@ -181,6 +181,10 @@ std::tm local_time(std::time_t seconds) {
   return local;
 }
 
+long process_id() {
+  return static_cast<long>(::getpid());
+}
+
 void ignore_broken_pipes() {
   ::signal(SIGPIPE, SIG_IGN);
 }

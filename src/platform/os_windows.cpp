@@ -237,6 +237,10 @@ std::tm local_time(std::time_t seconds) {
   return local;
 }
 
+long process_id() {
+  return static_cast<long>(GetCurrentProcessId());
+}
+
 void ignore_broken_pipes() {}
 
 std::optional<std::string> native_command_line() {

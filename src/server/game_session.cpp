@@ -58,6 +58,9 @@ int GameSession::load(const TokenMessage& mdf, const TokenMessage& now, const To
   seats_.assign(powers(), Seat{});
   refused_.assign(powers(), 0);
   late_waives_.assign(powers(), 0);
+  left_in_.assign(static_cast<std::size_t>(powers()), "");
+  broke_protocol_in_.assign(static_cast<std::size_t>(powers()), "");
+  timed_out_in_.assign(static_cast<std::size_t>(powers()), "");
   negotiators_.assign(static_cast<std::size_t>(powers()), std::nullopt);
   ordered_under_.assign(static_cast<std::size_t>(powers()), std::nullopt);
   if (options_.variant.level >= 10)
@@ -171,6 +174,8 @@ void GameSession::on_disconnect(int client, Clock::time_point now) {
     seat = Seat{SeatKind::kClient, OpponentKind::kHolder, -1, false, "", "", seat.passcode};
     return;
   }
+  if (!finished_ && left_in_[static_cast<std::size_t>(power)].empty())
+    left_in_[static_cast<std::size_t>(power)] = phase();
   if (!finished_ && !seat.disorder) {
     seat.disorder = true;
     broadcast(CCD & GameBoard::power_token(power));
@@ -624,11 +629,59 @@ void GameSession::on_submit(int client, const TokenMessage& message) {
   check_ready();
 }
 
+void GameSession::seat_next_join(int power) {
+  const auto found = std::find(seating_order_.begin(), seating_order_.end(), power);
+  if (found != seating_order_.end()) std::rotate(seating_order_.begin(), found, found + 1);
+}
+
+bool GameSession::seat_ready(int power) const {
+  if (power < 0 || power >= powers()) return false;
+  const Seat& seat = seats_[static_cast<std::size_t>(power)];
+  return seat.kind == SeatKind::kClient && seat.taken && seat.client >= 0 && seat.map_accepted;
+}
+
+void GameSession::start_with_empty_seats(Clock::time_point now) {
+  if (started_ || finished_) return;
+  std::vector<int> empty;
+  for (int power = 0; power < powers(); ++power) {
+    Seat& seat = seats_[static_cast<std::size_t>(power)];
+    if (seat.kind != SeatKind::kClient || (seat.taken && seat.client >= 0 && seat.map_accepted))
+      continue;
+    // A client that joined and never took the map leaves its seat to nobody.
+    if (seat.client >= 0) {
+      clients_[seat.client].power = -1;
+      output_.close(seat.client);
+    }
+    seat.taken = true;
+    seat.client = -1;
+    seat.map_accepted = true;
+    seat.disorder = true;
+    seat.name = "nobody";
+    record_.write(power_name(power) + " has no player: civil disorder");
+    empty.push_back(power);
+  }
+  maybe_start(now);
+  for (int power : empty)
+    broadcast(CCD & GameBoard::power_token(power));
+}
+
+void GameSession::on_protocol_error(int client) {
+  const int power = player_power(client);
+  if (power >= 0 && !finished_ && broke_protocol_in_[static_cast<std::size_t>(power)].empty())
+    broke_protocol_in_[static_cast<std::size_t>(power)] = phase();
+  if (power >= 0) record_.write(who(client) + " broke the protocol");
+}
+
+std::string GameSession::phase() const {
+  const rules::Position& position = game_.position();
+  return savedgame::phase_name(position.season, position.year);
+}
+
 void GameSession::maybe_start(Clock::time_point now) {
   now_ = now;
   if (started_ || finished_) return;
   for (const Seat& seat : seats_) {
-    const bool absent = seat.kind == SeatKind::kClient && seat.client == -1;
+    const bool absent = seat.kind == SeatKind::kClient && seat.client == -1 && !seat.disorder;
     if (!seat.taken || absent || !seat.map_accepted) return;
   }
   started_ = true;
@@ -753,6 +806,13 @@ void GameSession::tick(Clock::time_point now) {
   }
   if (deadline_ && now >= *deadline_) {
     record_.write("time is up");
+    for (int power = 0; power < powers(); ++power) {
+      const Seat& seat = seats_[static_cast<std::size_t>(power)];
+      std::string& timed_out = timed_out_in_[static_cast<std::size_t>(power)];
+      if (seat.kind == SeatKind::kClient && !seat.disorder && game_.has_decisions(power) &&
+          game_.orders_missing(power) && timed_out.empty())
+        timed_out = phase();
+    }
     processing_ = true;
     process_phase();
     processing_ = false;

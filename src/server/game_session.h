@@ -62,6 +62,29 @@ class GameSession : private PressHost {
   // Ends the game at once, as when the server is stopped.
   void shut_down();
 
+  // For a host that starts its clients' programs one by one: the next client to join
+  // takes this power's seat, when it is a free seat for a client.
+  void seat_next_join(int power);
+  // Whether a client plays the power and has accepted the map.
+  bool seat_ready(int power) const;
+  // Starts the game with the clients it has: a seat nobody took is in civil disorder
+  // from the start.
+  void start_with_empty_seats(Clock::time_point now);
+  // Whether the client of the power closed, or its connection was ended for breaking
+  // the protocol, and the phase it happened in; "" while neither happened.
+  const std::string& left_in(int power) const { return left_in_[static_cast<std::size_t>(power)]; }
+  const std::string& broke_protocol_in(int power) const {
+    return broke_protocol_in_[static_cast<std::size_t>(power)];
+  }
+  // The first phase whose time ran out while the power's client still owed orders.
+  const std::string& timed_out_in(int power) const {
+    return timed_out_in_[static_cast<std::size_t>(power)];
+  }
+  // A client's connection ended for breaking the protocol (the host's word).
+  void on_protocol_error(int client);
+  // The phase the game is in: "S1901M", "F1901R", "W1901A".
+  std::string phase() const;
+
   // Keeps the game in the field's saved-game format from its start (call after load):
   // changed gets the game so far whenever a phase begins and when the game ends.
   using SavedGameChanged = std::function<void(const savedgame::SavedGame&)>;
@@ -243,6 +266,9 @@ class GameSession : private PressHost {
   // so the winter was not waited for. They arrive in the next phase and get NRS, but they
   // were good orders when given.
   std::vector<int> late_waives_;
+  std::vector<std::string> left_in_;
+  std::vector<std::string> broke_protocol_in_;
+  std::vector<std::string> timed_out_in_;
 };
 
 }  // namespace quorvel::server

@@ -28,6 +28,7 @@ struct ServerOptions {
   std::string watch_address;        // -w: where the live page is served (none when empty)
   int watch_port = -1;
   std::optional<unsigned> seed;  // -s: seed of the opponents and the seating
+  bool loopback_only = false;    // listens on the loopback interface alone (a host's choice)
   bool help = false;             // --help
 };
 

@@ -36,10 +36,14 @@ void TcpServer::request_stop() {
 
 bool TcpServer::listen(std::string& error) {
   const auto port = static_cast<std::uint16_t>(options_.port);
-  listener_ = os::listen_on(os::any_address(port, true), 32, error);
-  // No IPv6 here: IPv4 alone.
-  if (listener_ == os::kNoSocket)
-    listener_ = os::listen_on(os::any_address(port, false), 32, error);
+  if (options_.loopback_only) {
+    listener_ = os::listen_on(os::loopback_address(port), 32, error);
+  } else {
+    listener_ = os::listen_on(os::any_address(port, true), 32, error);
+    // No IPv6 here: IPv4 alone.
+    if (listener_ == os::kNoSocket)
+      listener_ = os::listen_on(os::any_address(port, false), 32, error);
+  }
   if (listener_ == os::kNoSocket) return false;
   os::set_blocking(listener_, false);
   port_ = os::local_port(listener_);
@@ -67,6 +71,8 @@ void TcpServer::refuse(Connection& connection, std::uint16_t code) {
   const auto frame = encode_frame(kErrorMessage, error_message_body(static_cast<ErrorCode>(code)));
   connection.out.insert(connection.out.end(), frame.begin(), frame.end());
   connection.closing = true;
+  connection.refused = true;
+  ++protocol_errors_;
 }
 
 void TcpServer::accept_clients() {
@@ -184,7 +190,10 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
              now - connection.stalled_since > std::chrono::seconds(options_.im_seconds)) {
     refuse(connection, kMessageTooShort);
   }
-  if (connection.closing && connection.greeted) session.on_disconnect(id, Clock::now());
+  if (connection.closing && connection.greeted) {
+    if (connection.refused) session.on_protocol_error(id);
+    session.on_disconnect(id, Clock::now());
+  }
   return true;
 }
 
@@ -206,70 +215,75 @@ void TcpServer::drop(int id, GameSession& session) {
   if (greeted) session.on_disconnect(id, Clock::now());
 }
 
-void TcpServer::run(GameSession& session) {
-  std::optional<Clock::time_point> finished_at;
-  while (true) {
-    if (stop_requested.load()) session.shut_down();
-    if (session.finished() && !finished_at) finished_at = Clock::now();
-    if (finished_at) {
-      bool flushed = true;
-      for (const auto& [id, connection] : connections_)
-        flushed = flushed && connection.out.empty();
-      if ((flushed && connections_.empty()) || Clock::now() - *finished_at > kFinishGrace) break;
-    }
+void TcpServer::run(GameSession& session, const std::function<void()>& each_turn) {
+  while (turn(session)) {
+    if (each_turn) each_turn();
+  }
+}
 
-    std::vector<os::SocketWait> waits;
-    std::vector<int> ids;
-    if (!finished_at) waits.push_back({listener_, true});
-    bool busy = false;
-    for (const auto& [id, connection] : connections_) {
-      waits.push_back({connection.fd, !connection.closing, !connection.out.empty()});
-      ids.push_back(id);
-      busy = busy || (!connection.closing && connection.in.size() >= kHeaderBytes);
-    }
-    int timeout = busy ? 0 : 100;
-    if (const auto deadline = session.next_deadline()) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-      timeout = std::min<int>(timeout, static_cast<int>(std::max<long long>(left, 0)));
-    }
-    os::wait_sockets(waits, timeout);
+bool TcpServer::turn(GameSession& session) {
+  if (stop_requested.load()) session.shut_down();
+  if (session.finished() && !finished_at_) finished_at_ = Clock::now();
+  if (finished_at_) {
+    bool flushed = true;
+    for (const auto& [id, connection] : connections_)
+      flushed = flushed && connection.out.empty();
+    if ((flushed && connections_.empty()) || Clock::now() - *finished_at_ > kFinishGrace)
+      return false;
+  }
 
-    std::size_t first = 0;
-    if (!finished_at) {
-      if (waits[0].readable) accept_clients();
-      first = 1;
-    }
-    std::vector<int> gone;
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-      const int id = ids[i];
-      Connection& connection = connections_.at(id);
-      if (waits[first + i].readable && !connection.closing && !read_client(connection)) {
-        gone.push_back(id);
-        continue;
-      }
-      if (!handle_frames(id, connection, session)) gone.push_back(id);
-    }
-    for (int id : gone)
-      drop(id, session);
-    session.tick(Clock::now());
+  std::vector<os::SocketWait> waits;
+  std::vector<int> ids;
+  if (!finished_at_) waits.push_back({listener_, true});
+  bool busy = false;
+  for (const auto& [id, connection] : connections_) {
+    waits.push_back({connection.fd, !connection.closing, !connection.out.empty()});
+    ids.push_back(id);
+    busy = busy || (!connection.closing && connection.in.size() >= kHeaderBytes);
+  }
+  int timeout = busy ? 0 : 100;
+  if (const auto deadline = session.next_deadline()) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+    timeout = std::min<int>(timeout, static_cast<int>(std::max<long long>(left, 0)));
+  }
+  os::wait_sockets(waits, timeout);
 
-    std::vector<int> closed;
-    for (auto& [id, connection] : connections_) {
-      if (connection.out.size() > kMaxBacklog || !write_client(connection)) {
-        closed.push_back(id);
-      } else if (connection.closing && connection.out.empty()) {
-        closed.push_back(id);
-      }
+  std::size_t first = 0;
+  if (!finished_at_) {
+    if (waits[0].readable) accept_clients();
+    first = 1;
+  }
+  std::vector<int> gone;
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const int id = ids[i];
+    Connection& connection = connections_.at(id);
+    if (waits[first + i].readable && !connection.closing && !read_client(connection)) {
+      gone.push_back(id);
+      continue;
     }
-    for (int id : closed) {
-      const auto found = connections_.find(id);
-      const bool tell = found->second.greeted && !found->second.closing;
-      os::close_socket(found->second.fd);
-      connections_.erase(found);
-      if (tell) session.on_disconnect(id, Clock::now());
+    if (!handle_frames(id, connection, session)) gone.push_back(id);
+  }
+  for (int id : gone)
+    drop(id, session);
+  session.tick(Clock::now());
+
+  std::vector<int> closed;
+  for (auto& [id, connection] : connections_) {
+    if (connection.out.size() > kMaxBacklog || !write_client(connection)) {
+      closed.push_back(id);
+    } else if (connection.closing && connection.out.empty()) {
+      closed.push_back(id);
     }
   }
+  for (int id : closed) {
+    const auto found = connections_.find(id);
+    const bool tell = found->second.greeted && !found->second.closing;
+    os::close_socket(found->second.fd);
+    connections_.erase(found);
+    if (tell) session.on_disconnect(id, Clock::now());
+  }
+  return true;
 }
 
 }  // namespace quorvel::server

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +27,14 @@ class TcpServer : public SessionOutput {
   bool listen(std::string& error);
   std::uint16_t port() const { return port_; }
   // Serves until the game has ended and its last messages are out, or stop() is asked
-  // (from a signal handler as well).
-  void run(GameSession& session);
+  // (from a signal handler as well); each_turn runs after every turn of the loop (a tenth
+  // of a second at most apart).
+  void run(GameSession& session, const std::function<void()>& each_turn = {});
+  // One turn of the loop: waits a tenth of a second at most for the sockets, handles what
+  // came; false once the game has ended and its last messages are out.
+  bool turn(GameSession& session);
+  // Connections ended for breaking the protocol so far.
+  int protocol_errors() const { return protocol_errors_; }
   static void request_stop();
 
   void send(int client, const TokenMessage& message) override;
@@ -40,6 +48,7 @@ class TcpServer : public SessionOutput {
     std::vector<std::uint8_t> out;
     bool greeted = false;             // the IM has come
     bool closing = false;             // close once the output is out
+    bool refused = false;             // it broke the protocol
     Clock::time_point since;          // connected
     Clock::time_point stalled_since;  // first byte of an incomplete message
   };
@@ -56,6 +65,8 @@ class TcpServer : public SessionOutput {
   platform::os::Socket listener_ = platform::os::kNoSocket;
   std::uint16_t port_ = 0;
   int next_id_ = 1;
+  int protocol_errors_ = 0;
+  std::optional<Clock::time_point> finished_at_;
   std::map<int, Connection> connections_;
 };
 

@@ -2,8 +2,11 @@
 // opponents or other settings, with a summary of how each player fared.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -12,6 +15,7 @@
 #include "arena/arena_options.h"
 #include "arena/arena_run.h"
 #include "arena/summary.h"
+#include "platform/program_run.h"
 #include "tuning/learning_run.h"
 #include "tuning/tuning_run.h"
 
@@ -24,7 +28,20 @@ int refuse(const std::string& why) {
   return 2;
 }
 
-int merge(const std::vector<std::string>& files) {
+// The summary, and how many games it left out.
+void print_scores(const std::vector<GameResult>& results, bool void_failed) {
+  print_summary(std::cout, summarize(results, void_failed));
+  if (!void_failed) return;
+  const auto voided = std::count_if(results.begin(), results.end(),
+                                    [](const GameResult& result) { return result.failed(); });
+  std::cout << voided << " game" << (voided == 1 ? "" : "s")
+            << " with a failed program left out of the scores\n";
+}
+
+int merge(std::vector<std::string> files) {
+  const auto flag = std::find(files.begin(), files.end(), "--void-failed");
+  const bool void_failed = flag != files.end();
+  if (void_failed) files.erase(flag);
   if (files.empty()) return refuse("merge needs result files");
   std::vector<GameResult> results;
   for (const std::string& file : files) {
@@ -39,7 +56,7 @@ int merge(const std::vector<std::string>& files) {
       results.push_back(std::move(*result));
     }
   }
-  print_summary(std::cout, summarize(results));
+  print_scores(results, void_failed);
   std::cout << results.size() << " games\n";
   return 0;
 }
@@ -55,6 +72,11 @@ void draw_progress(std::size_t done, std::size_t total, double seconds) {
 
 bool asks_for_help(const std::vector<std::string>& args, std::size_t first) {
   return args.size() > first && (args[first] == "--help" || args[first] == "-h");
+}
+
+extern "C" void stop_with_programs(int) {
+  quorvel::platform::stop_all_programs();
+  std::_Exit(130);
 }
 
 }  // namespace
@@ -113,6 +135,13 @@ int main(int argc, char** argv) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   };
   std::size_t done = 0;
+  // Outside programs run in process groups of their own, which a Ctrl-C does not reach:
+  // they are stopped with the run.
+  if (std::any_of(options.players.begin(), options.players.end(),
+                  [](const ArenaPlayer& player) { return player.is_outside(); })) {
+    std::signal(SIGINT, stop_with_programs);
+    std::signal(SIGTERM, stop_with_programs);
+  }
   if (bar) draw_progress(0, total, 0);
   const std::vector<GameResult> results = run_arena(options, [&](const GameResult& result) {
     if (out.is_open()) out << to_json_line(result) << "\n" << std::flush;
@@ -129,7 +158,7 @@ int main(int argc, char** argv) {
   if (bar) std::fprintf(stderr, "\n");
   const double seconds = elapsed();
   if (!leads) return 0;
-  print_summary(std::cout, summarize(results));
+  print_scores(results, options.void_failed);
   if (!options.chart.empty() &&
       !quorvel::charts::write_svg(mean_centres_chart(results), options.chart))
     std::cerr << "quorvel-arena: cannot write " << options.chart << "\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <set>
 
 #include "support/temp_dir.h"
@@ -39,6 +40,46 @@ TEST(ArenaRun, PowersRotateSoEveryPlayerPlaysEveryPower) {
     EXPECT_EQ(seats["hold"][power], 1);
     EXPECT_EQ(seats["random"][power], 1);
     EXPECT_EQ(seats["greedy"][power], 5);
+  }
+}
+
+// Over 7·k games every player holds every power equally often: k times each for one seat
+// a game, A·k and B·k under a line-up of A:B; the same options give the same seats.
+TEST(ArenaRun, SeatsAreBalancedOverTheRotationAndLineUps) {
+  for (const auto& [players, lineup] :
+       std::vector<std::pair<std::vector<std::string>, std::optional<std::pair<int, int>>>>{
+           {{"hold", "random", "greedy"}, std::nullopt},
+           {{"hold", "random", "greedy", "honest", "liar", "exec:x", "quorvel"}, std::nullopt},
+           {{"hold", "greedy"}, std::pair{3, 4}},
+           {{"hold", "greedy"}, std::pair{1, 6}},
+           {{"hold", "greedy"}, std::pair{6, 1}}}) {
+    std::vector<std::string> args = players;
+    if (lineup) {
+      args.push_back("--lineup");
+      args.push_back(std::to_string(lineup->first) + ":" + std::to_string(lineup->second));
+    }
+    const ArenaOptions options = options_for(args);
+    const int k = 3;
+    std::map<std::string, std::map<int, int>> seats;  // player -> power -> games
+    for (int game = 0; game < 7 * k; ++game) {
+      const auto by_power = lineup ? lineup_seating(options.players, *lineup, game, 7)
+                                   : seating(options.players, game, 7);
+      std::map<std::string, int> in_game;
+      for (int power = 0; power < 7; ++power) {
+        ++seats[by_power[static_cast<std::size_t>(power)]->label][power];
+        ++in_game[by_power[static_cast<std::size_t>(power)]->label];
+      }
+      if (lineup) {
+        EXPECT_EQ(in_game["hold"], lineup->first);
+        EXPECT_EQ(in_game["greedy"], lineup->second);
+      }
+    }
+    for (const auto& [player, powers] : seats) {
+      const int expected = powers.begin()->second;
+      EXPECT_EQ(expected % k, 0) << player;
+      for (int power = 0; power < 7; ++power)
+        EXPECT_EQ(powers.at(power), expected) << player << " " << power;
+    }
   }
 }
 
@@ -192,6 +233,12 @@ TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
       {{"hold", "--press", "20", "--press-options", "NPR,XYZ"}, "bad value 'NPR,XYZ'"},
       {{"hold", "--press", "20", "--press-options", "PTL=-1"}, "bad value 'PTL=-1'"},
       {{"hold", "--press-options", "NPR"}, "need a press level of 10 or more"},
+      {{"exec:", "greedy"}, "exec: names no command"},
+      {{"hold", "greedy", "--lineup", "3:3"}, "--lineup takes two players"},
+      {{"hold", "greedy", "random", "--lineup", "3:4"}, "--lineup takes two players"},
+      {{"hold", "greedy", "--lineup", "3-4"}, "bad value '3-4' for --lineup"},
+      {{"quorvel", "exec:prog", "--press", "20"}, "takes no in-process quorvel"},
+      {{"exec:prog", "--move-time", "0"}, "bad value '0' for --move-time"},
   };
   for (const auto& [args, why] : cases) {
     const std::string error = parse_arena_options(args).error;

@@ -17,8 +17,13 @@ GameResult game(std::uint64_t seed, const std::string& winner,
   result.seed = seed;
   result.years = 10;
   result.winner = winner;
-  for (std::size_t i = 0; i < seats.size(); ++i)
-    result.powers.push_back({kPowers[i], seats[i].first, seats[i].second, 0});
+  for (std::size_t i = 0; i < seats.size(); ++i) {
+    PowerResult power;
+    power.power = kPowers[i];
+    power.player = seats[i].first;
+    power.centres = seats[i].second;
+    result.powers.push_back(power);
+  }
   return result;
 }
 
@@ -88,6 +93,38 @@ TEST(Summary, ScoresOfSolosAndDraws) {
   GameResult partial = draw;
   partial.drawn = {"ENG", "FRA"};
   EXPECT_EQ(daide_scores(partial), (std::vector<double>{-1, 2.5, 2.5, -1, -1, -1, -1}));
+}
+
+TEST(Summary, SumOfSquaresAndFailedPrograms) {
+  const GameResult solo =
+      game(1, "ENG", {{"a", 0}, {"b", 18}, {"c", 16}, {"c", 0}, {"c", 0}, {"c", 0}, {"c", 0}});
+  EXPECT_EQ(sum_of_squares_scores(solo), (std::vector<double>{0, 1, 0, 0, 0, 0, 0}));
+  GameResult draw =
+      game(2, "", {{"a", 4}, {"b", 10}, {"c", 10}, {"c", 0}, {"c", 8}, {"c", 2}, {"c", 0}});
+  const std::vector<double> squares = sum_of_squares_scores(draw);
+  EXPECT_DOUBLE_EQ(squares[0], 16.0 / 284);
+  EXPECT_DOUBLE_EQ(squares[1], 100.0 / 284);
+  EXPECT_DOUBLE_EQ(squares[3], 0);
+
+  // a's program failed in the draw: with the failed games voided only the solo counts,
+  // and the failure is counted either way.
+  draw.powers[0].program = "timeout";
+  draw.powers[0].failed_in = "F1903M";
+  GameResult line = *from_json_line(to_json_line(draw));
+  EXPECT_EQ(line.powers[0].program, "timeout");
+  EXPECT_EQ(line.powers[0].failed_in, "F1903M");
+  EXPECT_TRUE(line.failed());
+  EXPECT_NE(to_json_line(draw).find("\"program\": \"timeout\", \"failed_in\": \"F1903M\""),
+            std::string::npos);
+  const std::vector<PlayerSummary> all = summarize({solo, draw});
+  EXPECT_EQ(all[0].games, 2);
+  EXPECT_EQ(all[0].failed, 1);
+  EXPECT_EQ(all[0].program_seats, 1);
+  EXPECT_DOUBLE_EQ(all[1].mean_squares, (1 + 100.0 / 284) / 2);
+  const std::vector<PlayerSummary> voided = summarize({solo, draw}, true);
+  EXPECT_EQ(voided[0].games, 1);
+  EXPECT_EQ(voided[0].failed, 1);
+  EXPECT_DOUBLE_EQ(voided[1].mean_squares, 1);
 }
 
 // A game is one sample of a player: the mean of its seats in that game.

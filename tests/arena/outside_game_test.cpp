@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "arena/game_result.h"
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace quorvel::arena {
+namespace {
+
+const std::string kFaulty = std::string("exec:") + QUORVEL_FAULTY_PLAYER + " ";
+
+std::vector<GameResult> results_in(const std::filesystem::path& path) {
+  std::vector<GameResult> results;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    auto result = from_json_line(line);
+    EXPECT_TRUE(result) << line;
+    if (result) results.push_back(std::move(*result));
+  }
+  return results;
+}
+
+// A process that still runs; a dead one waiting for its reaper does not.
+bool running(long pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return false;
+  const std::size_t close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+// Every process the faulty players wrote down (pid.txt, child-pid.txt) under the folder.
+std::vector<long> programs_under(const std::filesystem::path& folder) {
+  std::vector<long> pids;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name != "pid.txt" && name != "child-pid.txt") continue;
+    long pid = 0;
+    std::ifstream(entry.path()) >> pid;
+    if (pid > 0) pids.push_back(pid);
+  }
+  return pids;
+}
+
+std::string arena_run(const testing::TempDir& dir, const std::vector<std::string>& args) {
+  testing::ChildProcess arena(QUORVEL_ARENA_BINARY, args, dir.path());
+  EXPECT_EQ(arena.wait_exit(120000), 0);
+  std::ifstream err(dir / "stderr.txt");
+  std::stringstream text;
+  text << err.rdbuf();
+  return text.str();
+}
+
+// Each way a program fails is named with the phase it failed in, the game goes on to its
+// end with the power in civil disorder, and nothing a program started outlives the run.
+TEST(OutsideGame, FailingProgramsAreNamedAndNoneIsLeftBehind) {
+  testing::TempDir dir;
+  const std::filesystem::path record = dir / "record";
+  std::filesystem::create_directories(record);
+  arena_run(dir, {kFaulty + "never {port}",
+                  kFaulty + "exit-at-hlo {port}",
+                  kFaulty + "silent-1903 {port}",
+                  kFaulty + "garbage {port}",
+                  kFaulty + "flood {port}",
+                  "greedy",
+                  "--games",
+                  "1",
+                  "--last-year",
+                  "1904",
+                  "--jobs",
+                  "1",
+                  "--connect-time",
+                  "2",
+                  "--move-time",
+                  "1",
+                  "--retreat-time",
+                  "1",
+                  "--build-time",
+                  "1",
+                  "--record",
+                  record.string(),
+                  "--out",
+                  (dir / "results.jsonl").string(),
+                  "--quiet"});
+  const std::vector<GameResult> results = results_in(dir / "results.jsonl");
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].years, 4);
+  std::map<std::string, std::string> ends;  // power -> "how in phase"
+  for (const PowerResult& power : results[0].powers)
+    ends[power.power] = power.program + " in " + power.failed_in;
+  EXPECT_EQ(ends["AUS"], "no-connect in S1901M");
+  EXPECT_EQ(ends["ENG"], "exited 3 in S1901M");
+  EXPECT_EQ(ends["FRA"], "timeout in S1903M");
+  EXPECT_EQ(ends["GER"], "protocol in S1901M");
+  EXPECT_EQ(ends["ITA"], "ok in ");
+  EXPECT_EQ(ends["RUS"], " in ");
+  const std::vector<long> pids = programs_under(record);
+  EXPECT_EQ(pids.size(), 6u);  // the one that never connects started a child of its own
+  for (long pid : pids)
+    EXPECT_FALSE(running(pid)) << pid;
+}
+
+// Programs run in process groups of their own, which a Ctrl-C at the terminal does not
+// reach: the arena stops them as it goes.
+TEST(OutsideGame, AnInterruptedRunLeavesNoProgramBehind) {
+  testing::TempDir dir;
+  const std::filesystem::path record = dir / "record";
+  std::filesystem::create_directories(record);
+  testing::ChildProcess arena(QUORVEL_ARENA_BINARY,
+                              {kFaulty + "never {port}", "greedy", "--games", "3", "--jobs", "1",
+                               "--connect-time", "60", "--record", record.string(), "--quiet"},
+                              dir.path());
+  std::vector<long> pids;
+  for (int i = 0; i < 500 && pids.size() < 2; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pids = programs_under(record);
+  }
+  ASSERT_EQ(pids.size(), 2u);
+  arena.signal(SIGINT);
+  EXPECT_EQ(arena.wait_exit(10000), 130);
+  for (long pid : pids)
+    EXPECT_FALSE(running(pid)) << pid;
+}
+
+// Quorvel itself over a socket: it joins, orders every phase legally and leaves at the end.
+TEST(OutsideGame, QuorvelPlaysAsAnOutsideProgram) {
+  testing::TempDir dir;
+  arena_run(dir, {std::string("exec:") + QUORVEL_BINARY, "greedy", "--games", "3", "--last-year",
+                  "1903", "--jobs", "2", "--out", (dir / "results.jsonl").string(), "--quiet"});
+  const std::vector<GameResult> results = results_in(dir / "results.jsonl");
+  ASSERT_EQ(results.size(), 3u);
+  for (const GameResult& result : results) {
+    EXPECT_EQ(result.years, 3);
+    EXPECT_EQ(result.refused(), 0);
+    EXPECT_FALSE(result.failed()) << to_json_line(result);
+  }
+  // Its working folders went with the games.
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::temp_directory_path() /
+                                       ("quorvel-arena-" + std::to_string(::getpid()))));
+}
+
+}  // namespace
+}  // namespace quorvel::arena
