@@ -60,6 +60,7 @@ bench: quorvel
 	./build/bench/quorvel_bench
 	if command -v mpirun >/dev/null; then bench/arena/cluster_scaling.sh build; fi
 	bench/arena/record_cost.sh build
+	bench/arena/outside_programs.sh build
 	node bench/page/page_open.mjs build
 
 # Needs clang and its libFuzzer runtime; each target runs for FUZZ_SECONDS.

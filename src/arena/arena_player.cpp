@@ -24,7 +24,7 @@ std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& er
     return player;
   }
   if (name.rfind("exec:", 0) == 0) {
-    player.command = name.substr(5);
+    player.command = whole_paths(name.substr(5));
     if (player.command.find_first_not_of(" \t") == std::string::npos) {
       error = "exec: names no command";
       return std::nullopt;
@@ -34,6 +34,23 @@ std::optional<ArenaPlayer> parse_player(const std::string& name, std::string& er
   error = "unknown player '" + name +
           "' (quorvel, quorvel:FILE, greedy, random, hold, honest, liar or exec:COMMAND)";
   return std::nullopt;
+}
+
+std::string whole_paths(const std::string& command) {
+  std::string out;
+  std::size_t at = 0;
+  while (at < command.size()) {
+    const std::size_t end = std::min(command.find_first_of(" \t", at), command.size());
+    const std::string word = command.substr(at, end - at);
+    std::error_code ec;
+    const bool relative_file = word.find('/') != std::string::npos && word[0] != '/' &&
+                               word.find_first_of("'\"\\$`{}=") == std::string::npos &&
+                               std::filesystem::is_regular_file(word, ec);
+    out += relative_file ? std::filesystem::absolute(word, ec).lexically_normal().string() : word;
+    if (end < command.size()) out += command[end];
+    at = end + 1;
+  }
+  return out;
 }
 
 std::string program_command(const std::string& command, const std::string& host, int port) {

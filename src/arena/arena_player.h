@@ -22,6 +22,9 @@ struct ArenaPlayer {
   bool is_outside() const { return !command.empty(); }
 };
 
+// The command with each word that names a file by a path from the current folder
+// ("build/quorvel", "./bot.py") given whole, since the program runs in a folder of its own.
+std::string whole_paths(const std::string& command);
 // The command line of an outside program for a game's server: {host} and {port} replaced,
 // or " -s{host} -p{port}" appended when it names neither.
 std::string program_command(const std::string& command, const std::string& host, int port);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -210,6 +211,29 @@ TEST(ArenaRun, EveryShippedMapIsPlayedToTheEnd) {
         EXPECT_EQ(counts.size(), powers.size()) << file << " " << year;
     }
   }
+}
+
+// A program runs in a folder of its own: its server's address goes where the command asks
+// (else as the DAIDE convention has it), and paths from here are given whole.
+TEST(ArenaOptions, OutsideCommandsGetTheirServerAndWholePaths) {
+  EXPECT_EQ(program_command("bot --at {host}:{port} --again {port}", "127.0.0.1", 4000),
+            "bot --at 127.0.0.1:4000 --again 4000");
+  EXPECT_EQ(program_command("wine bot.exe", "127.0.0.1", 4000), "wine bot.exe -s127.0.0.1 -p4000");
+  testing::TempDir dir;
+  testing::write_file(dir / "bot.py", "print()\n");
+  testing::WorkingDirectory here(dir.path());
+  const std::string whole = (std::filesystem::current_path() / "bot.py").string();
+  EXPECT_EQ(whole_paths("python3 ./bot.py --name x/y"), "python3 " + whole + " --name x/y");
+  EXPECT_EQ(whole_paths("python3 './bot.py'"), "python3 './bot.py'");
+  const std::optional<ArenaPlayer> player = [] {
+    std::string error;
+    return parse_player("exec:python3 ./bot.py", error);
+  }();
+  ASSERT_TRUE(player);
+  EXPECT_TRUE(player->is_outside());
+  EXPECT_FALSE(player->is_quorvel());
+  EXPECT_EQ(player->label, "exec:python3 ./bot.py");
+  EXPECT_EQ(player->command, "python3 " + whole);
 }
 
 TEST(ArenaOptions, BadPlayersAndValuesAreNamed) {
