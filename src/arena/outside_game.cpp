@@ -134,6 +134,8 @@ GameResult play_outside_game(const std::vector<const ArenaPlayer*>& by_power, st
       tcp.turn(session);
       quorvels.deliver();
     }
+    // What else it opened serves no seat: closed before the next program comes.
+    tcp.close_unseated(session);
     if (session.seat_ready(seat.power)) continue;
     // It never took its seat: whatever it started is stopped, its seat stays empty.
     const platform::ProgramEnd end = seat.run->stop();

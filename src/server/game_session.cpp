@@ -495,6 +495,8 @@ void GameSession::on_join(int client, const TokenMessage& message) {
   for (int power : seating_order_) {
     Seat& seat = seats_[static_cast<std::size_t>(power)];
     if (seat.kind != SeatKind::kClient || seat.taken) continue;
+    // The host names the seat of each join: no other is given.
+    if (next_join_ && *next_join_ != power) continue;
     seat.taken = true;
     seat.client = client;
     seat.name = text_of(message.sub_message(1));
@@ -630,8 +632,11 @@ void GameSession::on_submit(int client, const TokenMessage& message) {
 }
 
 void GameSession::seat_next_join(int power) {
-  const auto found = std::find(seating_order_.begin(), seating_order_.end(), power);
-  if (found != seating_order_.end()) std::rotate(seating_order_.begin(), found, found + 1);
+  next_join_ = power;
+}
+
+bool GameSession::seated(int client) const {
+  return player_power(client) >= 0;
 }
 
 bool GameSession::seat_ready(int power) const {

@@ -62,9 +62,11 @@ class GameSession : private PressHost {
   // Ends the game at once, as when the server is stopped.
   void shut_down();
 
-  // For a host that starts its clients' programs one by one: the next client to join
-  // takes this power's seat, when it is a free seat for a client.
+  // For a host that starts its clients' programs one by one: from now on a client that
+  // joins takes this power's seat, when it is a free seat for a client, or none.
   void seat_next_join(int power);
+  // Whether the client plays a power.
+  bool seated(int client) const;
   // Whether a client plays the power and has accepted the map.
   bool seat_ready(int power) const;
   // Starts the game with the clients it has: a seat nobody took is in civil disorder
@@ -266,6 +268,7 @@ class GameSession : private PressHost {
   // so the winter was not waited for. They arrive in the next phase and get NRS, but they
   // were good orders when given.
   std::vector<int> late_waives_;
+  std::optional<int> next_join_;  // the only seat a join may take, when the host says
   std::vector<std::string> left_in_;
   std::vector<std::string> broke_protocol_in_;
   std::vector<std::string> timed_out_in_;

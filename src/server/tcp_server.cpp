@@ -67,6 +67,12 @@ void TcpServer::close(int client) {
   if (found != connections_.end()) found->second.closing = true;
 }
 
+void TcpServer::close_unseated(const GameSession& session) {
+  for (auto& [id, connection] : connections_) {
+    if (!session.seated(id)) connection.closing = true;
+  }
+}
+
 void TcpServer::refuse(Connection& connection, std::uint16_t code) {
   const auto frame = encode_frame(kErrorMessage, error_message_body(static_cast<ErrorCode>(code)));
   connection.out.insert(connection.out.end(), frame.begin(), frame.end());

@@ -33,6 +33,8 @@ class TcpServer : public SessionOutput {
   // One turn of the loop: waits a tenth of a second at most for the sockets, handles what
   // came; false once the game has ended and its last messages are out.
   bool turn(GameSession& session);
+  // Closes every connection that plays no power (a host's word, when no client is to come).
+  void close_unseated(const GameSession& session);
   // Connections ended for breaking the protocol so far.
   int protocol_errors() const { return protocol_errors_; }
   static void request_stop();

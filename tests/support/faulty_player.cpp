@@ -6,11 +6,13 @@
 //   silent-YEAR  joins and holds (disbands, waives, removes) until YEAR, then reads on
 //                and never answers again
 //   flood        holds to the end and sends a thousand press messages each phase
+//   many         opens 200 connections that never speak, then joins and holds to the end
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -99,6 +101,11 @@ int main(int argc, char** argv) {
     if (!client.connect(port, false)) return 1;
     client.send_raw(std::vector<std::uint8_t>(64, 0xFF));
     sleep_forever();
+  }
+  std::vector<std::unique_ptr<testing::ScriptedClient>> idle;
+  for (int i = 0; mode == "many" && i < 200; ++i) {
+    idle.push_back(std::make_unique<testing::ScriptedClient>());
+    idle.back()->connect(port, false);
   }
   if (!client.connect(port) || !client.join("Faulty")) return 1;
   const int silent_from = mode.rfind("silent-", 0) == 0 ? std::stoi(mode.substr(7)) : 100000;
