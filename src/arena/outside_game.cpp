@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ostream>
+#include <set>
 
 #include "arena/in_process_seats.h"
 #include "arena/session_result.h"
@@ -55,6 +57,20 @@ struct ProgramSeat {
 };
 
 constexpr auto kExitGrace = std::chrono::seconds(2);
+
+// A program that ended before it joined is named on standard error, once a run for each
+// command and way it ended, however many games it fails in.
+void say_once(const std::string& command, const platform::ProgramEnd& end) {
+  static std::mutex lock;
+  static std::set<std::string> said;
+  std::string why = end.text();
+  if (!end.signalled && end.number == 127) why += ": not found";
+  if (!end.signalled && end.number == 126) why += ": cannot be run";
+  const std::lock_guard<std::mutex> guard(lock);
+  if (!said.insert(command + "\n" + why).second) return;
+  std::cerr << "quorvel-arena: '" << command << "' ended before it joined its game (" << why
+            << "); its seats are in civil disorder\n";
+}
 
 }  // namespace
 
@@ -138,9 +154,12 @@ GameResult play_outside_game(const std::vector<const ArenaPlayer*>& by_power, st
     tcp.close_unseated(session);
     if (session.seat_ready(seat.power)) continue;
     // It never took its seat: whatever it started is stopped, its seat stays empty.
-    const platform::ProgramEnd end = seat.run->stop();
-    if (end.signalled || end.number != 0)
-      record.write(power + "'s program ended before it joined: " + end.text());
+    // Ended by itself, not by the stop below: it is named.
+    if (const auto ended = seat.run->poll()) {
+      record.write(power + "'s program ended before it joined: " + ended->text());
+      say_once(by_power[static_cast<std::size_t>(seat.power)]->command, *ended);
+    }
+    seat.run->stop();
     seat.fail(tcp.protocol_errors() > errors_before ? "protocol" : "no-connect", session.phase());
   }
   session.start_with_empty_seats(server::Clock::now());

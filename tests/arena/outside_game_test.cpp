@@ -111,6 +111,29 @@ TEST(OutsideGame, FailingProgramsAreNamedAndNoneIsLeftBehind) {
     EXPECT_FALSE(running(pid)) << pid;
 }
 
+// A command that is not there is named, once however many games it fails, and the run
+// goes on with its seats in civil disorder.
+TEST(OutsideGame, ACommandThatDoesNotStartIsNamedAndItsSeatsAreEmpty) {
+  testing::TempDir dir;
+  const std::string said =
+      arena_run(dir, {"exec:/nonexistent/bot", "greedy", "--games", "3", "--last-year", "1901",
+                      "--out", (dir / "results.jsonl").string(), "--quiet"});
+  EXPECT_NE(said.find("'/nonexistent/bot' ended before it joined its game (exited 127: not "
+                      "found)"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("ended before", said.find("ended before") + 1), std::string::npos) << said;
+  const std::vector<GameResult> results = results_in(dir / "results.jsonl");
+  ASSERT_EQ(results.size(), 3u);
+  for (const GameResult& result : results) {
+    for (const PowerResult& power : result.powers) {
+      if (!power.program.empty()) {
+        EXPECT_EQ(power.program, "no-connect");
+      }
+    }
+  }
+}
+
 // Programs run in process groups of their own, which a Ctrl-C at the terminal does not
 // reach: the arena stops them as it goes.
 TEST(OutsideGame, AnInterruptedRunLeavesNoProgramBehind) {
