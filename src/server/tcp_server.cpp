@@ -18,7 +18,9 @@ constexpr int kMessagesPerTurn = 256;
 // A client that does not read what it is sent is broken.
 constexpr std::size_t kMaxBacklog = 16u << 20;
 constexpr auto kFinishGrace = std::chrono::seconds(2);
-constexpr std::size_t kMaxConnections = 256;
+// Also the queue of connections waiting to be accepted: a burst of connections must not
+// leave a player's connection to the system's retries.
+constexpr int kMaxConnections = 256;
 
 }  // namespace
 
@@ -37,12 +39,12 @@ void TcpServer::request_stop() {
 bool TcpServer::listen(std::string& error) {
   const auto port = static_cast<std::uint16_t>(options_.port);
   if (options_.loopback_only) {
-    listener_ = os::listen_on(os::loopback_address(port), 32, error);
+    listener_ = os::listen_on(os::loopback_address(port), kMaxConnections, error);
   } else {
-    listener_ = os::listen_on(os::any_address(port, true), 32, error);
+    listener_ = os::listen_on(os::any_address(port, true), kMaxConnections, error);
     // No IPv6 here: IPv4 alone.
     if (listener_ == os::kNoSocket)
-      listener_ = os::listen_on(os::any_address(port, false), 32, error);
+      listener_ = os::listen_on(os::any_address(port, false), kMaxConnections, error);
   }
   if (listener_ == os::kNoSocket) return false;
   os::set_blocking(listener_, false);
@@ -86,7 +88,7 @@ void TcpServer::accept_clients() {
     std::string host;
     const os::Socket fd = os::accept_connection(listener_, &host);
     if (fd == os::kNoSocket) return;
-    if (connections_.size() >= kMaxConnections) {
+    if (connections_.size() >= static_cast<std::size_t>(kMaxConnections)) {
       os::close_socket(fd);
       continue;
     }

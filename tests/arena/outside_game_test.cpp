@@ -61,6 +61,9 @@ std::string arena_run(const testing::TempDir& dir, const std::vector<std::string
 
 // Each way a program fails is named with the phase it failed in, the game goes on to its
 // end with the power in civil disorder, and nothing a program started outlives the run.
+// The connect time leaves room for a loaded machine (a program opening 200 connections
+// under the sanitizers took over 2 s to join), and so do the time limits; only the one
+// that never connects and the one that falls silent wait them out.
 TEST(OutsideGame, FailingProgramsAreNamedAndNoneIsLeftBehind) {
   testing::TempDir dir;
   const std::filesystem::path record = dir / "record";
@@ -79,13 +82,13 @@ TEST(OutsideGame, FailingProgramsAreNamedAndNoneIsLeftBehind) {
                   "--jobs",
                   "1",
                   "--connect-time",
-                  "2",
+                  "6",
                   "--move-time",
-                  "1",
+                  "3",
                   "--retreat-time",
-                  "1",
+                  "3",
                   "--build-time",
-                  "1",
+                  "3",
                   "--record",
                   record.string(),
                   "--out",
