@@ -106,11 +106,10 @@ std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& m
                  live);
 }
 
-std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& map_file,
-                       const std::vector<std::string_view>& phases, bool live) {
-  rules::RulesMap map;
-  map.load(map_file.mdf);
-  return page_of(savedgame::MapNames(map), game, map_file, phases, live);
+std::string board_page(const savedgame::MapNames& names, const savedgame::SavedGame& game,
+                       const rules::MapFile& map_file, const std::vector<std::string_view>& phases,
+                       bool live) {
+  return page_of(names, game, map_file, phases, live);
 }
 
 bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
@@ -118,12 +117,9 @@ bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
   return write_whole_file(path, board_page(game, map), error);
 }
 
-bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
-                      const rules::MapFile& map_file, const std::vector<std::string_view>& phases,
-                      std::string* error) {
-  rules::RulesMap map;
-  map.load(map_file.mdf);
-  const savedgame::MapNames names(map);
+bool write_board_page(const std::string& path, const savedgame::MapNames& names,
+                      const savedgame::SavedGame& game, const rules::MapFile& map_file,
+                      const std::vector<std::string_view>& phases, std::string* error) {
   const std::string board = board_drawing_text(names, map_file.places);
   WholeFile file(path);
   // Written as it is made: a page of a long game is never held whole.

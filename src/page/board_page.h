@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rules/map_file.h"
+#include "savedgame/order_text.h"
 #include "savedgame/saved_game.h"
 
 namespace quorvel::page {
@@ -17,8 +18,9 @@ std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& m
                        bool live = false);
 // The same from its phases' texts as phase_data_text makes them (the game's own phases are
 // not read).
-std::string board_page(const savedgame::SavedGame& game, const rules::MapFile& map,
-                       const std::vector<std::string_view>& phases, bool live = false);
+std::string board_page(const savedgame::MapNames& names, const savedgame::SavedGame& game,
+                       const rules::MapFile& map, const std::vector<std::string_view>& phases,
+                       bool live = false);
 // The page around data as page_data makes it.
 std::string board_page(nlohmann::json data, bool live = false);
 
@@ -27,8 +29,8 @@ std::string board_page(nlohmann::json data, bool live = false);
 bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
                       const rules::MapFile& map, std::string* error = nullptr);
 // The same from its phases' texts, written as it is made.
-bool write_board_page(const std::string& path, const savedgame::SavedGame& game,
-                      const rules::MapFile& map, const std::vector<std::string_view>& phases,
-                      std::string* error = nullptr);
+bool write_board_page(const std::string& path, const savedgame::MapNames& names,
+                      const savedgame::SavedGame& game, const rules::MapFile& map,
+                      const std::vector<std::string_view>& phases, std::string* error = nullptr);
 
 }  // namespace quorvel::page

@@ -53,7 +53,7 @@ std::string PhaseTexts::saved_game_json(const savedgame::SavedGame& game) const 
 }
 
 std::string PhaseTexts::board_page(const savedgame::SavedGame& game, bool live) const {
-  return page::board_page(game, map_file_, text_views(views_), live);
+  return page::board_page(names_, game, map_file_, text_views(views_), live);
 }
 
 std::vector<std::string_view> text_views(const PhaseTexts::Texts& texts) {

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
     output = (extension ? input.substr(0, dot) : input) + ".html";
   }
   std::string error;
-  if (!page::write_board_page(output, *reading.game, *reading.map,
+  if (!names ||
+      !page::write_board_page(output, *names, *reading.game, *reading.map,
                               std::vector<std::string_view>(views.begin(), views.end()), &error)) {
     std::cerr << "quorvel-view: " << error << "\n";
     return 1;

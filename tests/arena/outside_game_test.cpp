@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <thread>
 
 #include "arena/game_result.h"
@@ -53,10 +52,7 @@ std::vector<long> programs_under(const std::filesystem::path& folder) {
 std::string arena_run(const testing::TempDir& dir, const std::vector<std::string>& args) {
   testing::ChildProcess arena(QUORVEL_ARENA_BINARY, args, dir.path());
   EXPECT_EQ(arena.wait_exit(120000), 0);
-  std::ifstream err(dir / "stderr.txt");
-  std::stringstream text;
-  text << err.rdbuf();
-  return text.str();
+  return testing::read_file(dir / "stderr.txt");
 }
 
 // Each way a program fails is named with the phase it failed in, the game goes on to its

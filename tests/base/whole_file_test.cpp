@@ -3,20 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "support/temp_dir.h"
 
 namespace quorvel {
 namespace {
-
-std::string contents(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // A reader of the path finds the old file or the new one whole, whatever happens between.
 TEST(WholeFile, ReplacesTheOldFileOnlyWhenCommitted) {
@@ -26,16 +17,16 @@ TEST(WholeFile, ReplacesTheOldFileOnlyWhenCommitted) {
   {
     WholeFile file(path.string());
     file.write("new, ");
-    EXPECT_EQ(contents(path), "old");
+    EXPECT_EQ(testing::read_file(path), "old");
   }  // dropped unfinished
-  EXPECT_EQ(contents(path), "old");
+  EXPECT_EQ(testing::read_file(path), "old");
   EXPECT_FALSE(std::filesystem::exists(path.string() + ".partial"));
 
   WholeFile file(path.string());
   file.write("new, ");
   file.write("in pieces");
   ASSERT_TRUE(file.commit());
-  EXPECT_EQ(contents(path), "new, in pieces");
+  EXPECT_EQ(testing::read_file(path), "new, in pieces");
   EXPECT_FALSE(std::filesystem::exists(path.string() + ".partial"));
 
   std::string error;

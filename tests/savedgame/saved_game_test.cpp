@@ -9,6 +9,7 @@
 #include "savedgame/saved_game_file.h"
 #include "savedgame/saved_game_json.h"
 #include "server/game_session.h"
+#include "support/house_game.h"
 #include "support/temp_dir.h"
 
 namespace quorvel::savedgame {
@@ -19,38 +20,21 @@ using opponents::OpponentKind;
 
 const std::string kSamples = QUORVEL_SAVEDGAME_DATA;
 
-class NoClients : public server::SessionOutput {
-  void send(int, const TokenMessage&) override {}
-  void close(int) override {}
-};
-
 // A whole game of house players on a shipped map, kept as a saved game: the kinds take the
 // powers in turn, so honest and lying negotiators meet greedy and random players.
 SavedGame house_game(const std::string& map_name, unsigned seed, int press_level,
                      int last_year = 1910) {
   const std::optional<rules::MapFile> map = known_map(map_name);
   EXPECT_TRUE(map) << map_name;
+  if (!map) return {};
   server::ServerOptions options;
-  options.open_seats = 0;
   options.last_year = last_year;
   options.seed = seed;
-  options.record = "";
   options.variant.level = press_level;
-  NoClients out;
-  server::GameRecord record("");
-  std::ostringstream progress;
-  server::GameSession session(options, out, record, progress);
-  EXPECT_EQ(session.load(map->mdf, map->now, map->sco, map->name), -1);
   const OpponentKind kinds[] = {OpponentKind::kHonest, OpponentKind::kGreedy, OpponentKind::kLiar,
                                 OpponentKind::kRandom};
-  std::vector<std::optional<OpponentKind>> seats;
-  for (int power = 0; power < session.game().map().power_count(); ++power)
-    seats.push_back(kinds[(power + seed) % 4]);
-  session.fix_seats(seats);
-  session.keep_saved_game("test-" + std::to_string(seed));
-  session.maybe_start(server::Clock::time_point());
-  EXPECT_TRUE(session.finished());
-  return *session.saved_game();
+  return testing::play_house_game(*map, options, "test-" + std::to_string(seed),
+                                  [&](int power) { return kinds[(power + seed) % 4]; });
 }
 
 TEST(SavedGame, TheEnginesSamplesRead) {

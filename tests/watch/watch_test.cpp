@@ -11,7 +11,7 @@
 
 #include "savedgame/known_maps.h"
 #include "savedgame/saved_game_json.h"
-#include "server/game_session.h"
+#include "support/house_game.h"
 #include "watch/game_watch.h"
 #include "watch/watch_server.h"
 
@@ -20,32 +20,22 @@ namespace {
 
 using Json = nlohmann::json;
 
-class NoClients : public server::SessionOutput {
-  void send(int, const TokenMessage&) override {}
-  void close(int) override {}
-};
-
 // A game of negotiating house players on the standard map, each change published as the
 // server publishes it; `during` runs at each change.
 void play_watched(GameWatch& watch, const std::function<void()>& during = {}) {
   const std::optional<rules::MapFile> map = savedgame::known_map("standard");
+  ASSERT_TRUE(map);
   server::ServerOptions options;
-  options.open_seats = 0;
   options.last_year = 1903;
   options.seed = 4;
   options.opponents = opponents::OpponentKind::kHonest;
   options.variant.level = 20;
-  NoClients out;
-  server::GameRecord record("");
-  std::ostringstream progress;
-  server::GameSession session(options, out, record, progress);
-  ASSERT_EQ(session.load(map->mdf, map->now, map->sco, map->name), -1);
-  session.keep_saved_game("watched", [&](const savedgame::SavedGame& game) {
-    watch.publish(game, session.finished());
-    if (during) during();
-  });
-  session.maybe_start(server::Clock::time_point());
-  ASSERT_TRUE(session.finished());
+  testing::play_house_game(
+      *map, options, "watched", {},
+      [&](const server::GameSession& session, const savedgame::SavedGame& game) {
+        watch.publish(game, session.finished());
+        if (during) during();
+      });
 }
 
 int press_in(const Json& view) {
