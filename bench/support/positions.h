@@ -35,4 +35,19 @@ inline constexpr const char* kFrontLinesNow =
     "( ITA FLT TYS ) ( ITA AMY VEN ) ( ITA FLT ION ) ( RUS AMY UKR ) ( RUS AMY WAR ) "
     "( RUS FLT GOB ) ( RUS AMY RUM ) ( RUS FLT BLA ) ( TUR AMY BUL ) ( TUR FLT AEG )";
 
+// France at 17 units in a crowded autumn.
+inline constexpr const char* kCrowdedSco =
+    "SCO ( FRA BRE MAR PAR SPA POR BEL HOL DEN KIE BER MUN LON LVP EDI TUN NAP ROM ) "
+    "( GER SWE NWY ) ( RUS MOS SEV STP WAR RUM ) ( AUS BUD TRI VIE SER GRE VEN ) "
+    "( TUR ANK CON SMY BUL )";
+
+inline constexpr const char* kCrowdedNow =
+    "NOW ( FAL 1906 ) ( FRA AMY BRE ) ( FRA AMY PAR ) ( FRA FLT MAO ) ( FRA FLT ( SPA SCS ) ) "
+    "( FRA AMY BUR ) ( FRA AMY BEL ) ( FRA AMY HOL ) ( FRA FLT NTH ) ( FRA AMY KIE ) "
+    "( FRA AMY MUN ) ( FRA FLT LON ) ( FRA AMY YOR ) ( FRA FLT WES ) ( FRA FLT TYS ) "
+    "( FRA AMY PIE ) ( FRA AMY TYR ) ( FRA FLT HEL ) ( GER AMY BER ) ( GER FLT SKA ) "
+    "( GER AMY SIL ) ( RUS AMY WAR ) ( RUS AMY PRU ) ( RUS FLT BAL ) ( RUS AMY UKR ) "
+    "( AUS AMY VIE ) ( AUS AMY BOH ) ( AUS AMY VEN ) ( AUS FLT ADR ) ( AUS FLT ION ) "
+    "( TUR FLT AEG ) ( TUR AMY BUL ) ( TUR FLT EAS ) ( TUR AMY SER )";
+
 }  // namespace quorvel::bench

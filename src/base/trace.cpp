@@ -38,6 +38,11 @@ void TraceLog::switch_on(bool on, const std::filesystem::path& directory) {
   early_.clear();
 }
 
+bool TraceLog::keeps_lines() const {
+  std::lock_guard guard(lock_);
+  return !configured_ || on_;
+}
+
 void TraceLog::line(const char* format, ...) {
   std::va_list args;
   va_start(args, format);

@@ -24,11 +24,13 @@ class TraceLog {
   // Switches the channel on (the file is replaced at its first line) or off. An empty
   // directory means the working directory.
   void switch_on(bool on, const std::filesystem::path& directory = {});
+  // Whether lines are kept: callers skip making costly lines when not.
+  bool keeps_lines() const;
 
  private:
   void write(const std::string& line);
 
-  std::mutex lock_;
+  mutable std::mutex lock_;
   bool configured_ = false;
   bool on_ = false;
   std::filesystem::path path_ = "tracelog.txt";

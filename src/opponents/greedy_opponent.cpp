@@ -329,4 +329,15 @@ std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power,
   return {};
 }
 
+std::vector<std::vector<TokenMessage>> greedy_movement_draws(
+    const rules::RulesGame& game, int power, std::mt19937& rng, int count,
+    const rules::Restrictions* restrictions) {
+  std::vector<std::vector<TokenMessage>> draws;
+  if (!is_movement_season(game.season())) return draws;
+  const DestinationValues values = destination_values(game, power);
+  for (int i = 0; i < count; ++i)
+    draws.push_back(movement_orders(game, power, values, rng, restrictions));
+  return draws;
+}
+
 }  // namespace quorvel::opponents

@@ -33,4 +33,10 @@ DestinationValues destination_values(const rules::RulesGame& game, int power);
 std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power, std::mt19937& rng,
                                         const rules::Restrictions* restrictions = nullptr);
 
+// Draws of the greedy player's orders for the power in a movement phase, as greedy_orders
+// draws them, its values computed once.
+std::vector<std::vector<TokenMessage>> greedy_movement_draws(
+    const rules::RulesGame& game, int power, std::mt19937& rng, int count,
+    const rules::Restrictions* restrictions = nullptr);
+
 }  // namespace quorvel::opponents

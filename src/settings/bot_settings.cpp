@@ -111,6 +111,23 @@ PressSettings readPressSettings(const IniStore& store) {
   return press;
 }
 
+SearchSettings readSearchSettings(const IniStore& store) {
+  using namespace BotSettings;
+  SearchSettings search;
+  search.budget_milliseconds = std::clamp(read(store, kSearchBudgetMilliseconds), 0, 60000);
+  search.own_candidates = std::clamp(read(store, kSearchOwnCandidates), 1, 64);
+  search.other_candidates = std::clamp(read(store, kSearchOtherCandidates), 1, 64);
+  search.iterations = std::clamp(read(store, kSearchIterations), 0, 100000);
+  search.samples = std::clamp(read(store, kSearchSamples), 1, 100000);
+  search.prior = std::clamp(read(store, kSearchPrior), 0.0, 1.0);
+  search.loss_weight = std::clamp(read(store, kSearchLossWeight), 0.0, 100.0);
+  search.plan_weight = std::clamp(read(store, kSearchPlanWeight), 0.0, 100.0);
+  search.attack_candidates = std::clamp(read(store, kSearchAttackCandidates), 0, 64);
+  search.opponent_plans = read(store, kSearchOpponentPlans);
+  search.plan_share_floor = std::clamp(read(store, kSearchPlanShareFloor), 0.0, 1.0);
+  return search;
+}
+
 void onGameWon(IniStore& store, bool mutated, LogFiles& logs) {
   if (!mutated) return;
   if (!store.save()) logs.error("Unable to write ini-File Quorvel.ini");

@@ -40,6 +40,19 @@ inline constexpr Setting<double> kAnnealingEndValue{"Annealing", "endValue", 20.
 inline constexpr Setting<double> kAnnealingStartValue{"Annealing", "startValue", 20.0};
 inline constexpr Setting<bool> kContinuousEvaluation{"Annealing", "continuousEvaluation", true};
 
+// The search over the phase's likely orders of the powers that can touch the bot's units.
+inline constexpr Setting<int> kSearchBudgetMilliseconds{"Search", "budgetMilliseconds", 0};
+inline constexpr Setting<int> kSearchOwnCandidates{"Search", "ownCandidates", 10};
+inline constexpr Setting<int> kSearchOtherCandidates{"Search", "otherCandidates", 4};
+inline constexpr Setting<int> kSearchIterations{"Search", "iterations", 0};
+inline constexpr Setting<int> kSearchSamples{"Search", "samples", 16};
+inline constexpr Setting<double> kSearchPrior{"Search", "prior", 1.0};
+inline constexpr Setting<double> kSearchLossWeight{"Search", "lossWeight", 1.0};
+inline constexpr Setting<int> kSearchAttackCandidates{"Search", "attackCandidates", 8};
+inline constexpr Setting<bool> kSearchOpponentPlans{"Search", "opponentPlans", true};
+inline constexpr Setting<double> kSearchPlanShareFloor{"Search", "planShareFloor", 0.1};
+inline constexpr Setting<double> kSearchPlanWeight{"Search", "planWeight", 0.5};
+
 inline constexpr Setting<double> kMutationProbability{"Mutation", "Probability", 0.0};
 inline constexpr Setting<double> kMutationRange{"Mutation", "Range", 0.05};
 
@@ -111,6 +124,27 @@ struct AnnealingSettings {
   bool continuousEvaluation = true;
 };
 
+// The search over the phase's likely orders: the bot's candidate order sets against those
+// of the powers that can touch its units, weighed by regret matching.
+struct SearchSettings {
+  int budget_milliseconds = 0;  // the most the search spends in a phase; 0: no search
+  int own_candidates = 10;      // the bot's plan and its best variants
+  int attack_candidates = 8;    // the plan with a supported attack on a place worth taking
+  int other_candidates = 4;     // distinct order sets drawn for each power in reach
+  int iterations = 0;           // rounds of regret matching
+  int samples = 16;             // the others' joint choices each of the bot's sets is scored on
+  double prior = 1.0;           // how much the others' choices keep to how often they were drawn
+  double loss_weight = 1.0;     // an own centre a foreign unit ends in, by its value
+  double plan_weight = 0.5;     // the plan evaluation's value of each own set, added so weighted
+  // A set of the bot's own plan search for each power in reach, weighed against the greedy
+  // rule's sets by how likely each foresees the power's orders; not run for a power the plan
+  // search foresees better with a likelihood below plan_share_floor.
+  bool opponent_plans = true;
+  double plan_share_floor = 0.1;
+
+  bool enabled() const { return budget_milliseconds > 0; }
+};
+
 // How the bot negotiates in games with press.
 struct PressSettings {
   int level = 30;                // the highest press level it speaks; 0: it keeps silent
@@ -155,6 +189,8 @@ LoadedSettings prepareSettings(IniStore& store, RandomSource& random);
 bool mutateSettings(IniStore& store, RandomSource& random);
 AnnealingSettings readAnnealingSettings(const IniStore& store);
 PressSettings readPressSettings(const IniStore& store);
+// Out-of-range values are clamped to what the search can use.
+SearchSettings readSearchSettings(const IniStore& store);
 // After a won game: keeps mutated settings and records them in "changelog.csv".
 void onGameWon(IniStore& store, bool mutated, LogFiles& logs);
 void writeChangeLog(const IniStore& store, LogFiles& logs);

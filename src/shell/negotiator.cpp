@@ -215,6 +215,11 @@ Obligations Negotiator::obligations() const {
   return ledger_.obligations(me(), kind(), holdings_, true);
 }
 
+std::optional<Obligations> Negotiator::partner_obligations(int power) const {
+  if (!active() || power == me() || !relies_on(power)) return std::nullopt;
+  return ledger_.obligations(power, kind(), holdings_);
+}
+
 std::vector<bool> Negotiator::barred() const {
   const Obligations bound = obligations();
   std::vector<bool> barred(bound.no_attack.size());

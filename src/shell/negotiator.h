@@ -91,6 +91,8 @@ class Negotiator {
   bool trusts(int power) const;
   // A partner at peace with it that has kept its word long enough to be relied on.
   bool relies_on(int power) const;
+  // What the agreements bind a partner it relies on to this phase; nothing for the others.
+  std::optional<Obligations> partner_obligations(int power) const;
   std::vector<std::string> take_trace();
 
  private:

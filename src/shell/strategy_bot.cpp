@@ -44,6 +44,7 @@ StrategyBot::StrategyBot(const PlayerSetup& setup)
     loaded = loadSettings(valuation_, random_, logs());
   }
   annealing_ = loaded.annealing;
+  search_settings_ = readSearchSettings(valuation_);
   mutated_ = loaded.mutated;
   negotiator_.set_settings(readPressSettings(valuation_));
   if (mutated_) Trace("Settings mutated.");
@@ -91,17 +92,20 @@ void StrategyBot::OnHLO(const TokenMessage& msg) {
         board_.passcode);
 }
 
-void StrategyBot::OnMDF(const TokenMessage&) {
+void StrategyBot::OnMDF(const TokenMessage& msg) {
+  if (search_settings_.enabled()) search_.set_map(msg);
   for (const std::string& problem : valuation_.setupMap())
     LogError("%s", problem.c_str());
   Trace("MDF processed. The map is called %s.", board_.map_name.c_str());
 }
 
-void StrategyBot::OnSCO(const TokenMessage&) {
+void StrategyBot::OnSCO(const TokenMessage& msg) {
+  if (search_settings_.enabled()) search_.set_centres(msg);
   Trace("SCO received.");
 }
 
-void StrategyBot::OnNOW(const TokenMessage&) {
+void StrategyBot::OnNOW(const TokenMessage& msg) {
+  if (search_settings_.enabled()) search_.set_position(msg);
   // A power whose units are all gone may still own centres to build on: a server waits
   // for those builds.
   const bool builds_owed = board_.season == tok::WIN && board_.adjustment_count < 0;
@@ -173,8 +177,26 @@ void StrategyBot::PlanOrders(bool bound) {
   for (const auto& [unit, end] : opening)
     options_.pin(unit, end);
   const std::vector<bool> barred = negotiator_.barred();
-  planTurn(board_, options_, annealing_, random_, trace(),
-           bound && negotiator_.active() ? &barred : nullptr);
+  const std::vector<bool>* bar = bound && negotiator_.active() ? &barred : nullptr;
+  if (opening.empty() && search_settings_.enabled() && is_movement_season(board_.season)) {
+    TurnPlanner planner(board_, options_, random_);
+    planner.plan(annealing_, trace(), bar);
+    planner.writeBest(trace());
+    std::vector<std::optional<Obligations>> agreed;
+    std::vector<const Obligations*> partners;
+    for (int power = 0; power < board_.power_count; ++power)
+      agreed.push_back(negotiator_.partner_obligations(power));
+    for (const std::optional<Obligations>& o : agreed)
+      partners.push_back(o ? &*o : nullptr);
+    const auto keeps_word = [this] {
+      return !negotiator_.active() || negotiator_.orders_keep_word();
+    };
+    last_search_ =
+        search_.choose(board_, planner, valuation_, search_settings_,
+                       static_cast<std::uint32_t>(random_.next()), keeps_word, partners, trace());
+  } else {
+    planTurn(board_, options_, annealing_, random_, trace(), bar);
+  }
   // A pinned unit may still be planned to support; the opening says move or hold.
   for (const auto& [unit, end] : opening) {
     if (end.province == unit) {
@@ -222,6 +244,7 @@ void StrategyBot::OnFRM(const TokenMessage& msg) {
 }
 
 void StrategyBot::OnORD(const TokenMessage& msg) {
+  if (search_settings_.enabled()) search_.observe_result(msg);
   opening_.clear();
   negotiator_.on_result(msg);
 }

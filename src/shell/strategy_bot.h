@@ -8,6 +8,7 @@
 #include "game/game_board.h"
 #include "planning/opening_book.h"
 #include "planning/unit_option_table.h"
+#include "search/order_search.h"
 #include "settings/bot_settings.h"
 #include "shell/bot_base.h"
 #include "shell/negotiator.h"
@@ -55,6 +56,9 @@ class StrategyBot : public BotBase {
 
   bool settingsMutated() const { return mutated_; }
   const AnnealingSettings& annealing() const { return annealing_; }
+  const SearchSettings& searchSettings() const { return search_settings_; }
+  // What the search did in the last movement phase it ran.
+  const search::SearchReport& lastSearch() const { return last_search_; }
   const UnitOptionTable& optionTable() const { return options_; }
   const GameBoard& board() const { return board_; }
   const ProvinceValuation& valuation() const { return valuation_; }
@@ -79,6 +83,9 @@ class StrategyBot : public BotBase {
   UnitOptionTable options_;
   bool keeps_files_;
   AnnealingSettings annealing_;
+  SearchSettings search_settings_;
+  search::OrderSearch search_;
+  search::SearchReport last_search_;
   bool mutated_ = false;
   Negotiator negotiator_;
   // A movement phase waits for answers to its proposals before its orders go.

@@ -81,6 +81,17 @@ std::vector<TunedSetting> make_settings(bool press) {
   // Search effort: with the shipped 8-to-2 changes per cycle, 200 cycles keep a crowded
   // phase near 1.6 ms, inside the 2 ms goal.
   list.push_back(real(kIterations, 5, 200));
+  // The search over the others' likely orders: a budget of 50 ms at most, the most a
+  // crowded phase may take.
+  list.push_back(real(kSearchBudgetMilliseconds, 0, 50));
+  list.push_back(real(kSearchOwnCandidates, 1, 20));
+  list.push_back(real(kSearchOtherCandidates, 1, 8));
+  list.push_back(real(kSearchSamples, 1, 64));
+  list.push_back(real(kSearchIterations, 0, 200));
+  list.push_back(real(kSearchPrior, 0.0, 1.0));
+  list.push_back(real(kSearchLossWeight, 0.0, 3.0));
+  list.push_back(real(kSearchAttackCandidates, 0, 20));
+  list.push_back(real(kSearchPlanWeight, 0.0, 2.0));
   if (!press) return list;
   // The negotiation's weights; its switches, clocks and trust counts stay as set.
   list.push_back(real(kPressPartnerFear, 0.1, 1.2));

@@ -1,0 +1,70 @@
+#include "search/outcome_value.h"
+
+#include "protocol/token.h"
+#include "valuation/province_valuation.h"
+
+namespace quorvel::search {
+
+namespace {
+
+bool owns(const rules::Position& position, int power, int province) {
+  const Token owner = position.owners[static_cast<std::size_t>(province)];
+  return owner.category() == CATEGORY_POWER && owner.subtoken() == power;
+}
+
+}  // namespace
+
+std::vector<UnitEnd> unit_ends(const rules::Position& position,
+                               const std::map<int, rules::Order>& orders,
+                               const rules::MovementResult& result) {
+  std::vector<UnitEnd> ends;
+  ends.reserve(position.units.size());
+  for (const auto& [p, unit] : position.units) {
+    UnitEnd end{unit.power, unit.location, unit.location, false};
+    if (result.dislodged_by.count(p)) {
+      end.dislodged = true;
+    } else if (result.moved.count(p)) {
+      const auto order = orders.find(p);
+      if (order != orders.end() && order->second.is_move()) end.end = order->second.destination;
+    }
+    ends.push_back(end);
+  }
+  return ends;
+}
+
+double own_value(const ProvinceValuation& valuation, const rules::RulesMap& map,
+                 const rules::Position& position, const std::vector<UnitEnd>& ends, int power,
+                 double loss_weight) {
+  double value = 0;
+  for (const UnitEnd& end : ends) {
+    if (end.power == power) {
+      value += end.dislodged ? valuation.bestSafeNeighbourValue(end.start)
+                             : valuation.occupationValue(end.end);
+    } else if (!end.dislodged && map.supply_centre(end.end.province) &&
+               owns(position, power, end.end.province)) {
+      value -= loss_weight * valuation.provinceValue(end.end.province);
+    }
+  }
+  return value;
+}
+
+double plain_value(const rules::RulesMap& map, const rules::Position& position,
+                   const std::vector<UnitEnd>& ends, int power) {
+  double value = 0;
+  for (const UnitEnd& end : ends) {
+    const int at = end.end.province;
+    if (end.power == power) {
+      if (end.dislodged) {
+        value -= 1;
+      } else {
+        value += 1;
+        if (map.supply_centre(at)) value += owns(position, power, at) ? 1 : 3;
+      }
+    } else if (!end.dislodged && map.supply_centre(at) && owns(position, power, at)) {
+      value -= 2;
+    }
+  }
+  return value;
+}
+
+}  // namespace quorvel::search
