@@ -37,6 +37,10 @@ std::vector<Candidate> greedy_candidates(const rules::RulesGame& game, int power
                                          int tries, std::mt19937& rng,
                                          const Obligations* restrictions = nullptr);
 
+// Whether no order of the set goes, supports a move or retreats where the agreements
+// keep the power out.
+bool keeps_out(const OrderSet& orders, const Obligations& agreed);
+
 // Supported attacks: for each province worth taking (a supply centre the power does not
 // own, or one with a foreign unit in it) that at least two of the power's units reach, the
 // orders with one of them moving in and the others that reach it supporting the move;

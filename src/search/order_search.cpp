@@ -23,12 +23,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Message texts end in a blank.
+std::string trimmed(std::string text) {
+  while (!text.empty() && text.back() == ' ')
+    text.pop_back();
+  return text;
+}
+
 std::string orders_text(const rules::RulesGame& game, const OrderSet& orders,
                         const TokenTextTable& tokens) {
   std::string text;
   for (const auto& [p, order] : orders) {
     if (!text.empty()) text += ", ";
-    text += rules::order_message(game.map(), game.position(), order).to_text(tokens);
+    text += trimmed(rules::order_message(game.map(), game.position(), order).to_text(tokens));
   }
   return text;
 }
@@ -65,7 +72,7 @@ void write_order(GameBoard& board, int province, const rules::Order& order) {
 }
 
 std::string power_text(int power, const TokenTextTable& tokens) {
-  return TokenMessage(GameBoard::power_token(power)).to_text(tokens);
+  return trimmed(TokenMessage(GameBoard::power_token(power)).to_text(tokens));
 }
 
 }  // namespace
@@ -142,7 +149,7 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
     return report;
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(settings.budget_milliseconds);
-  const auto out_of_time = [&] { return Clock::now() >= deadline; };
+  const auto out_of_time = [&] { return settings.by_clock && Clock::now() >= deadline; };
   const bool tracing = trace.keeps_lines();
   const TokenTextTable& tokens = *board.tokens;
   const rules::RulesMap& map = game_.map();
@@ -259,6 +266,8 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
         !out_of_time()) {
       modelled =
           model(p, valuation).plan(game_, sco_, now_, annealing, static_cast<std::uint32_t>(rng()));
+      // A partner is held to its word: the plan model does not know of it.
+      if (modelled && agreed != nullptr && !keeps_out(*modelled, *agreed)) modelled.reset();
     }
     if (near) foresee(p, candidates, modelled ? &*modelled : nullptr);
     if (modelled) {

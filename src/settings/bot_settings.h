@@ -141,6 +141,10 @@ struct SearchSettings {
   // search foresees better with a likelihood below plan_share_floor.
   bool opponent_plans = true;
   double plan_share_floor = 0.1;
+  // The budget is kept by the clock. A player that must replay its games exactly (one
+  // random stream from a seed, as in the arena) keeps to the counts above alone, which
+  // stay well inside the budget on any ordinary machine.
+  bool by_clock = true;
 
   bool enabled() const { return budget_milliseconds > 0; }
 };

@@ -45,6 +45,7 @@ StrategyBot::StrategyBot(const PlayerSetup& setup)
   }
   annealing_ = loaded.annealing;
   search_settings_ = readSearchSettings(valuation_);
+  search_settings_.by_clock = !setup.seed;
   mutated_ = loaded.mutated;
   negotiator_.set_settings(readPressSettings(valuation_));
   if (mutated_) Trace("Settings mutated.");

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "settings/builtin_settings.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -53,6 +54,12 @@ class ClusterTest : public ::testing::Test {
   void SetUp() override {
     if (!Cluster::built_with_mpi() || std::string(kMpiexec).empty())
       GTEST_SKIP() << "built without MPI";
+    // The tuner's games against its own settings: without the search, which is not what
+    // these tests are about and costs most under the sanitizers.
+    IniStore plain = builtin_settings();
+    plain.setValue("Search", "budgetMilliseconds", "0", true);
+    plain.setFileName((dir / "plain.ini").string());
+    ASSERT_TRUE(plain.save());
   }
   testing::TempDir dir;
 };
@@ -72,7 +79,8 @@ TEST_F(ClusterTest, TwoRanksWriteWhatOneProcessWrites) {
   const std::string out = testing::read_file(dir / "stdout.txt");
   EXPECT_EQ(out.find("6 games in"), out.rfind("6 games in")) << out;
 
-  const std::vector<std::string> tune{"tune", "--games", "4", "--max-games", "16", "--seed", "3"};
+  const std::vector<std::string> tune{"tune",   "--games", "4",       "--max-games", "16",
+                                      "--seed", "3",       "--start", "plain.ini"};
   ASSERT_EQ(run(QUORVEL_ARENA_BINARY,
                 with(tune, {"--csv", "one.csv", "--best", "one.ini", "--chart", "one.svg"}), dir),
             0);
@@ -109,9 +117,10 @@ std::vector<pid_t> ranks_in(const std::filesystem::path& directory, int rank) {
 }
 
 TEST_F(ClusterTest, ARankThatDiesStopsTheRunAndTheCsvResumes) {
-  const std::vector<std::string> tune{"tune",   "--games", "4",     "--max-games", "14000",
-                                      "--seed", "5",       "--csv", "t.csv",       "--best",
-                                      "t.ini",  "--chart", "t.svg", "--jobs",      "1"};
+  const std::vector<std::string> tune{"tune",    "--games",  "4",     "--max-games", "14000",
+                                      "--seed",  "5",        "--csv", "t.csv",       "--best",
+                                      "t.ini",   "--chart",  "t.svg", "--jobs",      "1",
+                                      "--start", "plain.ini"};
   testing::ChildProcess job(kMpiexec, mpirun(2, tune), dir.path());
   // A step written, then rank 1 is killed in the middle of a later one.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);

@@ -18,6 +18,7 @@
 #include "support/boards.h"
 #include "support/messages.h"
 #include "support/order_legality.h"
+#include "support/temp_dir.h"
 #include "valuation/province_valuation.h"
 
 namespace quorvel::search {
@@ -82,8 +83,19 @@ TEST(OrderSearch, WeighsThePowersInReachAndOrdersEveryUnitLegally) {
             (std::vector<int>{power_of("GER"), power_of("ITA"), power_of("RUS")}));
   ASSERT_TRUE(game.settings.enabled()) << "the shipped settings search";
   game.settings.budget_milliseconds = 60000;  // all of it, even under the sanitizers
+  testing::TempDir dir;
+  game.trace.switch_on(true, dir.path());
   const SearchReport report = game.plan_and_search();
   EXPECT_FALSE(report.out_of_time);
+  // The trace says what was weighed and why the choice won.
+  game.trace.switch_on(false);
+  const std::string trace = testing::read_file(dir / "tracelog.txt");
+  EXPECT_NE(trace.find(" own order sets, 3 powers in reach"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("  ITA set 1 (greedy"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("  own set 1 (the plan, expected "), std::string::npos) << trace;
+  EXPECT_TRUE(trace.find("Search: the plan stands") != std::string::npos ||
+              trace.find(" chosen: ") != std::string::npos)
+      << trace;
   EXPECT_EQ(report.powers, 3);
   EXPECT_GE(report.own_candidates, 2);
   EXPECT_EQ(report.scored, report.own_candidates);
@@ -150,6 +162,16 @@ TEST(OrderSearch, ForeseesPartnersByTheirWordAndPlayersByHowTheyPlayed) {
     }
   }
   EXPECT_NEAR(total, 1.0, 1e-9);
+  // The plan model's set for a partner is held to the same word.
+  const auto kept = [&](std::vector<TokenMessage> orders) {
+    const std::optional<OrderSet> set = checked_orders(game.search.game(), russia, orders);
+    EXPECT_TRUE(set);
+    return set && keeps_out(*set, agreed);
+  };
+  EXPECT_TRUE(kept({parse("( RUS AMY WAR ) HLD"), parse("( RUS AMY MOS ) MTO SEV")}));
+  EXPECT_FALSE(kept({parse("( RUS AMY WAR ) MTO GAL")}));
+  EXPECT_FALSE(kept(
+      {parse("( RUS AMY WAR ) MTO SIL"), parse("( RUS AMY MOS ) SUP ( RUS AMY WAR ) MTO UKR")}));
 
   game.plan_and_search();
   // Italy gives what the plan search foresaw, Germany the greedy rule's likeliest orders.

@@ -159,5 +159,23 @@ TEST_F(BotSettingsTest, StartUpReadsTheAnnealingSchedule) {
   EXPECT_FALSE(std::filesystem::exists(dir / "errorlog.txt"));
 }
 
+// No section searches not at all; values the search cannot use are brought back to ones
+// it can, never to a search that hangs or orders nothing.
+TEST_F(BotSettingsTest, SearchSettingsStayUsable) {
+  EXPECT_FALSE(readSearchSettings(store).enabled());
+  load(
+      "[Search]\nbudgetMilliseconds=-5\nownCandidates=0\nsamples=-1\nprior=7\n"
+      "iterations=-3\nplanShareFloor=-1\n");
+  const SearchSettings odd = readSearchSettings(store);
+  EXPECT_FALSE(odd.enabled());
+  EXPECT_EQ(odd.own_candidates, 1);
+  EXPECT_EQ(odd.samples, 1);
+  EXPECT_EQ(odd.iterations, 0);
+  EXPECT_DOUBLE_EQ(odd.prior, 1.0);
+  EXPECT_DOUBLE_EQ(odd.plan_share_floor, 0.0);
+  load("[Search]\nbudgetMilliseconds=999999999\n");
+  EXPECT_EQ(readSearchSettings(store).budget_milliseconds, 60000);
+}
+
 }  // namespace
 }  // namespace quorvel

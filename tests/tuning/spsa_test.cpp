@@ -118,6 +118,19 @@ TEST(TuningRun, StartSettingsAndProgressMustFitTheRun) {
             std::string::npos)
       << said.str();
   EXPECT_FALSE(std::filesystem::exists(dir / "progress.csv"));
+  // The search's too: a budget beyond what a crowded phase may take.
+  IniStore slow = builtin_settings();
+  slow.setValue("Search", "budgetMilliseconds", "500", true);
+  slow.setFileName((dir / "slow.ini").string());
+  ASSERT_TRUE(slow.save());
+  options.start = slow.getFileName();
+  std::ostringstream told;
+  EXPECT_EQ(run_tuning(options, told), 2);
+  EXPECT_NE(told.str().find("slow.ini: [Search] budgetMilliseconds = 500 is outside the tuner's "
+                            "bounds 0 to 50"),
+            std::string::npos)
+      << told.str();
+  EXPECT_FALSE(std::filesystem::exists(dir / "progress.csv"));
 
   options.start.clear();
   std::ostringstream first;
