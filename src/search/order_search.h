@@ -27,16 +27,17 @@ struct SearchReport {
   int powers = 0;          // powers in reach, whose choices were weighed
   int rounds = 0;          // rounds of regret matching
   int scored = 0;          // own order sets scored against the others' likely choices
-  int chosen = 0;          // 0: the plan itself; else its variant's place
+  int chosen = 0;          // 0: the plan itself; else the chosen set's place
   bool out_of_time = false;
 };
 
-// The bot's search over a movement phase's likely orders: the plan and its best variants
-// against a few order sets of each power in reach (the greedy rule's draws, kept to what a
-// partner agreed), every outcome adjudicated by the rules and valued; regret matching finds
-// how the powers in reach are likely to choose, and the bot's set that does best against
-// those choices is played. Powers out of reach give their likeliest set. It sees the game
-// through the messages the server sent.
+// The bot's search over a movement phase's likely orders: the plan, its best variants and
+// supported attacks against a few order sets of each power in reach (the greedy rule's
+// draws, kept to what a partner agreed, and the bot's own plan search run for that power,
+// each weighed by how well it foresaw the power so far), every outcome adjudicated by the
+// rules and valued; regret matching, when given rounds, moves how likely each set is, and
+// the bot's set that does best against those choices is played. Powers out of reach give
+// their likeliest set. It sees the game through the messages the server sent.
 class OrderSearch {
  public:
   void set_map(const TokenMessage& mdf);

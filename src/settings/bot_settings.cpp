@@ -118,7 +118,8 @@ SearchSettings readSearchSettings(const IniStore& store) {
   search.own_candidates = std::clamp(read(store, kSearchOwnCandidates), 1, 64);
   search.other_candidates = std::clamp(read(store, kSearchOtherCandidates), 1, 64);
   search.iterations = std::clamp(read(store, kSearchIterations), 0, 100000);
-  search.samples = std::clamp(read(store, kSearchSamples), 1, 100000);
+  // A set is scored on all its samples before the clock is read again.
+  search.samples = std::clamp(read(store, kSearchSamples), 1, 1000);
   search.prior = std::clamp(read(store, kSearchPrior), 0.0, 1.0);
   search.loss_weight = std::clamp(read(store, kSearchLossWeight), 0.0, 100.0);
   search.plan_weight = std::clamp(read(store, kSearchPlanWeight), 0.0, 100.0);
