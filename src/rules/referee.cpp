@@ -5,8 +5,6 @@
 
 namespace quorvel::rules {
 
-namespace {
-
 OrderFacts facts_of(const Order& order) {
   OrderFacts facts;
   facts.kind = order.kind;
@@ -18,8 +16,6 @@ OrderFacts facts_of(const Order& order) {
   facts.target = order.target;
   return facts;
 }
-
-}  // namespace
 
 Holdings holdings_of(const RulesGame& game) {
   const RulesMap& map = game.map();

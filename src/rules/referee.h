@@ -21,6 +21,8 @@ struct Breach {
 // What a power's agreements forbid it in the current phase, by province.
 using Restrictions = Obligations;
 
+// The order as agreements judge it.
+OrderFacts facts_of(const Order& order);
 // Who holds each province in the game's position.
 Holdings holdings_of(const RulesGame& game);
 // Whether the province holds a unit of the power or is a supply centre it owns.

@@ -5,6 +5,7 @@
 
 #include "opponents/greedy_opponent.h"
 #include "protocol/tokens.h"
+#include "rules/referee.h"
 
 namespace quorvel::search {
 
@@ -67,21 +68,11 @@ std::vector<Candidate> greedy_candidates(const rules::RulesGame& game, int power
   return candidates;
 }
 
-bool keeps_out(const OrderSet& orders, const Obligations& agreed) {
-  const auto barred = [&](int province, bool attack) {
-    const auto p = static_cast<std::size_t>(province);
-    return (p < agreed.no_entry.size() && agreed.no_entry[p]) ||
-           (attack && p < agreed.no_attack.size() && agreed.no_attack[p]);
-  };
-  for (const auto& [at, order] : orders) {
-    const int into = order.target_province();
-    if (order.kind == OrderKind::kConvoy) {
-      if (barred(order.target, false)) return false;
-    } else if (into >= 0 && into != at && barred(into, order.kind != OrderKind::kRetreat)) {
-      return false;
-    }
-  }
-  return true;
+bool keeps_out(const rules::RulesGame& game, const OrderSet& orders, const Obligations& agreed) {
+  const Holdings holdings = rules::holdings_of(game);
+  return std::none_of(orders.begin(), orders.end(), [&](const auto& entry) {
+    return forbidden(rules::facts_of(entry.second), agreed, holdings);
+  });
 }
 
 std::vector<Candidate> attack_candidates(const rules::RulesGame& game, const OrderSet& orders,

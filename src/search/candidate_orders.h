@@ -37,9 +37,9 @@ std::vector<Candidate> greedy_candidates(const rules::RulesGame& game, int power
                                          int tries, std::mt19937& rng,
                                          const Obligations* restrictions = nullptr);
 
-// Whether no order of the set goes, supports a move or retreats where the agreements
-// keep the power out.
-bool keeps_out(const OrderSet& orders, const Obligations& agreed);
+// Whether no order of the set is one the power's agreements forbid (as the referee judges
+// a move, retreat, support or convoy).
+bool keeps_out(const rules::RulesGame& game, const OrderSet& orders, const Obligations& agreed);
 
 // Supported attacks: for each province worth taking (a supply centre the power does not
 // own, or one with a foreign unit in it) that at least two of the power's units reach, the

@@ -246,8 +246,6 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
         add(order, 0, 1);
     }
   };
-  const AnnealingSettings annealing =
-      settings.opponent_plans ? readAnnealingSettings(valuation) : AnnealingSettings{};
   const std::vector<int> reach = powers_in_reach(game_, me);
   std::vector<int> players{me};
   std::vector<std::vector<Candidate>> sets{own};
@@ -264,10 +262,9 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
     std::optional<OrderSet> modelled;
     if (near && settings.opponent_plans && plan_share(p) >= settings.plan_share_floor &&
         !out_of_time()) {
-      modelled =
-          model(p, valuation).plan(game_, sco_, now_, annealing, static_cast<std::uint32_t>(rng()));
+      modelled = model(p, valuation).plan(game_, sco_, now_, static_cast<std::uint32_t>(rng()));
       // A partner is held to its word: the plan model does not know of it.
-      if (modelled && agreed != nullptr && !keeps_out(*modelled, *agreed)) modelled.reset();
+      if (modelled && agreed != nullptr && !keeps_out(game_, *modelled, *agreed)) modelled.reset();
     }
     if (near) foresee(p, candidates, modelled ? &*modelled : nullptr);
     if (modelled) {

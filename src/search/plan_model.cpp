@@ -12,20 +12,20 @@ PlanModel::PlanModel(int power, const IniStore& settings, const TokenMessage& md
   valuation_ = std::make_unique<ProvinceValuation>(board_);
   static_cast<IniStore&>(*valuation_) = settings;
   valuation_->setupMap();
+  annealing_ = readAnnealingSettings(*valuation_);
   options_ = std::make_unique<UnitOptionTable>(board_, *valuation_);
   ok_ = true;
 }
 
 std::optional<OrderSet> PlanModel::plan(const rules::RulesGame& game, const TokenMessage& sco,
-                                        const TokenMessage& now, const AnnealingSettings& annealing,
-                                        std::uint32_t seed) {
+                                        const TokenMessage& now, std::uint32_t seed) {
   if (!ok_ || board_.set_centres(sco) >= 0 || board_.set_position(now) >= 0) return std::nullopt;
   if (board_.own_units.empty()) return std::nullopt;
   valuation_->evaluateTurn();
   options_->rebuild();
   RandomSource random(seed);
   TurnPlanner planner(board_, *options_, random);
-  planner.plan(annealing, quiet_);
+  planner.plan(annealing_, quiet_);
   planner.write(planner.best());
   return checked_submission(game, power_, board_.build_submission());
 }

@@ -26,8 +26,7 @@ class PlanModel {
   // The power's plan for the position, as the rules read it; nothing when the position
   // does not read or the power has no unit to order.
   std::optional<OrderSet> plan(const rules::RulesGame& game, const TokenMessage& sco,
-                               const TokenMessage& now, const AnnealingSettings& annealing,
-                               std::uint32_t seed);
+                               const TokenMessage& now, std::uint32_t seed);
 
  private:
   int power_;
@@ -35,6 +34,7 @@ class PlanModel {
   GameBoard board_;
   std::unique_ptr<ProvinceValuation> valuation_;
   std::unique_ptr<UnitOptionTable> options_;
+  AnnealingSettings annealing_;
   TraceLog quiet_;
 };
 

@@ -166,7 +166,7 @@ TEST(OrderSearch, ForeseesPartnersByTheirWordAndPlayersByHowTheyPlayed) {
   const auto kept = [&](std::vector<TokenMessage> orders) {
     const std::optional<OrderSet> set = checked_orders(game.search.game(), russia, orders);
     EXPECT_TRUE(set);
-    return set && keeps_out(*set, agreed);
+    return set && keeps_out(game.search.game(), *set, agreed);
   };
   EXPECT_TRUE(kept({parse("( RUS AMY WAR ) HLD"), parse("( RUS AMY MOS ) MTO SEV")}));
   EXPECT_FALSE(kept({parse("( RUS AMY WAR ) MTO GAL")}));
