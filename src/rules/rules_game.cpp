@@ -13,34 +13,36 @@ namespace quorvel::rules {
 using namespace tok;
 
 int RulesGame::load_map(const TokenMessage& mdf) {
-  const int fault = map_.load(mdf);
+  auto map = std::make_shared<RulesMap>();
+  const int fault = map->load(mdf);
+  map_ = std::move(map);
   position_ = Position{};
-  position_.owners.assign(static_cast<std::size_t>(std::max(map_.province_count(), 0)), UNO);
-  for (int p = 0; p < map_.province_count(); ++p) {
-    position_.owners[static_cast<std::size_t>(p)] = map_.province(p).owner;
+  position_.owners.assign(static_cast<std::size_t>(std::max(map_->province_count(), 0)), UNO);
+  for (int p = 0; p < map_->province_count(); ++p) {
+    position_.owners[static_cast<std::size_t>(p)] = map_->province(p).owner;
   }
   return fault;
 }
 
 int RulesGame::load_position(const TokenMessage& now, const TokenMessage& sco) {
-  const int fault = position_.read_sco(map_, sco);
+  const int fault = position_.read_sco(*map_, sco);
   if (fault != -1) return fault;
   orders_.clear();
   builds_.clear();
   removals_.clear();
   waives_.clear();
   winner_ = -1;
-  return position_.read_now(map_, now);
+  return position_.read_now(*map_, now);
 }
 
 int RulesGame::surplus(int power) const {
-  return position_.centre_count(map_, power) - position_.unit_count(power);
+  return position_.centre_count(*map_, power) - position_.unit_count(power);
 }
 
 // A free home centre the power owns.
 bool RulesGame::can_build(int power) const {
   const Token owner = GameBoard::power_token(power);
-  for (int p : map_.home_centres(power)) {
+  for (int p : map_->home_centres(power)) {
     if (position_.owners[static_cast<std::size_t>(p)] == owner && !position_.units.count(p) &&
         !builds_.count(p)) {
       return true;
@@ -50,7 +52,7 @@ bool RulesGame::can_build(int power) const {
 }
 
 Token RulesGame::submit(int power, const TokenMessage& text) {
-  CheckedOrder checked = check_order(map_, position_, power, text);
+  CheckedOrder checked = check_order(*map_, position_, power, text);
   if (checked.note != MBV) return checked.note;
   Order& order = checked.order;
   if (position_.season != WIN) {
@@ -135,15 +137,15 @@ TokenMessage RulesGame::missing_message(int power) const {
   const Token season = position_.season;
   if (is_movement_season(season)) {
     for (const auto& [p, unit] : position_.units) {
-      if (unit.power == power && !orders_.count(p)) mis = mis & unit_message(map_, unit);
+      if (unit.power == power && !orders_.count(p)) mis = mis & unit_message(*map_, unit);
     }
   } else if (is_retreat_season(season)) {
     for (const auto& [p, entry] : position_.dislodged) {
       if (entry.unit.power != power || orders_.count(p)) continue;
       TokenMessage options;
       for (const Location& to : entry.retreats)
-        options = options + location_message(map_, to);
-      mis = mis & ((unit_message(map_, entry.unit) + MRT) & options);
+        options = options + location_message(*map_, to);
+      mis = mis & ((unit_message(*map_, entry.unit) + MRT) & options);
     }
   } else if (season == WIN && has_decisions(power)) {
     if (const int left = adjustments_left(power); left != 0) mis = mis & Token::from_number(left);
@@ -153,11 +155,13 @@ TokenMessage RulesGame::missing_message(int power) const {
 
 void RulesGame::record(PhaseOutcome& outcome, const Order& order, Token result,
                        bool dislodged) const {
-  TokenMessage words(result);
-  if (dislodged) words = words + RET;
-  outcome.results.push_back(((ORD & turn_message(position_.season, position_.year)) &
-                             order_message(map_, position_, order)) &
-                            words);
+  if (keep_result_messages_) {
+    TokenMessage words(result);
+    if (dislodged) words = words + RET;
+    outcome.results.push_back(((ORD & turn_message(position_.season, position_.year)) &
+                               order_message(*map_, position_, order)) &
+                              words);
+  }
   outcome.orders.push_back(OrderResult{order, result, dislodged});
 }
 
@@ -188,7 +192,7 @@ void RulesGame::process_movement(PhaseOutcome& outcome) {
     orders[p] = given != orders_.end() ? given->second
                                        : Order{OrderKind::kHold, unit.power, unit, {}, -1, -1, {}};
   }
-  const MovementResult result = adjudicate_movement(map_, position_, orders);
+  const MovementResult result = adjudicate_movement(*map_, position_, orders);
   for (const auto& [p, order] : orders) {
     record(outcome, order, result.results.at(p), result.dislodged_by.count(p) != 0);
   }
@@ -209,7 +213,7 @@ void RulesGame::process_movement(PhaseOutcome& outcome) {
     const Unit& unit = position_.units.at(p);
     DislodgedUnit entry{unit, {}};
     const bool by_convoy = result.dislodged_by_convoy.count(p) != 0;
-    for (const Location& to : map_.moves(unit.location)) {
+    for (const Location& to : map_->moves(unit.location)) {
       if (units.count(to.province) || result.contested.count(to.province)) continue;
       // Not back along the attack, unless the attacker came by sea.
       if (to.province == attacker && !by_convoy) continue;
@@ -265,12 +269,12 @@ void RulesGame::process_retreats(PhaseOutcome& outcome) {
 
 void RulesGame::after_autumn(PhaseOutcome& outcome) {
   for (const auto& [p, unit] : position_.units) {
-    if (map_.supply_centre(p))
+    if (map_->supply_centre(p))
       position_.owners[static_cast<std::size_t>(p)] = GameBoard::power_token(unit.power);
   }
   outcome.centres_updated = true;
-  for (int power = 0; power < map_.power_count(); ++power) {
-    if (2 * position_.centre_count(map_, power) > map_.supply_centre_count()) winner_ = power;
+  for (int power = 0; power < map_->power_count(); ++power) {
+    if (2 * position_.centre_count(*map_, power) > map_->supply_centre_count()) winner_ = power;
   }
   if (winter_has_decisions()) {
     position_.season = WIN;
@@ -281,7 +285,7 @@ void RulesGame::after_autumn(PhaseOutcome& outcome) {
 }
 
 bool RulesGame::winter_has_decisions() const {
-  for (int power = 0; power < map_.power_count(); ++power) {
+  for (int power = 0; power < map_->power_count(); ++power) {
     const int owed = surplus(power);
     if (owed < 0 || (owed > 0 && can_build(power))) return true;
   }
@@ -289,7 +293,7 @@ bool RulesGame::winter_has_decisions() const {
 }
 
 void RulesGame::process_adjustments(PhaseOutcome& outcome) {
-  for (int power = 0; power < map_.power_count(); ++power) {
+  for (int power = 0; power < map_->power_count(); ++power) {
     const int owed = surplus(power);
     if (owed < 0) {
       int removed = 0;
@@ -298,7 +302,7 @@ void RulesGame::process_adjustments(PhaseOutcome& outcome) {
         record(outcome, order, SUC, false);
         ++removed;
       }
-      for (int p : civil_disorder_removals(map_, position_, power, -owed - removed, removals_)) {
+      for (int p : civil_disorder_removals(*map_, position_, power, -owed - removed, removals_)) {
         const Order order{OrderKind::kRemove, power, position_.units.at(p), {}, -1, -1, {}};
         record(outcome, order, SUC, false);
         removals_[p] = order;
@@ -328,7 +332,7 @@ void RulesGame::process_adjustments(PhaseOutcome& outcome) {
 }
 
 bool RulesGame::eliminated(int power) const {
-  return position_.unit_count(power) == 0 && position_.centre_count(map_, power) == 0;
+  return position_.unit_count(power) == 0 && position_.centre_count(*map_, power) == 0;
 }
 
 std::vector<int> civil_disorder_removals(const RulesMap& map, const Position& position, int power,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "protocol/token_message.h"
@@ -19,13 +20,19 @@ class RulesGame {
   // The position to play from: -1, or the position of the first fault.
   int load_position(const TokenMessage& now, const TokenMessage& sco);
 
-  const RulesMap& map() const { return map_; }
+  const RulesMap& map() const { return *map_; }
   const Position& position() const { return position_; }
   Token season() const { return position_.season; }
 
   // Takes one order of a power's SUB: MBV when accepted, else the note saying why not;
   // no token when it is no order at all. A later order for a unit replaces the earlier.
   Token submit(int power, const TokenMessage& order);
+  // Takes a movement phase's orders as already checked (by the unit's province), in place
+  // of any submitted: a game played on without reading orders again.
+  void set_movement_orders(std::map<int, Order> orders) { orders_ = std::move(orders); }
+  // Without result messages, a phase processed reports its orders' results as values
+  // alone: cheaper for a game only played on to look ahead.
+  void keep_result_messages(bool keep) { keep_result_messages_ = keep; }
   // Whether the power has anything to decide in this phase, and whether it has still
   // not ordered all of it.
   bool has_decisions(int power) const;
@@ -76,13 +83,15 @@ class RulesGame {
   // The order's result, as ORD and as a value.
   void record(PhaseOutcome& outcome, const Order& order, Token result, bool dislodged) const;
 
-  RulesMap map_;
+  // Shared by copies, so that a game played on from a copy costs no copy of its map.
+  std::shared_ptr<const RulesMap> map_ = std::make_shared<const RulesMap>();
   Position position_;
   std::map<int, Order> orders_;    // movement and retreats, by the unit's province
   std::map<int, Order> builds_;    // by province
   std::map<int, Order> removals_;  // by the unit's province
   std::map<int, int> waives_;      // by power
   int winner_ = -1;
+  bool keep_result_messages_ = true;
 };
 
 // Which units of a power that owes removals the rules remove when it orders too few:

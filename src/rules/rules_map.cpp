@@ -27,6 +27,26 @@ int RulesMap::load(const TokenMessage& mdf) {
     std::sort(next.begin(), next.end());
     next.erase(std::unique(next.begin(), next.end()), next.end());
   }
+  army_steps_.assign(static_cast<std::size_t>(provinces), {});
+  fleet_steps_.assign(static_cast<std::size_t>(provinces), {});
+  for (int p = 0; p < provinces; ++p) {
+    for (const int army : {1, 0}) {
+      std::vector<Location> from;
+      if (army) {
+        if (land(p)) from.push_back(Location{p, tok::AMY});
+      } else {
+        for (Token key : fleet_keys(p))
+          from.push_back(Location{p, key});
+      }
+      std::vector<int>& next = (army ? army_steps_ : fleet_steps_)[static_cast<std::size_t>(p)];
+      for (const Location& place : from) {
+        for (const Location& to : moves(place))
+          next.push_back(to.province);
+      }
+      std::sort(next.begin(), next.end());
+      next.erase(std::unique(next.begin(), next.end()), next.end());
+    }
+  }
   return fault;
 }
 

@@ -43,6 +43,10 @@ class RulesMap {
   const std::vector<int>& neighbours(int p) const {
     return neighbours_[static_cast<std::size_t>(p)];
   }
+  // The provinces a unit of the type can step to from p, none where it cannot stand.
+  const std::vector<int>& steps(int p, bool army) const {
+    return (army ? army_steps_ : fleet_steps_)[static_cast<std::size_t>(p)];
+  }
 
   const BoardMap& board() const { return board_; }
 
@@ -51,6 +55,8 @@ class RulesMap {
   int supply_centres_ = 0;
   std::vector<std::vector<int>> homes_;
   std::vector<std::vector<int>> neighbours_;
+  std::vector<std::vector<int>> army_steps_;
+  std::vector<std::vector<int>> fleet_steps_;
 };
 
 }  // namespace quorvel::rules
