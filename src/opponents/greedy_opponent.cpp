@@ -27,43 +27,20 @@ constexpr double kRoundWeights[kRounds] = {100,   30,     9,       2.7,      0.8
 // How strongly a unit prefers the best place it can reach over the next best.
 constexpr double kSharpness = 8.0;
 
-// The provinces a unit of the type can step to from each province (none where it
-// cannot stand).
-std::vector<std::vector<int>> steps(const rules::RulesMap& map, bool army) {
-  std::vector<std::vector<int>> result(static_cast<std::size_t>(map.province_count()));
-  for (int p = 0; p < map.province_count(); ++p) {
-    std::vector<int>& next = result[static_cast<std::size_t>(p)];
-    std::vector<Location> places;
-    if (army && map.land(p)) places.push_back(Location{p, AMY});
-    if (!army) {
-      for (Token key : map.fleet_keys(p))
-        places.push_back(Location{p, key});
-    }
-    for (const Location& from : places) {
-      for (const Location& to : map.moves(from))
-        next.push_back(to.province);
-    }
-    std::sort(next.begin(), next.end());
-    next.erase(std::unique(next.begin(), next.end()), next.end());
-  }
-  return result;
-}
-
-std::vector<double> spread(const std::vector<double>& base,
-                           const std::vector<std::vector<int>>& steps) {
+std::vector<double> spread(const std::vector<double>& base, const rules::RulesMap& map, bool army) {
   std::vector<double> round = base;
+  std::vector<double> next(base.size());
   std::vector<double> total(base.size());
   for (int r = 0; r < kRounds; ++r) {
     for (std::size_t p = 0; p < base.size(); ++p)
       total[p] += kRoundWeights[r] * round[p];
-    std::vector<double> next(base.size());
     for (std::size_t p = 0; p < base.size(); ++p) {
       double sum = round[p];
-      for (int q : steps[p])
+      for (int q : map.steps(static_cast<int>(p), army))
         sum += round[static_cast<std::size_t>(q)];
       next[p] = sum / 5.0;
     }
-    round = std::move(next);
+    round.swap(next);
   }
   return total;
 }
@@ -120,7 +97,7 @@ bool contested(const rules::RulesGame& game, int power, int province) {
   return false;
 }
 
-std::vector<TokenMessage> movement_orders(const rules::RulesGame& game, int power,
+std::vector<rules::Order> movement_orders(const rules::RulesGame& game, int power,
                                           const DestinationValues& values, std::mt19937& rng,
                                           const rules::Restrictions* restrictions) {
   const rules::RulesMap& map = game.map();
@@ -172,23 +149,33 @@ std::vector<TokenMessage> movement_orders(const rules::RulesGame& game, int powe
     }
   }
 
-  std::vector<TokenMessage> orders;
+  std::vector<rules::Order> orders;
   for (const Intent& intent : intents) {
-    const TokenMessage self = unit_message(map, intent.unit).enclose();
+    rules::Order order;
+    order.power = power;
+    order.unit = intent.unit;
     if (intent.supports >= 0) {
-      const rules::Unit& mover = position.units.at(intent.supports);
-      int target = intent.supports;
+      order.kind = OrderKind::kSupportMove;
+      order.supported = intent.supports;
+      order.target = intent.supports;
       for (const Intent& other : intents) {
-        if (other.unit.location.province == intent.supports) target = other.target.province;
+        if (other.unit.location.province == intent.supports) order.target = other.target.province;
       }
-      orders.push_back(self + SUP + unit_message(map, mover).enclose() + MTO + map.token(target));
-    } else if (intent.holds()) {
-      orders.push_back(self + HLD);
-    } else {
-      orders.push_back(self + MTO + location_message(map, intent.target));
+    } else if (!intent.holds()) {
+      order.kind = OrderKind::kMove;
+      order.destination = intent.target;
     }
+    orders.push_back(std::move(order));
   }
   return orders;
+}
+
+std::vector<TokenMessage> messages(const rules::RulesGame& game,
+                                   const std::vector<rules::Order>& orders) {
+  std::vector<TokenMessage> texts;
+  for (const rules::Order& order : orders)
+    texts.push_back(rules::order_message(game.map(), game.position(), order));
+  return texts;
 }
 
 std::vector<TokenMessage> retreat_orders(const rules::RulesGame& game, int power,
@@ -314,8 +301,8 @@ DestinationValues destination_values(const rules::RulesGame& game, int power) {
       base = centres[static_cast<std::size_t>(owner)];
     }
   }
-  values.army = spread(values.base, steps(map, true));
-  values.fleet = spread(values.base, steps(map, false));
+  values.army = spread(values.base, map, true);
+  values.fleet = spread(values.base, map, false);
   return values;
 }
 
@@ -323,7 +310,8 @@ std::vector<TokenMessage> greedy_orders(const rules::RulesGame& game, int power,
                                         const rules::Restrictions* restrictions) {
   const Token season = game.season();
   const DestinationValues values = destination_values(game, power);
-  if (is_movement_season(season)) return movement_orders(game, power, values, rng, restrictions);
+  if (is_movement_season(season))
+    return messages(game, movement_orders(game, power, values, rng, restrictions));
   if (is_retreat_season(season)) return retreat_orders(game, power, values, restrictions);
   if (season == WIN) return adjustment_orders(game, power, values, restrictions);
   return {};
@@ -336,7 +324,18 @@ std::vector<std::vector<TokenMessage>> greedy_movement_draws(
   if (!is_movement_season(game.season())) return draws;
   const DestinationValues values = destination_values(game, power);
   for (int i = 0; i < count; ++i)
-    draws.push_back(movement_orders(game, power, values, rng, restrictions));
+    draws.push_back(messages(game, movement_orders(game, power, values, rng, restrictions)));
+  return draws;
+}
+
+std::vector<std::vector<rules::Order>> greedy_movement_order_draws(const rules::RulesGame& game,
+                                                                   int power, std::mt19937& rng,
+                                                                   int count) {
+  std::vector<std::vector<rules::Order>> draws;
+  if (!is_movement_season(game.season())) return draws;
+  const DestinationValues values = destination_values(game, power);
+  for (int i = 0; i < count; ++i)
+    draws.push_back(movement_orders(game, power, values, rng, nullptr));
   return draws;
 }
 
