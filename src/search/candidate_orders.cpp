@@ -134,9 +134,17 @@ std::vector<Candidate> attack_candidates(const rules::RulesGame& game, const Ord
   return candidates;
 }
 
-std::vector<int> powers_in_reach(const rules::RulesGame& game, int power) {
+std::vector<int> powers_in_reach(const rules::RulesGame& game, int power, bool centres) {
   const rules::RulesMap& map = game.map();
   std::set<int> zone;
+  if (centres) {
+    for (int p = 0; p < map.province_count(); ++p) {
+      const Token owner = game.position().owners[static_cast<std::size_t>(p)];
+      if (map.valid(p) && map.supply_centre(p) && owner.category() == CATEGORY_POWER &&
+          owner.subtoken() == power)
+        zone.insert(p);
+    }
+  }
   for (const auto& [p, unit] : game.position().units) {
     if (unit.power != power) continue;
     zone.insert(p);

@@ -49,7 +49,8 @@ std::vector<Candidate> attack_candidates(const rules::RulesGame& game, const Ord
                                          int power, int count);
 
 // The other powers with a unit that could end where one of the power's units stands or
-// could move to this phase, in power order.
-std::vector<int> powers_in_reach(const rules::RulesGame& game, int power);
+// could move to this phase (or, with centres, in one of the power's centres), in power
+// order.
+std::vector<int> powers_in_reach(const rules::RulesGame& game, int power, bool centres = false);
 
 }  // namespace quorvel::search

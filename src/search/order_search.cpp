@@ -13,6 +13,7 @@
 #include "protocol/seasons.h"
 #include "rules/movement.h"
 #include "search/candidate_orders.h"
+#include "search/look_ahead.h"
 #include "search/outcome_value.h"
 #include "search/regret_matching.h"
 #include "valuation/province_valuation.h"
@@ -380,9 +381,51 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
     expected.push_back(value);
   }
   report.scored = static_cast<int>(expected.size());
-  const auto best = std::max_element(expected.begin(), expected.end());
-  report.chosen = static_cast<int>(best - expected.begin());
-  const std::size_t chosen = static_cast<std::size_t>(report.chosen);
+  // The best sets looked past: each on the same few of the others' likely choices, the
+  // game played on with the same draws; the choice is among them alone.
+  std::vector<double> total = expected;
+  std::vector<std::size_t> looked;
+  if (settings.look_ahead_candidates > 0 && !report.out_of_time) {
+    for (std::size_t c = 0; c < expected.size(); ++c)
+      looked.push_back(c);
+    std::stable_sort(looked.begin(), looked.end(),
+                     [&](std::size_t a, std::size_t b) { return expected[a] > expected[b]; });
+    looked.resize(
+        std::min(looked.size(), static_cast<std::size_t>(settings.look_ahead_candidates)));
+    std::vector<std::size_t> on;
+    for (int s = 0; s < settings.look_ahead_samples; ++s)
+      on.push_back(static_cast<std::size_t>(draw_index(weights, rng)));
+    const std::uint32_t draws_seed = static_cast<std::uint32_t>(rng());
+    LookAhead ahead_of(game_, me, settings.look_ahead_draws);
+    for (std::size_t k = 0; k < looked.size(); ++k) {
+      if (k > 0 && out_of_time()) {
+        report.out_of_time = true;
+        looked.resize(k);
+        break;
+      }
+      const std::size_t c = looked[k];
+      double ahead = 0;
+      for (std::size_t s = 0; s < on.size(); ++s) {
+        const std::size_t j = on[s];
+        std::map<int, rules::Order> orders = fixed;
+        for (std::size_t i = 0; i < sets.size(); ++i) {
+          const std::size_t a = i == 0 ? c : static_cast<std::size_t>(joints[j][i]);
+          orders.insert(sets[i][a].orders.begin(), sets[i][a].orders.end());
+        }
+        ahead += ahead_of.centres_after(orders, draws_seed + static_cast<std::uint32_t>(s));
+      }
+      total[c] += settings.look_ahead_weight * ahead / static_cast<double>(on.size());
+    }
+  }
+  std::size_t chosen = 0;
+  if (looked.empty()) {
+    chosen = static_cast<std::size_t>(std::max_element(total.begin(), total.end()) - total.begin());
+  } else {
+    chosen = *std::max_element(looked.begin(), looked.end(),
+                               [&](std::size_t a, std::size_t b) { return total[a] < total[b]; });
+  }
+  report.chosen = static_cast<int>(chosen);
+  report.looked_ahead = static_cast<int>(looked.size());
 
   if (tracing) {
     trace.line(
@@ -399,17 +442,25 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
       }
     }
     for (std::size_t c = 0; c < expected.size(); ++c) {
-      trace.line("  own set %zu (%s, expected %.1f): %s", c + 1, own[c].source.c_str(), expected[c],
-                 orders_text(game_, own[c].orders, tokens).c_str());
+      const bool past = std::find(looked.begin(), looked.end(), c) != looked.end();
+      const std::string ahead =
+          past ? ", with the next phase " + std::to_string(static_cast<int>(std::lround(total[c])))
+               : "";
+      trace.line("  own set %zu (%s, expected %.1f%s): %s", c + 1, own[c].source.c_str(),
+                 expected[c], ahead.c_str(), orders_text(game_, own[c].orders, tokens).c_str());
+    }
+    if (!looked.empty()) {
+      trace.line("Search: the best %zu sets looked past the phase, on %d of the likely choices.",
+                 looked.size(), settings.look_ahead_samples);
     }
     if (report.chosen == 0) {
       trace.line(
           "Search: the plan stands: no other set does better against the likely "
           "choices (%.1f).",
-          expected[0]);
+          total[0]);
     } else {
       trace.line("Search: %s chosen: %.1f against the likely choices, the plan %.1f.",
-                 own[static_cast<std::size_t>(report.chosen)].source.c_str(), *best, expected[0]);
+                 own[chosen].source.c_str(), total[chosen], total[0]);
     }
   }
   if (report.chosen > 0) write_set(chosen);

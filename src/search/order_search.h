@@ -27,6 +27,7 @@ struct SearchReport {
   int powers = 0;          // powers in reach, whose choices were weighed
   int rounds = 0;          // rounds of regret matching
   int scored = 0;          // own order sets scored against the others' likely choices
+  int looked_ahead = 0;    // own order sets looked past
   int chosen = 0;          // 0: the plan itself; else the chosen set's place
   bool out_of_time = false;
 };

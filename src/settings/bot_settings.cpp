@@ -126,6 +126,10 @@ SearchSettings readSearchSettings(const IniStore& store) {
   search.attack_candidates = std::clamp(read(store, kSearchAttackCandidates), 0, 64);
   search.opponent_plans = read(store, kSearchOpponentPlans);
   search.plan_share_floor = std::clamp(read(store, kSearchPlanShareFloor), 0.0, 1.0);
+  search.look_ahead_candidates = std::clamp(read(store, kSearchLookAheadCandidates), 0, 64);
+  search.look_ahead_samples = std::clamp(read(store, kSearchLookAheadSamples), 1, 64);
+  search.look_ahead_draws = std::clamp(read(store, kSearchLookAheadDraws), 1, 64);
+  search.look_ahead_weight = std::clamp(read(store, kSearchLookAheadWeight), 0.0, 1000.0);
   return search;
 }
 

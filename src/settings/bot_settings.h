@@ -52,6 +52,10 @@ inline constexpr Setting<int> kSearchAttackCandidates{"Search", "attackCandidate
 inline constexpr Setting<bool> kSearchOpponentPlans{"Search", "opponentPlans", true};
 inline constexpr Setting<double> kSearchPlanShareFloor{"Search", "planShareFloor", 0.1};
 inline constexpr Setting<double> kSearchPlanWeight{"Search", "planWeight", 0.5};
+inline constexpr Setting<int> kSearchLookAheadCandidates{"Search", "lookAheadCandidates", 0};
+inline constexpr Setting<int> kSearchLookAheadSamples{"Search", "lookAheadSamples", 4};
+inline constexpr Setting<int> kSearchLookAheadDraws{"Search", "lookAheadDraws", 4};
+inline constexpr Setting<double> kSearchLookAheadWeight{"Search", "lookAheadWeight", 50.0};
 
 inline constexpr Setting<double> kMutationProbability{"Mutation", "Probability", 0.0};
 inline constexpr Setting<double> kMutationRange{"Mutation", "Range", 0.05};
@@ -141,6 +145,14 @@ struct SearchSettings {
   // search foresees better with a likelihood below plan_share_floor.
   bool opponent_plans = true;
   double plan_share_floor = 0.1;
+  // A look past the phase for the best look_ahead_candidates sets (0: none): on
+  // look_ahead_samples of the others' likely choices, the game is played on by the greedy
+  // rule for every power (look_ahead_draws draws of the next movement phase), and the bot's
+  // centres held after it count look_ahead_weight each.
+  int look_ahead_candidates = 0;
+  int look_ahead_samples = 4;
+  int look_ahead_draws = 4;
+  double look_ahead_weight = 50.0;
   // The budget is kept by the clock. A player that must replay its games exactly (one
   // random stream from a seed, as in the arena) keeps to the counts above alone, which
   // stay well inside the budget on any ordinary machine.

@@ -92,6 +92,11 @@ std::vector<TunedSetting> make_settings(bool press) {
   list.push_back(real(kSearchLossWeight, 0.0, 3.0));
   list.push_back(real(kSearchAttackCandidates, 0, 20));
   list.push_back(real(kSearchPlanWeight, 0.0, 2.0));
+  // The look past the phase: each set looked past costs a few hundred microseconds.
+  list.push_back(real(kSearchLookAheadCandidates, 0, 8));
+  list.push_back(real(kSearchLookAheadSamples, 1, 8));
+  list.push_back(real(kSearchLookAheadDraws, 1, 4));
+  list.push_back(real(kSearchLookAheadWeight, 0.0, 1000.0));
   if (!press) return list;
   // The negotiation's weights; its switches, clocks and trust counts stay as set.
   list.push_back(real(kPressPartnerFear, 0.1, 1.2));

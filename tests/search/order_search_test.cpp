@@ -93,12 +93,18 @@ TEST(OrderSearch, WeighsThePowersInReachAndOrdersEveryUnitLegally) {
   EXPECT_NE(trace.find(" own order sets, 3 powers in reach"), std::string::npos) << trace;
   EXPECT_NE(trace.find("  ITA set 1 (greedy"), std::string::npos) << trace;
   EXPECT_NE(trace.find("  own set 1 (the plan, expected "), std::string::npos) << trace;
+  ASSERT_GT(game.settings.look_ahead_candidates, 0) << "the shipped settings look ahead";
+  EXPECT_NE(trace.find(", with the next phase "), std::string::npos) << trace;
+  EXPECT_NE(trace.find("Search: the best 4 sets looked past the phase, on 4 of the likely"),
+            std::string::npos)
+      << trace;
   EXPECT_TRUE(trace.find("Search: the plan stands") != std::string::npos ||
               trace.find(" chosen: ") != std::string::npos)
       << trace;
   EXPECT_EQ(report.powers, 3);
   EXPECT_GE(report.own_candidates, 2);
   EXPECT_EQ(report.scored, report.own_candidates);
+  EXPECT_EQ(report.looked_ahead, 4);
   EXPECT_TRUE(game.faults().empty()) << game.faults().front();
   EXPECT_EQ(game.board.build_submission().sub_message_count(), 4);  // SUB and three orders
 

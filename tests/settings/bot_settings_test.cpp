@@ -165,7 +165,8 @@ TEST_F(BotSettingsTest, SearchSettingsStayUsable) {
   EXPECT_FALSE(readSearchSettings(store).enabled());
   load(
       "[Search]\nbudgetMilliseconds=-5\nownCandidates=0\nsamples=-1\nprior=7\n"
-      "iterations=-3\nplanShareFloor=-1\n");
+      "iterations=-3\nplanShareFloor=-1\nlookAheadCandidates=-2\nlookAheadSamples=0\n"
+      "lookAheadDraws=500\nlookAheadWeight=-4\n");
   const SearchSettings odd = readSearchSettings(store);
   EXPECT_FALSE(odd.enabled());
   EXPECT_EQ(odd.own_candidates, 1);
@@ -173,6 +174,10 @@ TEST_F(BotSettingsTest, SearchSettingsStayUsable) {
   EXPECT_EQ(odd.iterations, 0);
   EXPECT_DOUBLE_EQ(odd.prior, 1.0);
   EXPECT_DOUBLE_EQ(odd.plan_share_floor, 0.0);
+  EXPECT_EQ(odd.look_ahead_candidates, 0);
+  EXPECT_EQ(odd.look_ahead_samples, 1);
+  EXPECT_EQ(odd.look_ahead_draws, 64);
+  EXPECT_DOUBLE_EQ(odd.look_ahead_weight, 0.0);
   load("[Search]\nbudgetMilliseconds=999999999\n");
   EXPECT_EQ(readSearchSettings(store).budget_milliseconds, 60000);
 }
