@@ -8,6 +8,7 @@
 
 #include "rules/rules_game.h"
 #include "rules/standard_map.h"
+#include "support/boards.h"
 #include "support/messages.h"
 #include "support/temp_dir.h"
 
@@ -56,6 +57,28 @@ TEST(MapFile, TheStandardFileIsTheBuiltInGame) {
   EXPECT_EQ(reading.map->mdf, testing::standard_map_message());
   EXPECT_EQ(reading.map->sco, parse(std::string(standard_start_sco())));
   EXPECT_EQ(reading.map->now, parse(std::string(standard_start_now())));
+}
+
+// Where each unit type steps: armies over land, fleets from any of their coasts, none of
+// either where it cannot stand.
+TEST(MapFile, EachUnitTypeStepsWhereItCanMove) {
+  RulesGame game;
+  ASSERT_EQ(game.load_map(testing::standard_map_message()), -1);
+  const RulesMap& map = game.map();
+  const auto names = [&](const std::vector<int>& provinces) {
+    std::vector<std::string> out;
+    for (int p : provinces)
+      out.push_back(map.name(p));
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  const int bulgaria = testing::province("BUL");
+  EXPECT_EQ(names(map.steps(bulgaria, true)),
+            (std::vector<std::string>{"CON", "GRE", "RUM", "SER"}));
+  EXPECT_EQ(names(map.steps(bulgaria, false)),
+            (std::vector<std::string>{"AEG", "BLA", "CON", "GRE", "RUM"}));
+  EXPECT_TRUE(map.steps(testing::province("NTH"), true).empty());
+  EXPECT_TRUE(map.steps(testing::province("SER"), false).empty());
 }
 
 // Each fault is named with the line and column where it stands.

@@ -4,8 +4,8 @@
 #include <random>
 
 #include "game/game_board.h"
-#include "protocol/tokens.h"
 #include "opponents/random_opponent.h"
+#include "protocol/tokens.h"
 #include "support/boards.h"
 
 namespace quorvel {

@@ -83,6 +83,26 @@ TEST(RulesGame, ResultsNameEveryOrderWithItsOutcome) {
                 "ORD ( SPR 1901 ) ( ( ENG FLT LON ) SUP ( ENG FLT NTH ) MTO ECH ) ( SUC ) "}));
 }
 
+// A copy played on with orders already checked, as a look ahead plays it: the same
+// results as values, no messages, and the original game untouched.
+TEST(RulesGame, ACopyPlaysOnWithCheckedOrdersAndLeavesTheGameAsItWas) {
+  Datc d("SPR", "ENG: F NTH, F LON; FRA: F ECH, A PIC");
+  d.orders({"ENG: F NTH - ECH", "ENG: F LON S F NTH - ECH", "FRA: F ECH H"});
+  rules::RulesGame copy = d.game;
+  copy.set_movement_orders(d.game.orders());
+  copy.keep_result_messages(false);
+  const auto outcome = copy.process();
+  EXPECT_TRUE(outcome.results.empty());
+  ASSERT_EQ(outcome.orders.size(), 4u);
+  EXPECT_EQ(outcome.orders.front().result, SUC);
+  EXPECT_TRUE(outcome.orders.front().dislodged);
+  EXPECT_EQ(copy.season(), SUM);
+  EXPECT_EQ(&copy.map(), &d.game.map());
+  EXPECT_EQ(d.season(), SPR);
+  EXPECT_EQ(d.game.process().results.size(), 4u);
+  EXPECT_EQ(d.game.position().units.size(), copy.position().units.size());
+}
+
 TEST(RulesGame, MoreThanHalfTheCentresWins) {
   Datc d("FAL", "FRA: A BUR",
          "FRA: BRE MAR PAR SPA POR BEL HOL KIE BER MUN DEN SWE NWY LON LVP EDI; ENG: TUN");
