@@ -398,7 +398,8 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
     const std::uint32_t draws_seed = static_cast<std::uint32_t>(rng());
     LookAhead ahead_of(game_, me, settings.look_ahead_draws);
     for (std::size_t k = 0; k < looked.size(); ++k) {
-      if (k > 0 && out_of_time()) {
+      // Out of time before any: the choice stands as scored.
+      if (out_of_time()) {
         report.out_of_time = true;
         looked.resize(k);
         break;
@@ -459,8 +460,10 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
           "choices (%.1f).",
           total[0]);
     } else {
-      trace.line("Search: %s chosen: %.1f against the likely choices, the plan %.1f.",
-                 own[chosen].source.c_str(), total[chosen], total[0]);
+      const bool plan_looked = std::find(looked.begin(), looked.end(), 0) != looked.end();
+      trace.line("Search: %s chosen: %.1f against the likely choices, the plan %.1f%s.",
+                 own[chosen].source.c_str(), total[chosen], total[0],
+                 looked.empty() || plan_looked ? "" : " (not looked past)");
     }
   }
   if (report.chosen > 0) write_set(chosen);
