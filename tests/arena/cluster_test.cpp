@@ -58,6 +58,7 @@ class ClusterTest : public ::testing::Test {
     // these tests are about and costs most under the sanitizers.
     IniStore plain = builtin_settings();
     plain.setValue("Search", "budgetMilliseconds", "0", true);
+    plain.setValue("Search", "lookAheadCandidates", "0", true);
     plain.setFileName((dir / "plain.ini").string());
     ASSERT_TRUE(plain.save());
   }
