@@ -321,21 +321,20 @@ std::vector<std::vector<TokenMessage>> greedy_movement_draws(
     const rules::RulesGame& game, int power, std::mt19937& rng, int count,
     const rules::Restrictions* restrictions) {
   std::vector<std::vector<TokenMessage>> draws;
-  if (!is_movement_season(game.season())) return draws;
-  const DestinationValues values = destination_values(game, power);
-  for (int i = 0; i < count; ++i)
-    draws.push_back(messages(game, movement_orders(game, power, values, rng, restrictions)));
+  for (const std::vector<rules::Order>& orders :
+       greedy_movement_order_draws(game, power, rng, count, restrictions))
+    draws.push_back(messages(game, orders));
   return draws;
 }
 
-std::vector<std::vector<rules::Order>> greedy_movement_order_draws(const rules::RulesGame& game,
-                                                                   int power, std::mt19937& rng,
-                                                                   int count) {
+std::vector<std::vector<rules::Order>> greedy_movement_order_draws(
+    const rules::RulesGame& game, int power, std::mt19937& rng, int count,
+    const rules::Restrictions* restrictions) {
   std::vector<std::vector<rules::Order>> draws;
   if (!is_movement_season(game.season())) return draws;
   const DestinationValues values = destination_values(game, power);
   for (int i = 0; i < count; ++i)
-    draws.push_back(movement_orders(game, power, values, rng, nullptr));
+    draws.push_back(movement_orders(game, power, values, rng, restrictions));
   return draws;
 }
 

@@ -39,8 +39,8 @@ std::vector<std::vector<TokenMessage>> greedy_movement_draws(
     const rules::RulesGame& game, int power, std::mt19937& rng, int count,
     const rules::Restrictions* restrictions = nullptr);
 // The same draws as the rules read them, for a game played on without reading orders.
-std::vector<std::vector<rules::Order>> greedy_movement_order_draws(const rules::RulesGame& game,
-                                                                   int power, std::mt19937& rng,
-                                                                   int count);
+std::vector<std::vector<rules::Order>> greedy_movement_order_draws(
+    const rules::RulesGame& game, int power, std::mt19937& rng, int count,
+    const rules::Restrictions* restrictions = nullptr);
 
 }  // namespace quorvel::opponents

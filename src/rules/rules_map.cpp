@@ -29,23 +29,16 @@ int RulesMap::load(const TokenMessage& mdf) {
   }
   army_steps_.assign(static_cast<std::size_t>(provinces), {});
   fleet_steps_.assign(static_cast<std::size_t>(provinces), {});
+  const auto add_steps = [&](const Location& from, std::vector<int>& steps) {
+    for (const Location& to : moves(from))
+      steps.push_back(to.province);
+    std::sort(steps.begin(), steps.end());
+    steps.erase(std::unique(steps.begin(), steps.end()), steps.end());
+  };
   for (int p = 0; p < provinces; ++p) {
-    for (const int army : {1, 0}) {
-      std::vector<Location> from;
-      if (army) {
-        if (land(p)) from.push_back(Location{p, tok::AMY});
-      } else {
-        for (Token key : fleet_keys(p))
-          from.push_back(Location{p, key});
-      }
-      std::vector<int>& next = (army ? army_steps_ : fleet_steps_)[static_cast<std::size_t>(p)];
-      for (const Location& place : from) {
-        for (const Location& to : moves(place))
-          next.push_back(to.province);
-      }
-      std::sort(next.begin(), next.end());
-      next.erase(std::unique(next.begin(), next.end()), next.end());
-    }
+    if (land(p)) add_steps(Location{p, tok::AMY}, army_steps_[static_cast<std::size_t>(p)]);
+    for (Token key : fleet_keys(p))
+      add_steps(Location{p, key}, fleet_steps_[static_cast<std::size_t>(p)]);
   }
   return fault;
 }

@@ -6,6 +6,7 @@
 #include "opponents/greedy_opponent.h"
 #include "protocol/tokens.h"
 #include "rules/referee.h"
+#include "search/outcome_value.h"
 
 namespace quorvel::search {
 
@@ -139,10 +140,7 @@ std::vector<int> powers_in_reach(const rules::RulesGame& game, int power, bool c
   std::set<int> zone;
   if (centres) {
     for (int p = 0; p < map.province_count(); ++p) {
-      const Token owner = game.position().owners[static_cast<std::size_t>(p)];
-      if (map.valid(p) && map.supply_centre(p) && owner.category() == CATEGORY_POWER &&
-          owner.subtoken() == power)
-        zone.insert(p);
+      if (map.supply_centre(p) && owns(game.position(), power, p)) zone.insert(p);
     }
   }
   for (const auto& [p, unit] : game.position().units) {

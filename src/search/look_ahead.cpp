@@ -24,9 +24,7 @@ int held_centres(const rules::RulesMap& map, const rules::Position& position,
   for (int p = 0; p < map.province_count(); ++p) {
     if (!map.valid(p) || !map.supply_centre(p)) continue;
     const int in = standing[static_cast<std::size_t>(p)];
-    const Token owner = position.owners[static_cast<std::size_t>(p)];
-    const bool owned = owner.category() == CATEGORY_POWER && owner.subtoken() == power;
-    if (in == power || (owned && in < 0)) ++held;
+    if (in == power || (in < 0 && owns(position, power, p))) ++held;
   }
   return held;
 }
@@ -69,8 +67,6 @@ double LookAhead::centres_after(const std::map<int, rules::Order>& orders, std::
 
 double LookAhead::play_on(rules::RulesGame& next, std::uint32_t seed) const {
   std::mt19937 rng(seed);
-  const int power = power_;
-  const int draws = draws_;
   // Retreats and adjustments, each power's by the greedy rule; at most a retreat and a
   // winter lie between two movement phases.
   for (int phase = 0; phase < 2 && !is_movement_season(next.season()) && next.winner() < 0;
@@ -85,18 +81,18 @@ double LookAhead::play_on(rules::RulesGame& next, std::uint32_t seed) const {
   const rules::RulesMap& map = next.map();
   const rules::Position& position = next.position();
   if (next.winner() >= 0 || !is_movement_season(next.season()))
-    return position.centre_count(map, power);
+    return position.centre_count(map, power_);
 
   std::vector<std::vector<std::vector<rules::Order>>> drawn;
   // Powers that can touch neither the bot's units nor its centres hold.
-  std::vector<int> drawing = powers_in_reach(next, power, true);
-  drawing.push_back(power);
+  std::vector<int> drawing = powers_in_reach(next, power_, true);
+  drawing.push_back(power_);
   for (int p : drawing) {
     if (position.unit_count(p) > 0)
-      drawn.push_back(opponents::greedy_movement_order_draws(next, p, rng, draws));
+      drawn.push_back(opponents::greedy_movement_order_draws(next, p, rng, draws_));
   }
   double total = 0;
-  for (int d = 0; d < draws; ++d) {
+  for (int d = 0; d < draws_; ++d) {
     std::map<int, rules::Order> moves;
     for (const auto& sets : drawn) {
       if (d >= static_cast<int>(sets.size())) continue;
@@ -104,9 +100,9 @@ double LookAhead::play_on(rules::RulesGame& next, std::uint32_t seed) const {
         moves[order.unit.location.province] = order;
     }
     const rules::MovementResult result = rules::adjudicate_movement(map, position, moves);
-    total += held_centres(map, position, unit_ends(position, moves, result), power);
+    total += held_centres(map, position, unit_ends(position, moves, result), power_);
   }
-  return total / draws;
+  return total / draws_;
 }
 
 }  // namespace quorvel::search

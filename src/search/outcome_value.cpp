@@ -5,14 +5,10 @@
 
 namespace quorvel::search {
 
-namespace {
-
 bool owns(const rules::Position& position, int power, int province) {
   const Token owner = position.owners[static_cast<std::size_t>(province)];
   return owner.category() == CATEGORY_POWER && owner.subtoken() == power;
 }
-
-}  // namespace
 
 std::vector<UnitEnd> unit_ends(const rules::Position& position,
                                const std::map<int, rules::Order>& orders,

@@ -22,6 +22,9 @@ struct UnitEnd {
   bool dislodged = false;
 };
 
+// Whether the power owns the province.
+bool owns(const rules::Position& position, int power, int province);
+
 // Every unit's end, in the order of the position's units.
 std::vector<UnitEnd> unit_ends(const rules::Position& position,
                                const std::map<int, rules::Order>& orders,
