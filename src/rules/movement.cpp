@@ -13,108 +13,101 @@ namespace quorvel::rules {
 
 namespace {
 
+// Units without an order hold; the adjudicator reads no more of a hold than its kind.
+const Order kHold{};
+
 class MovementAdjudicator {
  public:
   MovementAdjudicator(const RulesMap& map, const Position& position,
                       const std::map<int, Order>& orders)
       : map_(map), position_(position) {
-    const std::size_t provinces = static_cast<std::size_t>(map.province_count());
-    order_.assign(provinces, nullptr);
-    occupied_.assign(provinces, false);
-    state_.assign(provinces, kUnresolved);
-    resolution_.assign(provinces, false);
-    void_.assign(provinces, false);
-    moves_into_.assign(provinces, {});
-    supports_.assign(provinces, {});
-    convoys_.assign(provinces, {});
+    slots_.resize(static_cast<std::size_t>(map.province_count()));
+    units_.reserve(position.units.size());
     for (const auto& [p, unit] : position.units) {
-      occupied_[static_cast<std::size_t>(p)] = true;
+      Slot& slot = at_slot(p);
+      slot.occupied = true;
+      slot.power = unit.power;
       const auto given = orders.find(p);
-      holds_.push_back(Order{OrderKind::kHold, unit.power, unit, {}, -1, -1, {}});
-      order_[static_cast<std::size_t>(p)] = given == orders.end() ? nullptr : &given->second;
-    }
-    std::size_t next_hold = 0;
-    for (const auto& [p, unit] : position.units) {
-      if (order_[static_cast<std::size_t>(p)] == nullptr) {
-        order_[static_cast<std::size_t>(p)] = &holds_[next_hold];
-      }
-      ++next_hold;
+      slot.order = given == orders.end() ? &kHold : &given->second;
       units_.push_back(p);
     }
-    for (int p : units_) {
-      const Order& order = at(p);
-      if (order.is_move())
-        moves_into_[static_cast<std::size_t>(order.destination.province)].push_back(p);
-    }
-    for (int s : units_) {
+    // Each unit joins at most one list (a move, a support or a convoy), hence one link
+    // each; taken from the last unit to the first, every list runs in province order.
+    const auto prepend = [this](int& head, int p) {
+      at_slot(p).next = head;
+      head = p;
+    };
+    for (auto u = units_.rbegin(); u != units_.rend(); ++u) {
+      const int s = *u;
       const Order& order = at(s);
-      if (order.kind == OrderKind::kSupportHold || order.kind == OrderKind::kSupportMove) {
+      if (order.is_move()) {
+        prepend(at_slot(order.destination.province).moves_into, s);
+      } else if (order.kind == OrderKind::kSupportHold || order.kind == OrderKind::kSupportMove) {
         const int q = order.supported;
-        const bool has_unit = q >= 0 && occupied_[static_cast<std::size_t>(q)];
         bool valid = false;
-        if (has_unit && order.kind == OrderKind::kSupportHold) valid = !at(q).is_move();
-        if (has_unit && order.kind == OrderKind::kSupportMove) {
+        if (has_unit(q) && order.kind == OrderKind::kSupportHold) valid = !at(q).is_move();
+        if (has_unit(q) && order.kind == OrderKind::kSupportMove) {
           valid = at(q).is_move() && at(q).destination.province == order.target;
         }
-        void_[static_cast<std::size_t>(s)] = !valid;
-        if (valid) supports_[static_cast<std::size_t>(q)].push_back(s);
+        at_slot(s).void_order = !valid;
+        if (valid) prepend(at_slot(q).supports, s);
       } else if (order.kind == OrderKind::kConvoy) {
         const int a = order.supported;
-        const bool valid = a >= 0 && occupied_[static_cast<std::size_t>(a)] &&
-                           at(a).kind == OrderKind::kConvoyedMove &&
+        const bool valid = has_unit(a) && at(a).kind == OrderKind::kConvoyedMove &&
                            at(a).destination.province == order.target;
-        void_[static_cast<std::size_t>(s)] = !valid;
-        if (valid) convoys_[static_cast<std::size_t>(a)].push_back(s);
+        at_slot(s).void_order = !valid;
+        if (valid) prepend(at_slot(a).convoys, s);
       }
     }
   }
 
   MovementResult run() {
     MovementResult result;
+    result.provinces.resize(slots_.size());
     for (int p : units_)
       resolve(p);
     for (int p : units_) {
       const Order& order = at(p);
-      Token outcome = tok::SUC;
+      ProvinceOutcome& outcome = result.provinces[static_cast<std::size_t>(p)];
+      outcome.result = tok::SUC;
       switch (order.kind) {
         case OrderKind::kMove:
         case OrderKind::kConvoyedMove:
           if (resolve(p)) {
-            result.moved.insert(p);
+            outcome.moved = true;
           } else {
-            outcome = order.kind == OrderKind::kConvoyedMove && !path(p) ? tok::DSR : tok::BNC;
+            outcome.result =
+                order.kind == OrderKind::kConvoyedMove && !path(p) ? tok::DSR : tok::BNC;
           }
           break;
         case OrderKind::kSupportHold:
         case OrderKind::kSupportMove:
-          outcome = void_[static_cast<std::size_t>(p)] ? tok::NSO
-                    : resolve(p)                       ? tok::SUC
-                                                       : tok::CUT;
+          outcome.result = at_slot(p).void_order ? tok::NSO : resolve(p) ? tok::SUC : tok::CUT;
           break;
         case OrderKind::kConvoy:
-          outcome = void_[static_cast<std::size_t>(p)] ? tok::NSO : tok::SUC;
+          outcome.result = at_slot(p).void_order ? tok::NSO : tok::SUC;
           break;
         default:
           break;
       }
-      result.results[p] = outcome;
       if (dislodged(p)) {
-        for (int m : moves_into_[static_cast<std::size_t>(p)]) {
+        for (int m = at_slot(p).moves_into; m >= 0; m = at_slot(m).next) {
           if (!resolve(m)) continue;
-          result.dislodged_by[p] = m;
-          if (at(m).kind == OrderKind::kConvoyedMove) result.dislodged_by_convoy.insert(p);
+          outcome.dislodged_by = m;
+          if (at(m).kind == OrderKind::kConvoyedMove) outcome.by_convoy = true;
         }
       }
     }
     for (int q = 0; q < map_.province_count(); ++q) {
-      const auto& attackers = moves_into_[static_cast<std::size_t>(q)];
-      if (attackers.empty()) continue;
-      const bool entered =
-          std::any_of(attackers.begin(), attackers.end(), [this](int m) { return resolve(m); });
-      const bool stays = occupied_[static_cast<std::size_t>(q)] && !result.moved.count(q);
+      const int attackers = at_slot(q).moves_into;
+      if (attackers < 0) continue;
+      bool entered = false;
+      for (int m = attackers; m >= 0 && !entered; m = at_slot(m).next)
+        entered = resolve(m);
+      const bool stays = has_unit(q) && !result.at(q).moved;
       if (entered || stays) continue;
-      for (int m : attackers) {
-        if (prevent_strength(m) > 0) result.contested.insert(q);
+      for (int m = attackers; m >= 0; m = at_slot(m).next) {
+        if (prevent_strength(m) > 0) result.provinces[static_cast<std::size_t>(q)].contested = true;
       }
     }
     return result;
@@ -123,52 +116,66 @@ class MovementAdjudicator {
  private:
   enum State { kUnresolved, kGuessing, kResolved };
 
-  const Order& at(int p) const { return *order_[static_cast<std::size_t>(p)]; }
-  bool has_unit(int p) const { return p >= 0 && occupied_[static_cast<std::size_t>(p)]; }
-  int power_of(int p) const { return position_.units.at(p).power; }
+  // All the adjudicator knows of a province and the unit in it.
+  struct Slot {
+    const Order* order = nullptr;
+    int power = -1;
+    bool occupied = false;
+    bool void_order = false;  // a support or convoy of nothing that matches it
+    State state = kUnresolved;
+    bool resolution = false;
+    int moves_into = -1;  // first unit moving in, the rest linked by `next`
+    int supports = -1;    // first unit supporting this one
+    int convoys = -1;     // first fleet convoying this army
+    int next = -1;        // the next unit on the one list this one is on
+  };
+
+  Slot& at_slot(int p) { return slots_[static_cast<std::size_t>(p)]; }
+  const Slot& at_slot(int p) const { return slots_[static_cast<std::size_t>(p)]; }
+  const Order& at(int p) const { return *at_slot(p).order; }
+  bool has_unit(int p) const { return p >= 0 && at_slot(p).occupied; }
+  int power_of(int p) const { return at_slot(p).power; }
 
   bool resolve(int p) {
-    const std::size_t i = static_cast<std::size_t>(p);
-    if (state_[i] == kResolved) return resolution_[i];
-    if (state_[i] == kGuessing) {
+    Slot& slot = at_slot(p);
+    if (slot.state == kResolved) return slot.resolution;
+    if (slot.state == kGuessing) {
       if (std::find(dependencies_.begin(), dependencies_.end(), p) == dependencies_.end()) {
         dependencies_.push_back(p);
       }
-      return resolution_[i];
+      return slot.resolution;
     }
     const std::size_t old_count = dependencies_.size();
-    resolution_[i] = false;
-    state_[i] = kGuessing;
+    slot.resolution = false;
+    slot.state = kGuessing;
     const bool first = adjudicate(p);
     if (dependencies_.size() == old_count) {
       // Nothing depended on a guess.
-      if (state_[i] != kResolved) {
-        resolution_[i] = first;
-        state_[i] = kResolved;
+      if (slot.state != kResolved) {
+        slot.resolution = first;
+        slot.state = kResolved;
       }
       return first;
     }
     if (dependencies_[old_count] != p) {
       // Part of a cycle that started elsewhere: that one decides.
       dependencies_.push_back(p);
-      resolution_[i] = first;
+      slot.resolution = first;
       return first;
     }
     // The cycle starts here: try the other guess.
-    for (std::size_t k = old_count; k < dependencies_.size(); ++k) {
-      state_[static_cast<std::size_t>(dependencies_[k])] = kUnresolved;
-    }
+    for (std::size_t k = old_count; k < dependencies_.size(); ++k)
+      at_slot(dependencies_[k]).state = kUnresolved;
     dependencies_.resize(old_count);
-    resolution_[i] = true;
-    state_[i] = kGuessing;
+    slot.resolution = true;
+    slot.state = kGuessing;
     const bool second = adjudicate(p);
     if (first == second) {
-      for (std::size_t k = old_count; k < dependencies_.size(); ++k) {
-        state_[static_cast<std::size_t>(dependencies_[k])] = kUnresolved;
-      }
+      for (std::size_t k = old_count; k < dependencies_.size(); ++k)
+        at_slot(dependencies_[k]).state = kUnresolved;
       dependencies_.resize(old_count);
-      resolution_[i] = first;
-      state_[i] = kResolved;
+      slot.resolution = first;
+      slot.state = kResolved;
       return first;
     }
     backup_rule(old_count);
@@ -182,17 +189,16 @@ class MovementAdjudicator {
       convoys |= at(dependencies_[k]).kind == OrderKind::kConvoy;
     }
     for (std::size_t k = old_count; k < dependencies_.size(); ++k) {
-      const int p = dependencies_[k];
-      const std::size_t i = static_cast<std::size_t>(p);
-      const Order& order = at(p);
+      Slot& slot = at_slot(dependencies_[k]);
+      const Order& order = *slot.order;
       if (convoys && order.kind == OrderKind::kConvoy) {
-        resolution_[i] = false;
-        state_[i] = kResolved;
+        slot.resolution = false;
+        slot.state = kResolved;
       } else if (!convoys && order.is_move()) {
-        resolution_[i] = true;
-        state_[i] = kResolved;
+        slot.resolution = true;
+        slot.state = kResolved;
       } else {
-        state_[i] = kUnresolved;
+        slot.state = kUnresolved;
       }
     }
     dependencies_.resize(old_count);
@@ -219,7 +225,9 @@ class MovementAdjudicator {
   bool path(int p) {
     const Order& order = at(p);
     if (order.kind != OrderKind::kConvoyedMove) return true;
-    const std::vector<int>& fleets = convoys_[static_cast<std::size_t>(p)];
+    std::vector<int> fleets;
+    for (int f = at_slot(p).convoys; f >= 0; f = at_slot(f).next)
+      fleets.push_back(f);
     std::vector<int> reached;
     std::vector<bool> seen(fleets.size(), false);
     for (std::size_t f = 0; f < fleets.size(); ++f) {
@@ -252,7 +260,7 @@ class MovementAdjudicator {
 
   int successful_supports(int p, int excluded_power) {
     int count = 0;
-    for (int s : supports_[static_cast<std::size_t>(p)]) {
+    for (int s = at_slot(p).supports; s >= 0; s = at_slot(s).next) {
       if (power_of(s) != excluded_power && resolve(s)) ++count;
     }
     return count;
@@ -291,18 +299,18 @@ class MovementAdjudicator {
     } else if (attack <= hold_strength(q)) {
       return false;
     }
-    for (int other : moves_into_[static_cast<std::size_t>(q)]) {
+    for (int other = at_slot(q).moves_into; other >= 0; other = at_slot(other).next) {
       if (other != p && attack <= prevent_strength(other)) return false;
     }
     return true;
   }
 
   bool support_holds(int s) {
-    if (void_[static_cast<std::size_t>(s)]) return false;
+    if (at_slot(s).void_order) return false;
     const Order& order = at(s);
     // An attack from where the support goes does not cut it; only a dislodgement does.
     const int directed = order.kind == OrderKind::kSupportMove ? order.target : order.supported;
-    for (int m : moves_into_[static_cast<std::size_t>(s)]) {
+    for (int m = at_slot(s).moves_into; m >= 0; m = at_slot(m).next) {
       if (power_of(m) == power_of(s) || m == directed) continue;
       if (path(m)) return false;
     }
@@ -311,7 +319,7 @@ class MovementAdjudicator {
 
   bool dislodged(int q) {
     if (at(q).is_move() && resolve(q)) return false;
-    for (int m : moves_into_[static_cast<std::size_t>(q)]) {
+    for (int m = at_slot(q).moves_into; m >= 0; m = at_slot(m).next) {
       if (resolve(m)) return true;
     }
     return false;
@@ -319,16 +327,8 @@ class MovementAdjudicator {
 
   const RulesMap& map_;
   const Position& position_;
-  std::vector<const Order*> order_;
-  std::vector<Order> holds_;
+  std::vector<Slot> slots_;
   std::vector<int> units_;
-  std::vector<bool> occupied_;
-  std::vector<State> state_;
-  std::vector<bool> resolution_;
-  std::vector<bool> void_;
-  std::vector<std::vector<int>> moves_into_;
-  std::vector<std::vector<int>> supports_;
-  std::vector<std::vector<int>> convoys_;
   std::vector<int> dependencies_;
 };
 

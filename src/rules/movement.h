@@ -1,7 +1,7 @@
 #pragma once
 
 #include <map>
-#include <set>
+#include <vector>
 
 #include "protocol/token.h"
 #include "rules/order.h"
@@ -11,12 +11,24 @@ namespace quorvel::rules {
 
 class RulesMap;
 
+// What became of the unit that stood in a province, and of the province itself.
+struct ProvinceOutcome {
+  Token result;            // of its unit: SUC BNC CUT DSR NSO
+  bool moved = false;      // its unit left
+  int dislodged_by = -1;   // the province its unit's dislodger came from
+  bool by_convoy = false;  // that dislodger came by convoy
+  bool contested = false;  // left empty by a standoff
+
+  bool dislodged() const { return dislodged_by >= 0; }
+};
+
+// By province: one flat table, as the search adjudicates thousands of these a phase.
 struct MovementResult {
-  std::map<int, Token> results;       // per unit, by its province: SUC BNC CUT DSR NSO
-  std::set<int> moved;                // units that left their province
-  std::map<int, int> dislodged_by;    // dislodged unit -> province the attacker came from
-  std::set<int> dislodged_by_convoy;  // dislodged units whose attacker came by convoy
-  std::set<int> contested;            // provinces left empty by a standoff
+  std::vector<ProvinceOutcome> provinces;
+
+  const ProvinceOutcome& at(int province) const {
+    return provinces[static_cast<std::size_t>(province)];
+  }
 };
 
 // Resolves a movement phase. Orders are keyed by the province of their unit; units

@@ -194,14 +194,14 @@ void RulesGame::process_movement(PhaseOutcome& outcome) {
   }
   const MovementResult result = adjudicate_movement(*map_, position_, orders);
   for (const auto& [p, order] : orders) {
-    record(outcome, order, result.results.at(p), result.dislodged_by.count(p) != 0);
+    record(outcome, order, result.at(p).result, result.at(p).dislodged());
   }
 
   std::map<int, Unit> units;
   std::map<int, DislodgedUnit> dislodged;
   for (const auto& [p, unit] : position_.units) {
-    if (result.dislodged_by.count(p)) continue;
-    if (result.moved.count(p)) {
+    if (result.at(p).dislodged()) continue;
+    if (result.at(p).moved) {
       Unit moved = unit;
       moved.location = orders.at(p).destination;
       units[moved.location.province] = moved;
@@ -209,14 +209,14 @@ void RulesGame::process_movement(PhaseOutcome& outcome) {
       units[p] = unit;
     }
   }
-  for (const auto& [p, attacker] : result.dislodged_by) {
-    const Unit& unit = position_.units.at(p);
+  for (const auto& [p, unit] : position_.units) {
+    const ProvinceOutcome& fate = result.at(p);
+    if (!fate.dislodged()) continue;
     DislodgedUnit entry{unit, {}};
-    const bool by_convoy = result.dislodged_by_convoy.count(p) != 0;
     for (const Location& to : map_->moves(unit.location)) {
-      if (units.count(to.province) || result.contested.count(to.province)) continue;
+      if (units.count(to.province) || result.at(to.province).contested) continue;
       // Not back along the attack, unless the attacker came by sea.
-      if (to.province == attacker && !by_convoy) continue;
+      if (to.province == fate.dislodged_by && !fate.by_convoy) continue;
       entry.retreats.insert(to);
     }
     // A unit with nowhere to go is disbanded at once.

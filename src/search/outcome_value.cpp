@@ -17,9 +17,9 @@ std::vector<UnitEnd> unit_ends(const rules::Position& position,
   ends.reserve(position.units.size());
   for (const auto& [p, unit] : position.units) {
     UnitEnd end{unit.power, unit.location, unit.location, false};
-    if (result.dislodged_by.count(p)) {
+    if (result.at(p).dislodged()) {
       end.dislodged = true;
-    } else if (result.moved.count(p)) {
+    } else if (result.at(p).moved) {
       const auto order = orders.find(p);
       if (order != orders.end() && order->second.is_move()) end.end = order->second.destination;
     }
