@@ -1,7 +1,6 @@
 #include "opponents/greedy_opponent.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "game/game_board.h"
 #include "protocol/seasons.h"
@@ -24,8 +23,15 @@ constexpr int kRounds = 10;
 // (each round 0.3 of the one before).
 constexpr double kRoundWeights[kRounds] = {100,   30,     9,       2.7,      0.81,
                                            0.243, 0.0729, 0.02187, 0.006561, 0.0019683};
-// How strongly a unit prefers the best place it can reach over the next best.
-constexpr double kSharpness = 8.0;
+// How strongly a unit prefers the best place it can reach over the next best: a choice
+// is drawn in proportion to its value to the eighth power.
+double sharpened(double share) {
+  // Squared thrice rather than std::pow: several times faster in the search's rollouts,
+  // and the same on every platform's maths library.
+  const double square = share * share;
+  const double fourth = square * square;
+  return fourth * fourth;
+}
 
 std::vector<double> spread(const std::vector<double>& base, const rules::RulesMap& map, bool army) {
   std::vector<double> round = base;
@@ -70,7 +76,7 @@ std::size_t draw(const std::vector<Choice>& choices, std::mt19937& rng) {
   std::vector<double> weights;
   double sum = 0;
   for (const Choice& c : choices) {
-    weights.push_back(std::pow(std::max(c.value, 0.0) / best, kSharpness));
+    weights.push_back(sharpened(std::max(c.value, 0.0) / best));
     sum += weights.back();
   }
   double pick = (rng() >> 8) * (1.0 / 16777216.0) * sum;
