@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "base/binomial.h"
 #include "protocol/tokens.h"
@@ -28,6 +29,9 @@ TEST(Binomial, ExactWithoutOverflowOrDivision) {
   EXPECT_EQ(power(0.0, 0), 1.0);
   EXPECT_EQ(power(0.0, 2), 0.0);
   EXPECT_DOUBLE_EQ(power(0.2, 3), 0.008);
+  EXPECT_EQ(power(2.0, 10), 1024.0);
+  EXPECT_EQ(power(2.0, -2), 0.25);
+  EXPECT_EQ(power(1.0, std::numeric_limits<int>::min()), 1.0);
 }
 
 // France moves Picardy's army while foreign armies stand about.
