@@ -36,8 +36,8 @@ double binomial(int n, int k) {
   return result;
 }
 
-// By squaring: the planner raises to small counts thousands of times a phase, where
-// std::pow is several times slower.
+// By squaring: the planner and the greedy rule raise to small counts thousands of times
+// a phase, where std::pow is several times slower and differs between maths libraries.
 double power(double x, int exponent) {
   // Unsigned, so that the most negative exponent has a magnitude too.
   unsigned magnitude =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/binomial.h"
 #include "game/game_board.h"
 #include "protocol/seasons.h"
 #include "protocol/tokens.h"
@@ -24,14 +25,8 @@ constexpr int kRounds = 10;
 constexpr double kRoundWeights[kRounds] = {100,   30,     9,       2.7,      0.81,
                                            0.243, 0.0729, 0.02187, 0.006561, 0.0019683};
 // How strongly a unit prefers the best place it can reach over the next best: a choice
-// is drawn in proportion to its value to the eighth power.
-double sharpened(double share) {
-  // Squared thrice rather than std::pow: several times faster in the search's rollouts,
-  // and the same on every platform's maths library.
-  const double square = share * share;
-  const double fourth = square * square;
-  return fourth * fourth;
-}
+// is drawn in proportion to its value to this power.
+constexpr int kSharpness = 8;
 
 std::vector<double> spread(const std::vector<double>& base, const rules::RulesMap& map, bool army) {
   std::vector<double> round = base;
@@ -76,7 +71,7 @@ std::size_t draw(const std::vector<Choice>& choices, std::mt19937& rng) {
   std::vector<double> weights;
   double sum = 0;
   for (const Choice& c : choices) {
-    weights.push_back(sharpened(std::max(c.value, 0.0) / best));
+    weights.push_back(power(std::max(c.value, 0.0) / best, kSharpness));
     sum += weights.back();
   }
   double pick = (rng() >> 8) * (1.0 / 16777216.0) * sum;
