@@ -209,7 +209,11 @@ int PlanEvaluator::evaluate(const Plan& plan) {
     outcome.order = &order;
     outcome.stance = order.staysPut() ? 1 : 0;
     if (end >= 0 && valuation_.enemyDistance(end) == 0) outcome.stance = -1;
-    countEnemies(plan, order, end, true, outcome.freeEnemiesAtEnd, outcome.engagedEnemiesAtEnd);
+    // A build cannot bounce: scored as a contested move, one next to a foreign unit came
+    // out below a waive, and the bot gave up units it was owed.
+    const bool build = game_.season == tok::WIN && order.province() < 0;
+    if (!build)
+      countEnemies(plan, order, end, true, outcome.freeEnemiesAtEnd, outcome.engagedEnemiesAtEnd);
     countEnemies(plan, order, order.province(), false, outcome.freeEnemiesAtOwn,
                  outcome.engagedEnemiesAtOwn);
   }

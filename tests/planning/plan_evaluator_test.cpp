@@ -6,7 +6,9 @@
 #include <limits>
 
 #include "base/binomial.h"
+#include "planning/turn_driver.h"
 #include "protocol/tokens.h"
+#include "settings/bot_settings.h"
 #include "support/planning_game.h"
 
 namespace quorvel {
@@ -113,6 +115,32 @@ TEST_F(PlanEvaluatorTest, MissingOrExtraRemovalsCost7000Each) {
     ASSERT_TRUE(plan->setTarget(order(name), {leaving(province(name)), Token()}, false));
   EXPECT_EQ(plan->removalCount(FRA.subtoken()), 3);
   EXPECT_EQ(plan->evaluate(), 3 * removal->score - 7000);
+}
+
+TEST_F(PlanEvaluatorTest, BuildsNextToForeignUnitsAreCertainAndBeatAWaive) {
+  // Two builds owed, both home centres next to German armies.
+  game = std::make_unique<PlanningGame>("FRA", "SCO ( FRA PAR MAR BRE BEL SPA )",
+                                        "NOW ( WIN 1901 ) ( FRA AMY BEL ) ( FRA AMY SPA ) "
+                                        "( FRA AMY BRE ) ( GER AMY BUR ) ( GER AMY PIC )");
+  ASSERT_EQ(game->board->adjustment_count, -2);
+  plan = game->held_plan();
+  Plan& built = *plan;
+  ASSERT_TRUE(built.setTarget(*built.orderAt(-1), at("PAR", AMY), false));
+  ASSERT_TRUE(built.setTarget(*built.orderAt(-2), at("MAR", AMY), false));
+  const int both = built.evaluate();
+  for (const char* site : {"PAR", "MAR"}) {
+    EXPECT_EQ(outcome(site).pMove, 1.0) << site;
+    EXPECT_EQ(outcome(site).pStandoff, 0.0) << site;
+  }
+  ASSERT_TRUE(built.setTarget(*built.orderAt(-2), {-2, Token()}, false));
+  EXPECT_GT(both, built.evaluate());
+
+  // The planner, too, builds both.
+  planTurn(*game->board, *game->options, readAnnealingSettings(*game->valuation), game->random,
+           game->trace);
+  const std::string submission = game->board->build_submission().to_text();
+  EXPECT_NE(submission.find("PAR ) BLD"), std::string::npos) << submission;
+  EXPECT_NE(submission.find("MAR ) BLD"), std::string::npos) << submission;
 }
 
 TEST_F(PlanEvaluatorTest, HoldingAForeignCentreIsRewardedInAutumnOnly) {
