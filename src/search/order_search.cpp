@@ -297,6 +297,8 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
     return report;
   }
 
+  // Centres change hands after an autumn, and a build needs a free home centre.
+  const bool autumn = game_.season() == tok::FAL && settings.build_value > 0;
   std::unordered_map<std::uint64_t, std::vector<double>> outcomes;
   const Payoff payoff = [&](const std::vector<int>& joint) -> const std::vector<double>& {
     std::uint64_t key = 0;
@@ -314,6 +316,7 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
     std::vector<double>& values = found->second;
     values.resize(joint.size());
     values[0] = own_value(valuation, map, position, ends, me, settings.loss_weight);
+    if (autumn) values[0] += settings.build_value * room_to_build(map, position, ends, me);
     for (std::size_t i = 1; i < joint.size(); ++i)
       values[i] = plain_value(map, position, ends, players[i]);
     return values;

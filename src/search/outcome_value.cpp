@@ -1,5 +1,7 @@
 #include "search/outcome_value.h"
 
+#include <algorithm>
+
 #include "protocol/token.h"
 #include "valuation/province_valuation.h"
 
@@ -42,6 +44,29 @@ double own_value(const ProvinceValuation& valuation, const rules::RulesMap& map,
     }
   }
   return value;
+}
+
+int room_to_build(const rules::RulesMap& map, const rules::Position& position,
+                  const std::vector<UnitEnd>& ends, int power) {
+  std::vector<int> standing(static_cast<std::size_t>(map.province_count()), -1);
+  int units = 0;
+  for (const UnitEnd& end : ends) {
+    if (end.power == power) ++units;
+    if (!end.dislodged) standing[static_cast<std::size_t>(end.end.province)] = end.power;
+  }
+  const auto held = [&](int p) {
+    const int in = standing[static_cast<std::size_t>(p)];
+    return in == power || (in < 0 && owns(position, power, p));
+  };
+  int centres = 0;
+  for (int p = 0; p < map.province_count(); ++p) {
+    if (map.supply_centre(p) && held(p)) ++centres;
+  }
+  int free = 0;
+  for (int h : map.home_centres(power)) {
+    if (standing[static_cast<std::size_t>(h)] < 0 && held(h)) ++free;
+  }
+  return std::max(0, std::min(free, centres - units));
 }
 
 double plain_value(const rules::RulesMap& map, const rules::Position& position,

@@ -37,6 +37,12 @@ double own_value(const ProvinceValuation& valuation, const rules::RulesMap& map,
                  const rules::Position& position, const std::vector<UnitEnd>& ends, int power,
                  double loss_weight);
 
+// The builds the ends leave room for after an autumn: the centres the power would hold
+// (those it stands in, and its own that no foreign unit stands in) beyond its units,
+// dislodged ones included, as far as its free home centres allow.
+int room_to_build(const rules::RulesMap& map, const rules::Position& position,
+                  const std::vector<UnitEnd>& ends, int power);
+
 // How good the ends are for any power, by its centres: a unit in a centre it does not own
 // counts most, one in its own centre less, any unit a little; a dislodged unit and an own
 // centre with a foreign unit in it count against it.

@@ -130,6 +130,7 @@ SearchSettings readSearchSettings(const IniStore& store) {
   search.look_ahead_samples = std::clamp(read(store, kSearchLookAheadSamples), 1, 64);
   search.look_ahead_draws = std::clamp(read(store, kSearchLookAheadDraws), 1, 64);
   search.look_ahead_weight = std::clamp(read(store, kSearchLookAheadWeight), 0.0, 1000.0);
+  search.build_value = std::clamp(read(store, kSearchBuildValue), 0.0, 10000.0);
   return search;
 }
 

@@ -56,6 +56,7 @@ inline constexpr Setting<int> kSearchLookAheadCandidates{"Search", "lookAheadCan
 inline constexpr Setting<int> kSearchLookAheadSamples{"Search", "lookAheadSamples", 4};
 inline constexpr Setting<int> kSearchLookAheadDraws{"Search", "lookAheadDraws", 4};
 inline constexpr Setting<double> kSearchLookAheadWeight{"Search", "lookAheadWeight", 50.0};
+inline constexpr Setting<double> kSearchBuildValue{"Search", "buildValue", 0.0};
 
 inline constexpr Setting<double> kMutationProbability{"Mutation", "Probability", 0.0};
 inline constexpr Setting<double> kMutationRange{"Mutation", "Range", 0.05};
@@ -153,6 +154,9 @@ struct SearchSettings {
   int look_ahead_samples = 4;
   int look_ahead_draws = 4;
   double look_ahead_weight = 50.0;
+  // Each build an autumn's outcome leaves room for (a centre more than units, and a free
+  // home centre to build in), added to the set's value.
+  double build_value = 0.0;
   // The budget is kept by the clock. A player that must replay its games exactly (one
   // random stream from a seed, as in the arena) keeps to the counts above alone, which
   // stay well inside the budget on any ordinary machine.

@@ -97,6 +97,7 @@ std::vector<TunedSetting> make_settings(bool press) {
   list.push_back(real(kSearchLookAheadSamples, 1, 8));
   list.push_back(real(kSearchLookAheadDraws, 1, 4));
   list.push_back(real(kSearchLookAheadWeight, 0.0, 1000.0));
+  list.push_back(real(kSearchBuildValue, 0.0, 3000.0));
   if (!press) return list;
   // The negotiation's weights; its switches, clocks and trust counts stay as set.
   list.push_back(real(kPressPartnerFear, 0.1, 1.2));

@@ -274,5 +274,43 @@ TEST(OutcomeValue, CountsDislodgedUnitsAndOccupiedCentres) {
   EXPECT_EQ(plain_value(game.map(), game.position(), ends, russia), 5);
 }
 
+TEST(OutcomeValue, RoomToBuildNeedsACentreMoreAndAFreeHomeCentre) {
+  rules::RulesGame game;
+  const rules::MapFile file = rules::standard_map_file();
+  ASSERT_LT(game.load_map(file.mdf), 0);
+  ASSERT_LT(game.load_position(parse("NOW ( FAL 1901 ) ( AUS AMY BUD ) ( AUS AMY SER ) "
+                                     "( AUS FLT TRI ) ( RUS AMY GAL )"),
+                               file.sco),
+            0);
+  const int austria = power_of("AUS");
+  const int russia = power_of("RUS");
+  const auto room = [&](const std::vector<std::string>& austrian, const std::string& russian) {
+    std::vector<TokenMessage> texts;
+    for (const std::string& text : austrian)
+      texts.push_back(parse(text));
+    std::optional<OrderSet> orders = checked_orders(game, austria, texts);
+    const std::optional<OrderSet> other = checked_orders(game, russia, {parse(russian)});
+    EXPECT_TRUE(orders && other);
+    if (!orders || !other) return -1;
+    orders->insert(other->begin(), other->end());
+    const rules::MovementResult result =
+        rules::adjudicate_movement(game.map(), game.position(), *orders);
+    return room_to_build(game.map(), game.position(), unit_ends(game.position(), *orders, result),
+                         austria);
+  };
+  const std::string serbia = "( AUS AMY SER ) HLD";
+  const std::string trieste = "( AUS FLT TRI ) HLD";
+  // Serbia and Rumania taken, Budapest and Vienna free: two builds.
+  EXPECT_EQ(room({"( AUS AMY BUD ) MTO RUM", serbia, trieste}, "( RUS AMY GAL ) HLD"), 2);
+  // Russia in Vienna: a centre fewer, and no building there.
+  EXPECT_EQ(room({"( AUS AMY BUD ) MTO RUM", serbia, trieste}, "( RUS AMY GAL ) MTO VIE"), 1);
+  // Budapest kept occupied: Serbia's build goes to Vienna alone.
+  EXPECT_EQ(room({"( AUS AMY BUD ) HLD", serbia, trieste}, "( RUS AMY GAL ) HLD"), 1);
+  EXPECT_EQ(room({"( AUS AMY BUD ) HLD", serbia, trieste}, "( RUS AMY GAL ) MTO VIE"), 0);
+  // Serbia left: no centre more than units.
+  EXPECT_EQ(
+      room({"( AUS AMY BUD ) HLD", "( AUS AMY SER ) MTO ALB", trieste}, "( RUS AMY GAL ) HLD"), 0);
+}
+
 }  // namespace
 }  // namespace quorvel::search

@@ -166,7 +166,7 @@ TEST_F(BotSettingsTest, SearchSettingsStayUsable) {
   load(
       "[Search]\nbudgetMilliseconds=-5\nownCandidates=0\nsamples=-1\nprior=7\n"
       "iterations=-3\nplanShareFloor=-1\nlookAheadCandidates=-2\nlookAheadSamples=0\n"
-      "lookAheadDraws=500\nlookAheadWeight=-4\n");
+      "lookAheadDraws=500\nlookAheadWeight=-4\nbuildValue=-1\n");
   const SearchSettings odd = readSearchSettings(store);
   EXPECT_FALSE(odd.enabled());
   EXPECT_EQ(odd.own_candidates, 1);
@@ -178,8 +178,10 @@ TEST_F(BotSettingsTest, SearchSettingsStayUsable) {
   EXPECT_EQ(odd.look_ahead_samples, 1);
   EXPECT_EQ(odd.look_ahead_draws, 64);
   EXPECT_DOUBLE_EQ(odd.look_ahead_weight, 0.0);
-  load("[Search]\nbudgetMilliseconds=999999999\n");
+  EXPECT_DOUBLE_EQ(odd.build_value, 0.0);
+  load("[Search]\nbudgetMilliseconds=999999999\nbuildValue=1e300\n");
   EXPECT_EQ(readSearchSettings(store).budget_milliseconds, 60000);
+  EXPECT_DOUBLE_EQ(readSearchSettings(store).build_value, 10000.0);
 }
 
 }  // namespace
