@@ -63,12 +63,13 @@ bool barred(const rules::Restrictions* restrictions, int province, bool attack) 
 }
 
 // Draws one choice, the better ones far more often; the first when none is worth anything.
-std::size_t draw(const std::vector<Choice>& choices, std::mt19937& rng) {
+std::size_t draw(const std::vector<Choice>& choices, std::vector<double>& weights,
+                 std::mt19937& rng) {
   double best = 0;
   for (const Choice& c : choices)
     best = std::max(best, c.value);
   if (best <= 0) return 0;
-  std::vector<double> weights;
+  weights.clear();
   double sum = 0;
   for (const Choice& c : choices) {
     weights.push_back(power(std::max(c.value, 0.0) / best, kSharpness));
@@ -90,14 +91,6 @@ struct Intent {
   bool holds() const { return target.province == unit.location.province; }
 };
 
-bool contested(const rules::RulesGame& game, int power, int province) {
-  for (const auto& [p, unit] : game.position().units) {
-    if (unit.power == power) continue;
-    if (p == province || game.map().reaches(unit.location, province)) return true;
-  }
-  return false;
-}
-
 std::vector<rules::Order> movement_orders(const rules::RulesGame& game, int power,
                                           const DestinationValues& values, std::mt19937& rng,
                                           const rules::Restrictions* restrictions) {
@@ -112,10 +105,12 @@ std::vector<rules::Order> movement_orders(const rules::RulesGame& game, int powe
   std::vector<bool> claimed(static_cast<std::size_t>(map.province_count()));
   std::vector<bool> decided(static_cast<std::size_t>(map.province_count()));
   std::vector<Intent> intents;
+  std::vector<Choice> choices;
+  std::vector<double> weights;
   for (int p : mine) {
     const rules::Unit& unit = position.units.at(p);
     const bool army = unit.type == AMY;
-    std::vector<Choice> choices{{unit.location, values.of(army, p)}};
+    choices.assign(1, {unit.location, values.of(army, p)});
     for (const Location& to : map.moves(unit.location)) {
       const auto q = static_cast<std::size_t>(to.province);
       // An own unit that has not yet chosen may still stay: moving in could bounce.
@@ -125,7 +120,7 @@ std::vector<rules::Order> movement_orders(const rules::RulesGame& game, int powe
       if (claimed[q] || own_undecided || barred(restrictions, to.province, true)) continue;
       choices.push_back({to, values.of(army, to.province)});
     }
-    const Choice& chosen = choices[draw(choices, rng)];
+    const Choice& chosen = choices[draw(choices, weights, rng)];
     claimed[static_cast<std::size_t>(chosen.place.province)] = true;
     decided[static_cast<std::size_t>(p)] = true;
     intents.push_back({unit, chosen.place, chosen.value});
@@ -142,7 +137,7 @@ std::vector<rules::Order> movement_orders(const rules::RulesGame& game, int powe
             [](const Intent* a, const Intent* b) { return a->value < b->value; });
   for (Intent* move : moves) {
     const int target = move->target.province;
-    if (!contested(game, power, target)) continue;
+    if (!values.contested[static_cast<std::size_t>(target)]) continue;
     for (Intent* helper : free) {
       if (helper->supports >= 0 || !map.reaches(helper->unit.location, target)) continue;
       helper->supports = move->unit.location.province;
@@ -277,18 +272,21 @@ DestinationValues destination_values(const rules::RulesGame& game, int power) {
   // What defending each province is worth: the strength of the largest foreign power
   // with a unit in it or next to it.
   std::vector<double> threat(provinces);
+  DestinationValues values;
+  values.contested.assign(provinces, false);
   for (const auto& [p, unit] : position.units) {
     if (unit.power == power) continue;
     const double strength = centres[static_cast<std::size_t>(unit.power)];
     auto& here = threat[static_cast<std::size_t>(p)];
     here = std::max(here, strength);
+    values.contested[static_cast<std::size_t>(p)] = true;
     for (const Location& to : map.moves(unit.location)) {
       auto& there = threat[static_cast<std::size_t>(to.province)];
       there = std::max(there, strength);
+      values.contested[static_cast<std::size_t>(to.province)] = true;
     }
   }
 
-  DestinationValues values;
   values.base.assign(provinces, 0.0);
   for (int p = 0; p < map.province_count(); ++p) {
     if (!map.supply_centre(p)) continue;

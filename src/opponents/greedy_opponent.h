@@ -17,6 +17,8 @@ struct DestinationValues {
   std::vector<double> base;   // by province
   std::vector<double> army;   // by province
   std::vector<double> fleet;  // by province
+  // Whether a foreign unit stands in the province or can move to it, by province.
+  std::vector<bool> contested;
 
   double of(bool is_army, int province) const {
     return (is_army ? army : fleet)[static_cast<std::size_t>(province)];
