@@ -245,14 +245,18 @@ TEST(CandidateOrders, AttacksMoveOneUnitInWithTheOthersSupporting) {
   EXPECT_EQ(movers, (std::set<int>{province("BUD"), province("SER")}));
 }
 
-TEST(OutcomeValue, CountsDislodgedUnitsAndOccupiedCentres) {
-  rules::RulesGame game;
+// The standard map with the units given and the centres of the start.
+void load_standard(rules::RulesGame& game, const std::string& now) {
   const rules::MapFile file = rules::standard_map_file();
   ASSERT_LT(game.load_map(file.mdf), 0);
-  ASSERT_LT(game.load_position(parse("NOW ( SPR 1901 ) ( AUS AMY VIE ) ( AUS AMY BUD ) "
-                                     "( RUS AMY GAL ) ( RUS AMY BOH )"),
-                               file.sco),
-            0);
+  ASSERT_LT(game.load_position(parse(now), file.sco), 0);
+}
+
+TEST(OutcomeValue, CountsDislodgedUnitsAndOccupiedCentres) {
+  rules::RulesGame game;
+  ASSERT_NO_FATAL_FAILURE(load_standard(game,
+                                        "NOW ( SPR 1901 ) ( AUS AMY VIE ) ( AUS AMY BUD ) "
+                                        "( RUS AMY GAL ) ( RUS AMY BOH )"));
   const int austria = power_of("AUS");
   const int russia = power_of("RUS");
   std::optional<OrderSet> orders = checked_orders(
@@ -276,12 +280,9 @@ TEST(OutcomeValue, CountsDislodgedUnitsAndOccupiedCentres) {
 
 TEST(OutcomeValue, RoomToBuildNeedsACentreMoreAndAFreeHomeCentre) {
   rules::RulesGame game;
-  const rules::MapFile file = rules::standard_map_file();
-  ASSERT_LT(game.load_map(file.mdf), 0);
-  ASSERT_LT(game.load_position(parse("NOW ( FAL 1901 ) ( AUS AMY BUD ) ( AUS AMY SER ) "
-                                     "( AUS FLT TRI ) ( RUS AMY GAL )"),
-                               file.sco),
-            0);
+  ASSERT_NO_FATAL_FAILURE(load_standard(game,
+                                        "NOW ( FAL 1901 ) ( AUS AMY BUD ) ( AUS AMY SER ) "
+                                        "( AUS FLT TRI ) ( RUS AMY GAL )"));
   const int austria = power_of("AUS");
   const int russia = power_of("RUS");
   const auto room = [&](const std::vector<std::string>& austrian, const std::string& russian) {
