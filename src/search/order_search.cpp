@@ -453,6 +453,10 @@ SearchReport OrderSearch::choose(GameBoard& board, TurnPlanner& planner,
       trace.line("  own set %zu (%s, expected %.1f%s): %s", c + 1, own[c].source.c_str(),
                  expected[c], ahead.c_str(), orders_text(game_, own[c].orders, tokens).c_str());
     }
+    if (autumn) {
+      trace.line("Search: each build an outcome leaves room for adds %.0f to its value.",
+                 settings.build_value);
+    }
     if (!looked.empty()) {
       trace.line("Search: the best %zu sets looked past the phase, on %d of the likely choices.",
                  looked.size(), settings.look_ahead_samples);

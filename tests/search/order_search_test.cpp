@@ -107,6 +107,22 @@ TEST(OrderSearch, WeighsThePowersInReachAndOrdersEveryUnitLegally) {
   EXPECT_EQ(report.looked_ahead, 4);
   EXPECT_TRUE(game.faults().empty()) << game.faults().front();
   EXPECT_EQ(game.board.build_submission().sub_message_count(), 4);  // SUB and three orders
+  EXPECT_EQ(trace.find("Search: each build"), std::string::npos) << "spring builds nothing";
+
+  // In an autumn the builds an outcome leaves room for count, and the trace says so.
+  SearchedGame autumn("AUS",
+                      "NOW ( FAL 1901 ) ( AUS AMY SER ) ( AUS AMY GAL ) ( AUS FLT TRI ) "
+                      "( RUS AMY UKR ) ( ITA AMY VEN ) ( TUR AMY BUL )");
+  autumn.settings.budget_milliseconds = 60000;
+  ASSERT_GT(autumn.settings.build_value, 0) << "the shipped settings count builds";
+  testing::TempDir autumn_dir;
+  autumn.trace.switch_on(true, autumn_dir.path());
+  autumn.plan_and_search();
+  autumn.trace.switch_on(false);
+  EXPECT_NE(testing::read_file(autumn_dir / "tracelog.txt")
+                .find("Search: each build an outcome leaves room for adds 1000 to its value."),
+            std::string::npos);
+  EXPECT_TRUE(autumn.faults().empty()) << autumn.faults().front();
 
   // A crowded middle game, searched with one millisecond: out of time or not, every unit
   // has an order a server takes.
