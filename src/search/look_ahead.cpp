@@ -14,21 +14,6 @@ namespace quorvel::search {
 
 namespace {
 
-int held_centres(const rules::RulesMap& map, const rules::Position& position,
-                 const std::vector<UnitEnd>& ends, int power) {
-  std::vector<int> standing(static_cast<std::size_t>(map.province_count()), -1);
-  for (const UnitEnd& end : ends) {
-    if (!end.dislodged) standing[static_cast<std::size_t>(end.end.province)] = end.power;
-  }
-  int held = 0;
-  for (int p = 0; p < map.province_count(); ++p) {
-    if (!map.valid(p) || !map.supply_centre(p)) continue;
-    const int in = standing[static_cast<std::size_t>(p)];
-    if (in == power || (in < 0 && owns(position, power, p))) ++held;
-  }
-  return held;
-}
-
 // What sets one outcome apart from another: the units, dislodged or not, and the owners.
 std::vector<int> outcome_key(const rules::Position& position, std::uint32_t seed) {
   std::vector<int> key{static_cast<int>(seed)};

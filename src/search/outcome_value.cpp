@@ -46,27 +46,50 @@ double own_value(const ProvinceValuation& valuation, const rules::RulesMap& map,
   return value;
 }
 
-int room_to_build(const rules::RulesMap& map, const rules::Position& position,
-                  const std::vector<UnitEnd>& ends, int power) {
+namespace {
+
+// Who stands in each province at the ends, by power (-1: nobody); dislodged units are gone.
+std::vector<int> standing_powers(const rules::RulesMap& map, const std::vector<UnitEnd>& ends) {
   std::vector<int> standing(static_cast<std::size_t>(map.province_count()), -1);
-  int units = 0;
   for (const UnitEnd& end : ends) {
-    if (end.power == power) ++units;
     if (!end.dislodged) standing[static_cast<std::size_t>(end.end.province)] = end.power;
   }
-  const auto held = [&](int p) {
-    const int in = standing[static_cast<std::size_t>(p)];
-    return in == power || (in < 0 && owns(position, power, p));
-  };
-  int centres = 0;
+  return standing;
+}
+
+bool holds(const rules::Position& position, const std::vector<int>& standing, int power,
+           int province) {
+  const int in = standing[static_cast<std::size_t>(province)];
+  return in == power || (in < 0 && owns(position, power, province));
+}
+
+int held_centres(const rules::RulesMap& map, const rules::Position& position,
+                 const std::vector<int>& standing, int power) {
+  int held = 0;
   for (int p = 0; p < map.province_count(); ++p) {
-    if (map.supply_centre(p) && held(p)) ++centres;
+    if (map.supply_centre(p) && holds(position, standing, power, p)) ++held;
   }
+  return held;
+}
+
+}  // namespace
+
+int held_centres(const rules::RulesMap& map, const rules::Position& position,
+                 const std::vector<UnitEnd>& ends, int power) {
+  return held_centres(map, position, standing_powers(map, ends), power);
+}
+
+int room_to_build(const rules::RulesMap& map, const rules::Position& position,
+                  const std::vector<UnitEnd>& ends, int power) {
+  const std::vector<int> standing = standing_powers(map, ends);
+  const auto units = std::count_if(ends.begin(), ends.end(),
+                                   [&](const UnitEnd& end) { return end.power == power; });
   int free = 0;
   for (int h : map.home_centres(power)) {
-    if (standing[static_cast<std::size_t>(h)] < 0 && held(h)) ++free;
+    if (standing[static_cast<std::size_t>(h)] < 0 && holds(position, standing, power, h)) ++free;
   }
-  return std::max(0, std::min(free, centres - units));
+  const int beyond = held_centres(map, position, standing, power) - static_cast<int>(units);
+  return std::max(0, std::min(free, beyond));
 }
 
 double plain_value(const rules::RulesMap& map, const rules::Position& position,

@@ -37,9 +37,13 @@ double own_value(const ProvinceValuation& valuation, const rules::RulesMap& map,
                  const rules::Position& position, const std::vector<UnitEnd>& ends, int power,
                  double loss_weight);
 
+// The centres the power holds at the ends: those its units stand in, and its own that no
+// foreign unit stands in.
+int held_centres(const rules::RulesMap& map, const rules::Position& position,
+                 const std::vector<UnitEnd>& ends, int power);
+
 // The builds the ends leave room for after an autumn: the centres the power would hold
-// (those it stands in, and its own that no foreign unit stands in) beyond its units,
-// dislodged ones included, as far as its free home centres allow.
+// beyond its units, dislodged ones included, as far as its free home centres allow.
 int room_to_build(const rules::RulesMap& map, const rules::Position& position,
                   const std::vector<UnitEnd>& ends, int power);
 

@@ -268,6 +268,11 @@ void load_standard(rules::RulesGame& game, const std::string& now) {
   ASSERT_LT(game.load_position(parse(now), file.sco), 0);
 }
 
+std::vector<UnitEnd> ends_after(const rules::RulesGame& game, const OrderSet& orders) {
+  return unit_ends(game.position(), orders,
+                   rules::adjudicate_movement(game.map(), game.position(), orders));
+}
+
 TEST(OutcomeValue, CountsDislodgedUnitsAndOccupiedCentres) {
   rules::RulesGame game;
   ASSERT_NO_FATAL_FAILURE(load_standard(game,
@@ -279,9 +284,7 @@ TEST(OutcomeValue, CountsDislodgedUnitsAndOccupiedCentres) {
       game, russia,
       {parse("( RUS AMY GAL ) MTO VIE"), parse("( RUS AMY BOH ) SUP ( RUS AMY GAL ) MTO VIE")});
   ASSERT_TRUE(orders);
-  const rules::MovementResult result =
-      rules::adjudicate_movement(game.map(), game.position(), *orders);
-  const std::vector<UnitEnd> ends = unit_ends(game.position(), *orders, result);
+  const std::vector<UnitEnd> ends = ends_after(game, *orders);
   ASSERT_EQ(ends.size(), 4u);
   for (const UnitEnd& end : ends) {
     EXPECT_EQ(end.dislodged, end.start.province == province("VIE"));
@@ -310,10 +313,7 @@ TEST(OutcomeValue, RoomToBuildNeedsACentreMoreAndAFreeHomeCentre) {
     EXPECT_TRUE(orders && other);
     if (!orders || !other) return -1;
     orders->insert(other->begin(), other->end());
-    const rules::MovementResult result =
-        rules::adjudicate_movement(game.map(), game.position(), *orders);
-    return room_to_build(game.map(), game.position(), unit_ends(game.position(), *orders, result),
-                         austria);
+    return room_to_build(game.map(), game.position(), ends_after(game, *orders), austria);
   };
   const std::string serbia = "( AUS AMY SER ) HLD";
   const std::string trieste = "( AUS FLT TRI ) HLD";
