@@ -4,11 +4,11 @@
 #include <random>
 #include <string>
 
+#include "opponents/random_opponent.h"
 #include "protocol/tokens.h"
 #include "rules/movement.h"
 #include "rules/rules_game.h"
 #include "rules/standard_map.h"
-#include "opponents/random_opponent.h"
 #include "support/positions.h"
 
 namespace {

@@ -59,8 +59,7 @@ int read_unit(const BoardMap& map, const TokenMessage& unit, int offset, BoardPo
     const int options_offset = content_position(unit, 4, offset);
     for (int i = 0; i < options.sub_message_count(); ++i) {
       Location option;
-      if (!read_place(options.sub_message(i), unit_type, option) ||
-          !map.on_map(option.province)) {
+      if (!read_place(options.sub_message(i), unit_type, option) || !map.on_map(option.province)) {
         fault = element_position(options, i, options_offset);
         break;
       }

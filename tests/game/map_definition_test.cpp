@@ -154,9 +154,10 @@ TEST(MapDefinition, FaultsAnswerTheirPosition) {
 // with gaps between them, and no non-centres list when it would be empty.
 TEST(MapDefinition, VariantsNameSomeOfTheStandardTokens) {
   GameBoard board;
-  ASSERT_EQ(set_map_text(board, "MDF ( TUR FRA ) ( ( ( FRA PAR ) ( TUR ANK ) ( UNO VIE ) ) ) "
-                                "( ( PAR ( AMY VIE ) ) ( VIE ( AMY PAR ANK ) ) "
-                                "( ANK ( AMY VIE ) ) )"),
+  ASSERT_EQ(set_map_text(board,
+                         "MDF ( TUR FRA ) ( ( ( FRA PAR ) ( TUR ANK ) ( UNO VIE ) ) ) "
+                         "( ( PAR ( AMY VIE ) ) ( VIE ( AMY PAR ANK ) ) "
+                         "( ANK ( AMY VIE ) ) )"),
             -1);
   EXPECT_EQ(board.power_count, TUR.subtoken() + 1);
   EXPECT_EQ(board.named_power_count(), 2);
@@ -178,8 +179,9 @@ TEST(MapDefinition, VariantsNameSomeOfTheStandardTokens) {
   EXPECT_EQ(set_map_text(board, home), token_index(home, "AUS"));
   const std::string move = "MDF ( FRA ) ( ( ( FRA PAR ) ) ) ( ( PAR ( AMY BUR ) ) )";
   EXPECT_EQ(set_map_text(board, move), token_index(move, "BUR"));
-  ASSERT_EQ(set_map_text(board, "MDF ( FRA ) ( ( ( FRA PAR BRE ) ) ) "
-                                "( ( PAR ( AMY BRE ) ) ( BRE ( AMY PAR ) ) )"),
+  ASSERT_EQ(set_map_text(board,
+                         "MDF ( FRA ) ( ( ( FRA PAR BRE ) ) ) "
+                         "( ( PAR ( AMY BRE ) ) ( BRE ( AMY PAR ) ) )"),
             -1);
   EXPECT_EQ(board.set_position(parse("NOW ( SPR 1901 ) ( FRA AMY PAR ) ( ENG AMY BRE )")), 11);
   EXPECT_EQ(board.set_position(parse("NOW ( SPR 1901 ) ( FRA AMY BUR )")), 8);

@@ -92,11 +92,10 @@ TEST(PlayScript, SevenNegotiatorsKeepToTheLevelAndTheOptionsOfTheGame) {
   const std::string env = "GAMES=" + games.string() + " BUILD=" + QUORVEL_BUILD_DIR +
                           " QUORVEL=7 LAST_YEAR=1902 PRESS=20 SETTINGS=" + settings.string();
   testing::TempDir output;
-  testing::ChildProcess run(
-      "/bin/sh",
-      {"-c", "env " + env + " SERVER_OPTIONS='-m5 -vNPR -vNPB -vPTL=2' " + QUORVEL_SOURCE_DIR +
-                 "/tools/play.sh"},
-      output.path());
+  testing::ChildProcess run("/bin/sh",
+                            {"-c", "env " + env + " SERVER_OPTIONS='-m5 -vNPR -vNPB -vPTL=2' " +
+                                       QUORVEL_SOURCE_DIR + "/tools/play.sh"},
+                            output.path());
   ASSERT_EQ(run.wait_exit(180000), 0) << testing::read_file(output.path() / "stderr.txt");
   fs::path game;
   for (const auto& entry : fs::directory_iterator(games)) {
