@@ -61,7 +61,10 @@ TEST(PlayScript, GamesStartedTogetherKeepTheirOwnFoldersNamedAfterThePowers) {
       const bool taken = line.ends_with("( MBV )");
       EXPECT_TRUE(taken || line.find(" WVE ) ( NRS )") != std::string::npos) << line;
     }
-    EXPECT_GT(count(record, " << THX "), 50u);
+    // Both movement phases order all 22 units, bar the rare one lost in the spring, and the
+    // winter is played; how many build depends on the bounces.
+    EXPECT_GE(count(record, " << THX "), 40u);
+    EXPECT_GT(count(record, " BLD ) ( MBV )"), 0u);
     std::set<std::string> seats;
     for (const auto& entry : fs::directory_iterator(game)) {
       if (!entry.is_directory()) continue;
