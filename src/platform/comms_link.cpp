@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/daide_framing.h"
+#include "platform/frame_reader.h"
 
 namespace quorvel::platform {
 
@@ -224,7 +225,7 @@ void CommsLink::run() {
 }
 
 CommsLink::Ending CommsLink::read_loop(os::Socket fd, int& error) {
-  std::vector<std::uint8_t> pending;
+  FrameReader pending;
   std::uint8_t chunk[16384];
   Clock::time_point stalled_since{};
   while (true) {
@@ -246,38 +247,34 @@ CommsLink::Ending CommsLink::read_loop(os::Socket fd, int& error) {
         error = os::last_socket_error();
         return Ending::kReadError;
       }
-      const bool was_empty = pending.empty();
-      pending.insert(pending.end(), chunk, chunk + n);
-      std::size_t used = 0;
+      const bool was_empty = pending.buffered() == 0;
+      pending.append(chunk, static_cast<std::size_t>(n));
+      bool taken = false;
       bool open = true;
-      while (open && pending.size() - used >= kHeaderBytes) {
-        const std::uint8_t type = pending[used];
-        if (type > kErrorMessage) {
-          log("Received message of unknown type %u", type);
-          refuse(fd, kUnknownMessageType, "unknown message type");
-          return Ending::kClosed;
-        }
-        const std::size_t size = read_big_endian(&pending[used + 2]);
-        if (pending.size() - used < kHeaderBytes + size) break;
-        const auto first = pending.begin() + static_cast<std::ptrdiff_t>(used + kHeaderBytes);
-        std::vector<std::uint8_t> body(first, first + static_cast<std::ptrdiff_t>(size));
-        used += kHeaderBytes + size;
-        open = handle_frame(fd, type, std::move(body));
+      FrameReader::Frame frame;
+      FrameReader::Status status = FrameReader::Status::kIncomplete;
+      while (open && (status = pending.next(frame)) == FrameReader::Status::kFrame) {
+        taken = true;
+        open = handle_frame(fd, frame.type, {frame.body, frame.body + frame.size});
       }
-      pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(used));
+      if (status == FrameReader::Status::kUnknownType) {
+        log("Received message of unknown type %u", *pending.next_type());
+        refuse(fd, kUnknownMessageType, "unknown message type");
+        return Ending::kClosed;
+      }
       if (!open) return Ending::kClosed;
       // The stall clock runs from the first byte of the message still incomplete.
-      if (used > 0 || was_empty) stalled_since = Clock::now();
+      if (taken || was_empty) stalled_since = Clock::now();
     }
     {
       std::lock_guard guard(send_mutex_);
       if (write_error_ != 0) return Ending::kWriteError;
     }
     // A message begun and never finished would hold the link forever.
-    if (!pending.empty() &&
+    if (pending.buffered() > 0 &&
         Clock::now() - stalled_since > std::chrono::milliseconds(config_.stall_timeout_ms)) {
       log("Message incomplete after %u ms: %zu bytes of it received", config_.stall_timeout_ms,
-          pending.size());
+          pending.buffered());
       refuse(fd, kMessageTooShort, "message shorter than its header says");
       return Ending::kClosed;
     }

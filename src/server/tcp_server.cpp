@@ -107,8 +107,8 @@ bool TcpServer::read_client(Connection& connection) {
   const long n = os::receive_bytes(connection.fd, chunk, sizeof chunk);
   if (n == 0) return false;
   if (n < 0) return os::is_transient(os::last_socket_error());
-  if (connection.in.empty()) connection.stalled_since = Clock::now();
-  connection.in.insert(connection.in.end(), chunk, chunk + n);
+  if (connection.in.buffered() == 0) connection.stalled_since = Clock::now();
+  connection.in.append(chunk, static_cast<std::size_t>(n));
   return true;
 }
 
@@ -116,27 +116,29 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
   // Left for the next turn when the client sent more than its share.
   bool more = false;
   int handled = 0;
-  std::size_t used = 0;
   bool open = true;
   auto& in = connection.in;
-  while (open && !connection.closing && in.size() - used >= kHeaderBytes) {
+  while (open && !connection.closing) {
+    // The header alone decides whether the client is refused: no waiting for a body.
+    const std::optional<std::uint8_t> next_type = in.next_type();
+    if (!next_type) break;
     if (handled == kMessagesPerTurn) {
       more = true;
       break;
     }
-    const std::uint8_t type = in[used];
-    if (type > kErrorMessage) {
+    if (*next_type > kErrorMessage) {
       refuse(connection, kUnknownMessageType);
       break;
     }
-    if (!connection.greeted && type != kInitialMessage) {
+    if (!connection.greeted && *next_type != kInitialMessage) {
       refuse(connection, kImNotFirst);
       break;
     }
-    const std::size_t size = read_big_endian(&in[used + 2]);
-    if (in.size() - used < kHeaderBytes + size) break;
-    const std::uint8_t* body = &in[used + kHeaderBytes];
-    used += kHeaderBytes + size;
+    FrameReader::Frame frame;
+    if (in.next(frame) != FrameReader::Status::kFrame) break;
+    const std::uint8_t type = frame.type;
+    const std::size_t size = frame.size;
+    const std::uint8_t* body = frame.body;
     ++handled;
     connection.stalled_since = Clock::now();
     switch (type) {
@@ -188,13 +190,12 @@ bool TcpServer::handle_frames(int id, Connection& connection, GameSession& sessi
         break;
     }
   }
-  in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(used));
   if (!open) return false;
   const Clock::time_point now = Clock::now();
   if (!connection.greeted && !connection.closing &&
       now - connection.since > std::chrono::seconds(options_.im_seconds)) {
     refuse(connection, kImTimerPopped);
-  } else if (!in.empty() && !connection.closing && !more &&
+  } else if (in.buffered() > 0 && !connection.closing && !more &&
              now - connection.stalled_since > std::chrono::seconds(options_.im_seconds)) {
     refuse(connection, kMessageTooShort);
   }
@@ -247,7 +248,7 @@ bool TcpServer::turn(GameSession& session) {
   for (const auto& [id, connection] : connections_) {
     waits.push_back({connection.fd, !connection.closing, !connection.out.empty()});
     ids.push_back(id);
-    busy = busy || (!connection.closing && connection.in.size() >= kHeaderBytes);
+    busy = busy || (!connection.closing && connection.in.next_type().has_value());
   }
   int timeout = busy ? 0 : 100;
   if (const auto deadline = session.next_deadline()) {

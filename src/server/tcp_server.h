@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_reader.h"
 #include "platform/os.h"
 #include "server/game_session.h"
 
@@ -46,7 +47,7 @@ class TcpServer : public SessionOutput {
   struct Connection {
     platform::os::Socket fd = platform::os::kNoSocket;
     std::string peer;
-    std::vector<std::uint8_t> in;
+    platform::FrameReader in;
     std::vector<std::uint8_t> out;
     bool greeted = false;             // the IM has come
     bool closing = false;             // close once the output is out
