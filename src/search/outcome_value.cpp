@@ -86,7 +86,7 @@ int room_to_build(const rules::RulesMap& map, const rules::Position& position,
                                    [&](const UnitEnd& end) { return end.power == power; });
   int free = 0;
   for (int h : map.home_centres(power)) {
-    if (standing[static_cast<std::size_t>(h)] < 0 && holds(position, standing, power, h)) ++free;
+    if (standing[static_cast<std::size_t>(h)] < 0 && owns(position, power, h)) ++free;
   }
   const int beyond = held_centres(map, position, standing, power) - static_cast<int>(units);
   return std::max(0, std::min(free, beyond));
